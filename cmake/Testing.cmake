@@ -1,0 +1,62 @@
+# Test registration shared by every test folder.
+#
+# Native builds use GoogleTest's discovery. Windows builds run under Wine; running the
+# executables at configure or discovery time would need Wine before the persistent
+# wineserver exists, so each GoogleTest suite named in the sources becomes one ctest
+# entry instead (a crash then fails only its own suite).
+
+if(WIN32)
+  set(DORVANE_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources for the cross build")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${DORVANE_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+set(DORVANE_TEST_ENV
+  "WINEPREFIX=${DORVANE_WINEPREFIX}"
+  "WINEDEBUG=-all"
+  "WINEDLLOVERRIDES=mscoree,mshtml="
+  "DORVANE_SERVER=127.0.0.1:9"
+  "http_proxy=" "https_proxy=" "HTTP_PROXY=" "HTTPS_PROXY=" "all_proxy=" "ALL_PROXY=")
+
+# A persistent wineserver: without it every test waits seconds for Wine's helpers.
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  add_test(NAME wine_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
+  add_test(NAME wine_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server stop ${DORVANE_WINEPREFIX})
+  set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
+  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()
+
+# dorvane_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...])
+function(dorvane_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  dorvane_warnings(${name})
+  if(WIN32)
+    set(suites)
+    foreach(src IN LISTS T_SOURCES)
+      file(READ ${CMAKE_CURRENT_SOURCE_DIR}/${src} text)
+      string(REGEX MATCHALL "(TEST|TEST_F|TEST_P)\\([ \t\r\n]*[A-Za-z0-9_]+" hits "${text}")
+      foreach(hit IN LISTS hits)
+        string(REGEX REPLACE ".*\\([ \t\r\n]*" "" suite "${hit}")
+        list(APPEND suites ${suite})
+      endforeach()
+    endforeach()
+    list(REMOVE_DUPLICATES suites)
+    foreach(suite IN LISTS suites)
+      add_test(NAME ${name}.${suite} COMMAND ${name} --gtest_filter=${suite}.*:${suite}/*)
+      set_tests_properties(${name}.${suite} PROPERTIES
+        ENVIRONMENT "${DORVANE_TEST_ENV}"
+        FIXTURES_REQUIRED wine
+        LABELS "wine;${T_LABELS}"
+        TIMEOUT 300
+        FAIL_REGULAR_EXPRESSION "Unhandled exception;Unhandled page fault;\\[  FAILED  \\]")
+    endforeach()
+  else()
+    gtest_discover_tests(${name} PROPERTIES LABELS "native;${T_LABELS}" TIMEOUT 120)
+  endif()
+endfunction()

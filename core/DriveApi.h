@@ -1,0 +1,49 @@
+#pragma once
+// The machine's drive services as the catalogue needs them. core/win32 implements this
+// with the operating system; tests script it.
+#include <cstdint>
+#include <string>
+
+namespace dorvane {
+
+// Drive-type codes as the operating system reports them.
+enum DriveTypeCode : unsigned {
+  kDriveUnknown = 0,
+  kDriveNoRootDir = 1,
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdRom = 5,
+  kDriveRamDisk = 6,
+};
+
+// Error mode that keeps the system from asking the user to insert a disk.
+constexpr unsigned kFailCriticalErrors = 0x0001;
+
+struct ClusterFigures {
+  std::uint32_t sectorsPerCluster = 0;
+  std::uint32_t bytesPerSector = 0;
+  std::uint32_t freeClusters = 0;
+  std::uint32_t totalClusters = 0;
+};
+
+class IDriveApi {
+ public:
+  virtual ~IDriveApi() = default;
+  // Drive-type code of a root path such as "c:\"; an empty path gives kDriveNoRootDir.
+  virtual unsigned DriveType(const std::string& root) = 0;
+  // Sets the process error mode and returns the previous one.
+  virtual unsigned SetErrorMode(unsigned mode) = 0;
+  // Volume label of a root; false when it cannot be read (no media).
+  virtual bool VolumeLabel(const std::string& root, std::string& label) = 0;
+  // Whether the extended space query exists on this system (decided once, at start).
+  virtual bool HasExtendedSpaceQuery() = 0;
+  // Extended space query: bytes free to the calling user and total bytes. A null root
+  // means the current drive.
+  virtual bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
+                             std::int64_t& total) = 0;
+  // Older, cluster-based query, used only without the extended one.
+  virtual bool ClusterSpace(const std::string* root, ClusterFigures& figures) = 0;
+};
+
+}  // namespace dorvane

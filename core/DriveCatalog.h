@@ -1,0 +1,137 @@
+#pragma once
+// The drive catalogue: which drives exist, how they are classified and labelled, and
+// their space figures, held as the text rows the drive list shows.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Activity.h"
+#include "core/DriveApi.h"
+
+namespace dorvane {
+
+// Slot k (1..26) holds the root "a:\".."z:\" of drive number k and the label found for it
+// at the last build; slot 0 has an empty root.
+struct DriveSlot {
+  std::string root;
+  std::string label;
+};
+
+class DriveSlotTable {
+ public:
+  static constexpr int kCount = 27;
+  DriveSlot& operator[](int index) { return slots_.at(static_cast<std::size_t>(index)); }
+  const DriveSlot& operator[](int index) const { return slots_.at(static_cast<std::size_t>(index)); }
+
+ private:
+  std::array<DriveSlot, kCount> slots_{};
+};
+
+// Writes the 26 root paths; slot 0 and the labels are left alone.
+void FillDriveSlots(DriveSlotTable& slots);
+
+inline constexpr const char* kTypeRemovable = "Removable/Diskette";
+inline constexpr const char* kTypeFixed = "Fixed/HD";
+inline constexpr const char* kTypeNetwork = "Network Drive";
+inline constexpr const char* kTypeCdRom = "CD-Rom";
+inline constexpr const char* kTypeRam = "RAM Drive";
+inline constexpr const char* kNoName = "no name";
+inline constexpr const char* kInactive = "inactive";
+
+struct DriveClass {
+  bool accepted = false;
+  const char* typeName = "";
+};
+
+// Which drive-type codes make a row; CD-ROM drives only while "ignore cd-rom" is off.
+DriveClass ClassifyDrive(unsigned driveType, bool ignoreCdRom);
+
+// Image of the drive list's type images for a type name (exact comparison), -1 for none.
+int DriveTypeImageIndex(std::string_view typeName);
+
+// One row of the drive list. Every field is text; the byte fields are decimal integers.
+struct DriveEntry {
+  std::string number;  // the row caption: the drive number
+  std::string root;
+  std::string label;
+  std::string typeName;
+  std::string totalText = kInactive;
+  std::string usedText = kInactive;
+  std::string freeText = kInactive;
+  std::string totalBytes = "0";
+  std::string freeBytes = "0";
+  bool active = false;  // the row's check mark: the drive is monitored
+  int imageIndex = -1;
+
+  static constexpr int kSubItemCount = 8;
+  // The list columns after the caption, in order: root, label, type, total, used, free,
+  // then the two hidden byte fields.
+  const std::string& SubItem(int index) const;
+};
+
+// Space of one drive; both figures are -1 when the query failed.
+struct DriveSpace {
+  std::int64_t freeBytes = -1;
+  std::int64_t totalBytes = -1;
+  bool Failed() const { return freeBytes <= -1; }
+};
+
+// Space queries by drive number (0 = the current drive, 1 = a, ..., 26 = z).
+class DriveSpaceQuery {
+ public:
+  explicit DriveSpaceQuery(IDriveApi& api);
+  // Both figures with one system query; free is the space available to the user.
+  DriveSpace Query(std::uint8_t driveNumber) const;
+  std::int64_t DriveFreeBytes(std::uint8_t driveNumber) const { return Query(driveNumber).freeBytes; }
+  std::int64_t DriveTotalBytes(std::uint8_t driveNumber) const { return Query(driveNumber).totalBytes; }
+
+ private:
+  IDriveApi& api_;
+  bool extended_;
+};
+
+// Whole-number percentage of part in whole, truncated toward zero; 0 for a zero whole.
+// Taken on 64-bit values so that drives beyond 214,748,364,700 bytes come out right.
+int PercentOf(std::int64_t part, std::int64_t whole);
+
+class DriveCatalog {
+ public:
+  DriveCatalog(IDriveApi& api, IActivitySink* activity);
+
+  DriveSlotTable& Slots() { return slots_; }
+  const std::vector<DriveEntry>& Rows() const { return rows_; }
+  std::vector<DriveEntry>& Rows() { return rows_; }
+  // Row-aligned texts for the tray drive combo box ("c:\ SYSTEM") and the roots of the
+  // "Explore drive" menu: item k always stands for row k.
+  const std::vector<std::string>& TrayComboItems() const { return trayComboItems_; }
+  const std::vector<std::string>& ExploreRoots() const { return exploreRoots_; }
+  const DriveSpaceQuery& Space() const { return space_; }
+
+  // Empties the list (its rows, combo items and explore entries).
+  void Clear();
+  // Scans slots 0..26 and appends one row per accepted drive; the combo and explore lists
+  // are emptied first and rebuilt with the rows.
+  void BuildDriveList(bool ignoreCdRom);
+  DriveEntry& AddDriveEntry(int number, const std::string& root, const std::string& typeName,
+                            std::string label);
+  // Label of the drive named by the first character of path, read with the critical-error
+  // mode on (no "insert a disk" dialog) and the previous mode always restored.
+  std::string QueryVolumeLabel(std::string_view path);
+  // Re-reads the space of every checked row; unchecked rows read "inactive"/"0". A checked
+  // row whose query fails keeps its texts. Returns whether any text changed.
+  bool RefreshDriveEntries();
+  int CheckedCount() const;
+
+ private:
+  IDriveApi& api_;
+  IActivitySink* activity_;
+  DriveSpaceQuery space_;
+  DriveSlotTable slots_;
+  std::vector<DriveEntry> rows_;
+  std::vector<std::string> trayComboItems_;
+  std::vector<std::string> exploreRoots_;
+};
+
+}  // namespace dorvane

@@ -1,0 +1,64 @@
+#pragma once
+// The figures of the one-second tray update: how full the tray drive is, which of the
+// tray pictures shows it, the tooltip text and the low-space warning rule.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/DriveCatalog.h"
+
+namespace dorvane {
+
+// Every tooltip line ends with a line feed followed by a carriage return.
+inline constexpr const char* kTipLineEnd = "\n\r";
+// The hint handed to the tray icon keeps this many characters of the tooltip text.
+inline constexpr std::size_t kTrayHintChars = 255;
+inline constexpr const char* kLowSpaceTitle = "Dorvane";
+inline constexpr const char* kLowSpaceLine = "Low disk space warning!";
+
+// One line per checked row, in row order: root, the free size, " free" (the figures of
+// the last refresh of the list).
+std::string DriveLines(const std::vector<DriveEntry>& rows);
+
+struct TrayFigures {
+  DriveSpace space;
+  // Whether the tray drive's figures could be read; when not, the icon shows picture 0
+  // and no low-space test is made.
+  bool readable = false;
+  int freePct = 0;
+  int usedPct = 100;
+  int iconIndex = 0;
+  std::string tooltip;  // the whole text: the drive lines and the tray drive's line
+};
+
+// The tray drive's figures. Percentages are taken on whole hundreds of bytes, truncated,
+// in 64-bit arithmetic.
+TrayFigures ComputeTrayFigures(const std::vector<DriveEntry>& rows,
+                               const std::string& trayDriveText, DriveSpace space);
+
+// The first 255 characters of a tooltip text.
+std::string TrayHint(const std::string& tooltip);
+
+// The balloon text of a warning: the warning line followed by the whole tooltip.
+std::string LowSpaceBalloonText(const std::string& tooltip);
+
+// The arming of the low-space test: the test is made once per arming, whether or not it
+// fires, and only re-arm events arm it again.
+class LowSpaceArming {
+ public:
+  bool WarningDone() const { return warningDone_; }
+  void Rearm() { warningDone_ = false; }
+  // Makes the test when enabled and armed. Returns true when the warning must be given:
+  // free share below the threshold (percent of free space). A drive whose figures could
+  // not be read is not tested and the arming is kept for the next tick.
+  bool Test(bool warningEnabled, int thresholdPct, const TrayFigures& figures);
+  // Whether Test would make the test now (the caller records the activity first).
+  bool WillTest(bool warningEnabled, const TrayFigures& figures) const {
+    return warningEnabled && !warningDone_ && figures.readable;
+  }
+
+ private:
+  bool warningDone_ = false;
+};
+
+}  // namespace dorvane

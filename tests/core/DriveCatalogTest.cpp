@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/DriveCatalog.h"
+#include "core/NumberFormat.h"
+#include "tests/support/ScriptedDrives.h"
+
+namespace dorvane {
+namespace {
+
+using testing::ScriptedDrive;
+using testing::ScriptedDriveApi;
+
+struct TagLog : IActivitySink {
+  std::vector<std::string> tags;
+  void Record(std::string_view tag) override { tags.emplace_back(tag); }
+};
+
+class DriveCatalogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetCurrentSeparators({".", ","}); }
+  DriveCatalog& Build(bool ignoreCdRom) {
+    catalog.Clear();
+    FillDriveSlots(catalog.Slots());
+    catalog.BuildDriveList(ignoreCdRom);
+    return catalog;
+  }
+  std::vector<std::string> Numbers() const {
+    std::vector<std::string> numbers;
+    for (const auto& row : catalog.Rows()) numbers.push_back(row.number);
+    return numbers;
+  }
+  ScriptedDriveApi api = ScriptedDriveApi::FloppyHardDiskCdRom();
+  TagLog log;
+  DriveCatalog catalog{api, &log};
+};
+
+TEST(DriveSlots, RootsAreLowerCaseLettersAndSlotZeroStaysEmpty) {
+  DriveSlotTable slots;
+  slots[3].label = "kept";
+  slots[0].root = "";
+  FillDriveSlots(slots);
+  EXPECT_EQ(slots[0].root, "");
+  EXPECT_EQ(slots[1].root, "a:\\");
+  EXPECT_EQ(slots[3].root, "c:\\");
+  EXPECT_EQ(slots[26].root, "z:\\");
+  EXPECT_EQ(slots[3].label, "kept");  // filling never clears labels
+  EXPECT_THROW(slots[27], std::out_of_range);
+}
+
+TEST(DriveClassification, TypeTable) {
+  EXPECT_FALSE(ClassifyDrive(kDriveUnknown, false).accepted);
+  EXPECT_FALSE(ClassifyDrive(kDriveNoRootDir, false).accepted);
+  EXPECT_STREQ(ClassifyDrive(kDriveRemovable, true).typeName, "Removable/Diskette");
+  EXPECT_STREQ(ClassifyDrive(kDriveFixed, true).typeName, "Fixed/HD");
+  EXPECT_STREQ(ClassifyDrive(kDriveRemote, true).typeName, "Network Drive");
+  EXPECT_STREQ(ClassifyDrive(kDriveRamDisk, true).typeName, "RAM Drive");
+  EXPECT_TRUE(ClassifyDrive(kDriveRamDisk, true).accepted);
+  EXPECT_FALSE(ClassifyDrive(kDriveCdRom, true).accepted);
+  EXPECT_TRUE(ClassifyDrive(kDriveCdRom, false).accepted);
+  EXPECT_STREQ(ClassifyDrive(kDriveCdRom, false).typeName, "CD-Rom");
+  EXPECT_FALSE(ClassifyDrive(7, false).accepted);
+  EXPECT_FALSE(ClassifyDrive(0xFFFFFFFF, false).accepted);
+}
+
+TEST(DriveClassification, ImagesByExactTypeName) {
+  EXPECT_EQ(DriveTypeImageIndex("Removable/Diskette"), 0);
+  EXPECT_EQ(DriveTypeImageIndex("Fixed/HD"), 1);
+  EXPECT_EQ(DriveTypeImageIndex("CD-Rom"), 2);
+  EXPECT_EQ(DriveTypeImageIndex("Network Drive"), 3);
+  EXPECT_EQ(DriveTypeImageIndex("RAM Drive"), 4);
+  EXPECT_EQ(DriveTypeImageIndex("fixed/hd"), -1);
+  EXPECT_EQ(DriveTypeImageIndex(""), -1);
+}
+
+TEST_F(DriveCatalogTest, FloppyDiskAndIgnoredCdRom) {
+  Build(true);
+  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3"}));
+  EXPECT_EQ(catalog.TrayComboItems(), (std::vector<std::string>{"a:\\ no name", "c:\\ SYSTEM"}));
+  EXPECT_EQ(catalog.ExploreRoots(), (std::vector<std::string>{"a:\\", "c:\\"}));
+  const DriveEntry& floppy = catalog.Rows()[0];
+  EXPECT_EQ(floppy.root, "a:\\");
+  EXPECT_EQ(floppy.label, "no name");
+  EXPECT_EQ(floppy.typeName, "Removable/Diskette");
+  EXPECT_EQ(floppy.imageIndex, 0);
+  for (int i = 3; i <= 5; ++i) EXPECT_EQ(floppy.SubItem(i), "inactive");
+  EXPECT_EQ(floppy.SubItem(6), "0");
+  EXPECT_EQ(floppy.SubItem(7), "0");
+  EXPECT_FALSE(floppy.active);
+  EXPECT_EQ(catalog.Slots()[1].label, "no name");
+  EXPECT_EQ(catalog.Slots()[3].label, "SYSTEM");
+  EXPECT_EQ(log.tags, (std::vector<std::string>{"add_to_dlist", "add_to_dlist"}));
+}
+
+TEST_F(DriveCatalogTest, CdRomJoinsBetweenItsNeighboursWhenNotIgnored) {
+  Build(true);
+  Build(false);
+  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "4"}));
+  EXPECT_EQ(catalog.Rows()[2].typeName, "CD-Rom");
+  EXPECT_EQ(catalog.Rows()[2].imageIndex, 2);
+  EXPECT_EQ(catalog.TrayComboItems().size(), 3u);
+  EXPECT_EQ(catalog.TrayComboItems()[2], "d:\\ AUDIO CD");
+  api.drives['b'] = {kDriveRemote, "share", true, 1, 2};
+  Build(false);
+  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
+}
+
+TEST_F(DriveCatalogTest, SubItemsInColumnOrder) {
+  Build(true);
+  const DriveEntry& c = catalog.Rows()[1];
+  const std::vector<std::string> expected{"c:\\", "SYSTEM", "Fixed/HD", "inactive",
+                                          "inactive", "inactive", "0", "0"};
+  for (int i = 0; i < DriveEntry::kSubItemCount; ++i) EXPECT_EQ(c.SubItem(i), expected[i]);
+  EXPECT_THROW(c.SubItem(8), std::out_of_range);
+}
+
+TEST_F(DriveCatalogTest, LabelQueryUsesCriticalErrorModeAndRestoresIt) {
+  api.errorMode = 0x8000;
+  Build(true);
+  ASSERT_FALSE(api.modeDuringLabelQuery.empty());
+  for (unsigned mode : api.modeDuringLabelQuery) EXPECT_EQ(mode, kFailCriticalErrors);
+  EXPECT_EQ(api.errorMode, 0x8000u);
+  // Restored also when the query throws.
+  api.throwOnLabel = true;
+  EXPECT_THROW(catalog.QueryVolumeLabel("c:\\"), std::runtime_error);
+  EXPECT_EQ(api.errorMode, 0x8000u);
+}
+
+TEST_F(DriveCatalogTest, LabelQueryUsesOnlyTheFirstCharacter) {
+  EXPECT_EQ(catalog.QueryVolumeLabel("c:\\windows\\system32"), "SYSTEM");
+  EXPECT_EQ(api.labelRoots.back(), "c:\\");
+  EXPECT_EQ(catalog.QueryVolumeLabel("a"), "");  // no media: empty, no dialog
+  EXPECT_EQ(catalog.QueryVolumeLabel(""), "");
+}
+
+TEST_F(DriveCatalogTest, AddDriveEntryFillsEmptyLabelAndMirrorsLists) {
+  DriveEntry& row = catalog.AddDriveEntry(5, "e:\\", "RAM Drive", "");
+  EXPECT_EQ(row.number, "5");
+  EXPECT_EQ(row.label, "no name");
+  EXPECT_EQ(row.imageIndex, 4);
+  EXPECT_EQ(catalog.TrayComboItems().back(), "e:\\ no name");
+  EXPECT_EQ(catalog.ExploreRoots().back(), "e:\\");
+  EXPECT_EQ(log.tags.back(), "add_to_dlist");
+}
+
+TEST_F(DriveCatalogTest, AllTwentySixLetters) {
+  api.drives.clear();
+  for (char l = 'a'; l <= 'z'; ++l) api.drives[l] = {kDriveFixed, std::string(1, l) + "-vol", true, 1, 2};
+  Build(true);
+  ASSERT_EQ(catalog.Rows().size(), 26u);
+  EXPECT_EQ(catalog.Rows().front().number, "1");
+  EXPECT_EQ(catalog.Rows().back().number, "26");
+  EXPECT_EQ(catalog.Rows().back().root, "z:\\");
+  EXPECT_EQ(catalog.TrayComboItems().back(), "z:\\ z-vol");
+}
+
+TEST_F(DriveCatalogTest, EveryAcceptedTypeAndNoneOfTheOthers) {
+  api.drives.clear();
+  api.drives['a'] = {kDriveRemovable, "", false};
+  api.drives['c'] = {kDriveFixed, "SYSTEM"};
+  api.drives['e'] = {kDriveUnknown, "x"};
+  api.drives['f'] = {kDriveRemote, "share"};
+  api.drives['g'] = {kDriveRamDisk, "RAM"};
+  api.drives['h'] = {9, "odd"};
+  Build(true);
+  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "6", "7"}));
+  EXPECT_EQ(catalog.Rows()[2].typeName, "Network Drive");
+  EXPECT_EQ(catalog.Rows()[3].typeName, "RAM Drive");
+}
+
+TEST_F(DriveCatalogTest, RefreshWritesCheckedRowsAndResetsOthers) {
+  Build(true);
+  catalog.Rows()[1].active = true;  // c:
+  EXPECT_TRUE(catalog.RefreshDriveEntries());
+  const DriveEntry& c = catalog.Rows()[1];
+  EXPECT_EQ(c.totalText, "18.63 Gb");
+  EXPECT_EQ(c.usedText, "16.76 Gb");
+  EXPECT_EQ(c.freeText, "1.86 Gb");
+  EXPECT_EQ(c.totalBytes, "20000000000");
+  EXPECT_EQ(c.freeBytes, "2000000000");
+  EXPECT_EQ(log.tags.back(), "dlist_fill");
+  // Nothing changed: the refresh says so.
+  EXPECT_FALSE(catalog.RefreshDriveEntries());
+  catalog.Rows()[1].active = false;
+  EXPECT_TRUE(catalog.RefreshDriveEntries());
+  EXPECT_EQ(c.freeText, "inactive");
+  EXPECT_EQ(c.freeBytes, "0");
+}
+
+TEST_F(DriveCatalogTest, NotReadyCheckedRowKeepsItsTexts) {
+  Build(true);
+  catalog.Rows()[0].active = true;  // a: without media
+  for (int i = 0; i < 3; ++i) catalog.RefreshDriveEntries();
+  const DriveEntry& a = catalog.Rows()[0];
+  EXPECT_EQ(a.totalText, "inactive");
+  EXPECT_EQ(a.freeText, "inactive");
+  EXPECT_EQ(a.freeBytes, "0");
+  // A drive that had figures and then loses its media keeps its last figures.
+  catalog.Rows()[1].active = true;
+  catalog.RefreshDriveEntries();
+  api.drives['c'].ready = false;
+  catalog.RefreshDriveEntries();
+  EXPECT_EQ(catalog.Rows()[1].freeText, "1.86 Gb");
+}
+
+TEST_F(DriveCatalogTest, DriveAboveTwoTerabytes) {
+  api.drives['e'] = {kDriveFixed, "ARCHIVE", true, 439'804'651'110, 4'398'046'511'104};
+  Build(true);
+  DriveEntry& e = catalog.Rows()[2];
+  e.active = true;
+  catalog.RefreshDriveEntries();
+  EXPECT_EQ(e.totalText, "4096.00 Gb");
+  EXPECT_EQ(e.totalBytes, "4398046511104");
+  EXPECT_EQ(e.freeBytes, "439804651110");
+  EXPECT_EQ(e.usedText, "3686.40 Gb");
+}
+
+TEST_F(DriveCatalogTest, LabelsBeyondAscii) {
+  api.drives['c'].label = "Système Ünïcødé 数据";
+  Build(true);
+  EXPECT_EQ(catalog.Rows()[1].label, "Système Ünïcødé 数据");
+  EXPECT_EQ(catalog.TrayComboItems()[1], "c:\\ Système Ünïcødé 数据");
+}
+
+TEST_F(DriveCatalogTest, SpaceByDriveNumberAndCurrentDrive) {
+  const DriveSpaceQuery& q = catalog.Space();
+  EXPECT_EQ(q.DriveFreeBytes(3), 2'000'000'000);
+  EXPECT_EQ(q.DriveTotalBytes(3), 20'000'000'000);
+  // Drive 0 is the current drive.
+  EXPECT_EQ(q.DriveFreeBytes(0), 2'000'000'000);
+  api.currentDrive = 'd';
+  EXPECT_EQ(q.DriveTotalBytes(0), 650'000'000);
+  // Failures: a drive without media, a letter without a drive, numbers past z.
+  EXPECT_EQ(q.DriveFreeBytes(1), -1);
+  EXPECT_EQ(q.DriveTotalBytes(1), -1);
+  EXPECT_EQ(q.DriveFreeBytes(25), -1);
+  EXPECT_EQ(q.DriveFreeBytes(27), -1);
+  EXPECT_EQ(q.DriveFreeBytes(255), -1);
+}
+
+TEST(DriveSpaceQueryTest, ClusterFallbackWhenExtendedQueryIsMissing) {
+  auto api = ScriptedDriveApi::FloppyHardDiskCdRom();
+  api.extended = false;
+  api.drives['e'] = {kDriveFixed, "BIG", true, 3'000'000'000'000, 15'000'000'000'000};
+  DriveSpaceQuery q(api);
+  EXPECT_EQ(q.DriveFreeBytes(3), 2'000'000'000 / 4096 * 4096);
+  EXPECT_EQ(q.DriveTotalBytes(3), 20'000'000'000 / 4096 * 4096);
+  // Clusters times cluster size in 64-bit arithmetic: no 32-bit overflow.
+  EXPECT_EQ(q.DriveTotalBytes(5), 15'000'000'000'000 / 4096 * 4096);
+  EXPECT_EQ(q.DriveFreeBytes(1), -1);
+}
+
+TEST(DriveSpaceQueryTest, ExtendedQueryIsLookedUpOnceAtStart) {
+  auto api = ScriptedDriveApi::FloppyHardDiskCdRom();
+  DriveSpaceQuery q(api);
+  api.extended = false;  // a later change of mind is not seen
+  EXPECT_EQ(q.DriveFreeBytes(3), 2'000'000'000);
+}
+
+TEST(PercentOfTest, Examples) {
+  EXPECT_EQ(PercentOf(5, 0), 0);
+  EXPECT_EQ(PercentOf(1, 3), 33);
+  EXPECT_EQ(PercentOf(2, 3), 66);
+  EXPECT_EQ(PercentOf(3, 3), 100);
+  EXPECT_EQ(PercentOf(0, 7), 0);
+  EXPECT_EQ(PercentOf(-1, 3), -33);  // truncated toward zero
+  EXPECT_EQ(PercentOf(2147483647, 2147483647), 100);
+  // Hundreds of bytes of a 4 TB drive do not fit 32 bits; in 64 bits 10 % stays 10 %.
+  EXPECT_EQ(PercentOf(4'000'000'000'000 / 10 / 100, 4'000'000'000'000 / 100), 10);
+}
+
+}  // namespace
+}  // namespace dorvane

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/NumberFormat.h"
+#include "core/Text.h"
+#include "core/TrayFigures.h"
+
+namespace dorvane {
+namespace {
+
+DriveEntry Row(const std::string& root, const std::string& freeBytes, bool active) {
+  DriveEntry row;
+  row.root = root;
+  row.freeBytes = freeBytes;
+  row.active = active;
+  return row;
+}
+
+class TrayFiguresTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetCurrentSeparators({".", ","}); }
+};
+
+TEST_F(TrayFiguresTest, SingleLineTooltipExample) {
+  const TrayFigures f =
+      ComputeTrayFigures({}, "c:\\ SYSTEM", DriveSpace{2'000'000'000, 20'000'000'000});
+  EXPECT_EQ(f.tooltip, "c:\\ SYSTEM 1.86 Gb (10%) free\n\r");
+  EXPECT_EQ(f.freePct, 10);
+  EXPECT_EQ(f.usedPct, 90);
+  EXPECT_EQ(f.iconIndex, 15);
+}
+
+TEST_F(TrayFiguresTest, PercentageOnWholeHundredsOfBytes) {
+  // Exactly a tenth, yet 9 %: the hundreds of bytes are truncated first.
+  const TrayFigures f = ComputeTrayFigures({}, "x", DriveSpace{2'147'483'648, 21'474'836'480});
+  EXPECT_EQ(f.freePct, 9);
+  EXPECT_EQ(f.usedPct, 91);
+}
+
+TEST_F(TrayFiguresTest, DrivesBeyondTheThirtyTwoBitHundreds) {
+  // 4 TB with 10 % free shows 10 % free.
+  TrayFigures f = ComputeTrayFigures({}, "e:\\ BIG", DriveSpace{400'000'000'000, 4'000'000'000'000});
+  EXPECT_EQ(f.freePct, 10);
+  EXPECT_EQ(f.iconIndex, 15);
+  // 16 TB, 4.9 % free.
+  f = ComputeTrayFigures({}, "e:\\ BIG", DriveSpace{784'000'000'000, 16'000'000'000'000});
+  EXPECT_EQ(f.freePct, 4);
+  EXPECT_EQ(f.iconIndex, 16);
+}
+
+TEST_F(TrayFiguresTest, IconIndexIsUsedShareBySix) {
+  struct Case { std::int64_t freeBytes; int icon; } cases[] = {
+      {100'000, 0},  // 100 % free
+      {95'000, 0},   // 5 % used
+      {94'000, 1},   // 6 % used
+      {5'000, 15},   // 95 % used
+      {4'000, 16},   // 96 % used
+      {0, 16},       // full
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ComputeTrayFigures({}, "x", DriveSpace{c.freeBytes, 100'000}).iconIndex, c.icon)
+        << c.freeBytes;
+}
+
+TEST_F(TrayFiguresTest, DriveLinesOfCheckedRowsInRowOrder) {
+  const std::vector<DriveEntry> rows{Row("a:\\", "0", false), Row("c:\\", "13249974108", true),
+                                     Row("d:\\", "1536", true)};
+  EXPECT_EQ(DriveLines(rows), "c:\\ 12.34 Gb free\n\rd:\\ 1.50 Kb free\n\r");
+  const TrayFigures f = ComputeTrayFigures(rows, "c:\\ SYSTEM", DriveSpace{13'249'974'108, 88'000'000'000});
+  EXPECT_EQ(f.tooltip,
+            "c:\\ 12.34 Gb free\n\rd:\\ 1.50 Kb free\n\rc:\\ SYSTEM 12.34 Gb (15%) free\n\r");
+}
+
+TEST_F(TrayFiguresTest, UnreadableTrayDriveShowsPictureZero) {
+  const TrayFigures f = ComputeTrayFigures({}, "a:\\ no name", DriveSpace{-1, -1});
+  EXPECT_FALSE(f.readable);
+  EXPECT_EQ(f.iconIndex, 0);
+  EXPECT_EQ(f.tooltip, "a:\\ no name -1 bytes (0%) free\n\r");
+}
+
+TEST_F(TrayFiguresTest, HintCutTo255Characters) {
+  std::vector<DriveEntry> rows;
+  for (int i = 0; i < 20; ++i) rows.push_back(Row("c:\\", "1536", true));  // 19 chars each
+  const TrayFigures f = ComputeTrayFigures(rows, "c:\\ SYSTEM", DriveSpace{1536, 100'000});
+  ASSERT_GE(f.tooltip.size(), 300u);
+  EXPECT_EQ(TrayHint(f.tooltip), f.tooltip.substr(0, 255));
+  // The balloon receives the warning line and the whole tooltip.
+  EXPECT_EQ(LowSpaceBalloonText(f.tooltip), "Low disk space warning!\n\r" + f.tooltip);
+  // Characters, not bytes: 300 two-byte characters keep 255 characters.
+  std::string wide;
+  for (int i = 0; i < 300; ++i) wide += "é";
+  EXPECT_EQ(Utf8Length(TrayHint(wide)), 255u);
+  EXPECT_EQ(TrayHint("short"), "short");
+}
+
+TEST(LowSpaceArmingTest, FiresBelowThresholdOncePerArming) {
+  LowSpaceArming arming;
+  // 4.9 % free at threshold 5: freePct 4, usedPct 96.
+  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{4'900, 100'000});
+  ASSERT_EQ(low.freePct, 4);
+  ASSERT_EQ(low.iconIndex, 16);
+  EXPECT_TRUE(arming.Test(true, 5, low));
+  EXPECT_TRUE(arming.WarningDone());
+  EXPECT_FALSE(arming.Test(true, 5, low));  // tested: nothing until re-armed
+  arming.Rearm();
+  EXPECT_TRUE(arming.Test(true, 5, low));
+}
+
+TEST(LowSpaceArmingTest, ExactlyAtThresholdDoesNotFireButUsesTheArming) {
+  LowSpaceArming arming;
+  const TrayFigures at = ComputeTrayFigures({}, "x", DriveSpace{5'000, 100'000});
+  ASSERT_EQ(at.freePct, 5);
+  EXPECT_FALSE(arming.Test(true, 5, at));
+  EXPECT_TRUE(arming.WarningDone());
+  // The drive fills up later: still nothing until a re-arm event.
+  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{1'000, 100'000});
+  EXPECT_FALSE(arming.Test(true, 5, low));
+}
+
+TEST(LowSpaceArmingTest, DisabledWarningMakesNoTest) {
+  LowSpaceArming arming;
+  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{100, 100'000});
+  EXPECT_FALSE(arming.Test(false, 5, low));
+  EXPECT_FALSE(arming.WarningDone());
+  EXPECT_TRUE(arming.Test(true, 75, low));
+}
+
+TEST(LowSpaceArmingTest, UnreadableDriveIsNotTestedAndKeepsTheArming) {
+  LowSpaceArming arming;
+  const TrayFigures failed = ComputeTrayFigures({}, "x", DriveSpace{-1, -1});
+  EXPECT_FALSE(arming.WillTest(true, failed));
+  EXPECT_FALSE(arming.Test(true, 75, failed));
+  EXPECT_FALSE(arming.WarningDone());
+  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{100, 100'000});
+  EXPECT_TRUE(arming.Test(true, 5, low));
+}
+
+TEST(LowSpaceArmingTest, ThresholdBounds) {
+  const TrayFigures seventyFour = ComputeTrayFigures({}, "x", DriveSpace{74'000, 100'000});
+  const TrayFigures seventyFive = ComputeTrayFigures({}, "x", DriveSpace{75'000, 100'000});
+  LowSpaceArming a, b;
+  EXPECT_TRUE(a.Test(true, 75, seventyFour));
+  EXPECT_FALSE(b.Test(true, 75, seventyFive));
+  LowSpaceArming c;
+  EXPECT_FALSE(c.Test(true, 1, ComputeTrayFigures({}, "x", DriveSpace{1'000, 100'000})));
+  LowSpaceArming d;
+  EXPECT_TRUE(d.Test(true, 1, ComputeTrayFigures({}, "x", DriveSpace{999, 100'000})));
+}
+
+}  // namespace
+}  // namespace dorvane

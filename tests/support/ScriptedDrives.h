@@ -1,0 +1,110 @@
+#pragma once
+// A scripted machine for the drive and memory seams: drives by letter with type, label,
+// readiness and space; records what the catalogue asked for.
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/DriveApi.h"
+#include "core/MemoryReadout.h"
+
+namespace dorvane::testing {
+
+struct ScriptedDrive {
+  unsigned type = kDriveFixed;
+  std::string label;
+  bool ready = true;  // false: no media; label and space queries fail
+  std::int64_t freeBytes = 0;
+  std::int64_t totalBytes = 0;
+};
+
+class ScriptedDriveApi : public IDriveApi {
+ public:
+  std::map<char, ScriptedDrive> drives;  // by lower-case letter
+  char currentDrive = 'c';
+  bool extended = true;
+  unsigned errorMode = 0;
+  bool throwOnLabel = false;
+  // Observations.
+  std::vector<unsigned> modeDuringLabelQuery;
+  std::vector<std::string> labelRoots;
+  int spaceQueries = 0;
+
+  // Floppy a: without media, fixed c: "SYSTEM", CD-ROM d: "AUDIO CD".
+  static ScriptedDriveApi FloppyHardDiskCdRom() {
+    ScriptedDriveApi api;
+    api.drives['a'] = {kDriveRemovable, "", false, 0, 0};
+    api.drives['c'] = {kDriveFixed, "SYSTEM", true, 2'000'000'000, 20'000'000'000};
+    api.drives['d'] = {kDriveCdRom, "AUDIO CD", true, 0, 650'000'000};
+    return api;
+  }
+
+  void SetSpace(char letter, std::int64_t freeBytes, std::int64_t totalBytes) {
+    drives.at(letter).freeBytes = freeBytes;
+    drives.at(letter).totalBytes = totalBytes;
+  }
+
+  unsigned DriveType(const std::string& root) override {
+    if (root.empty()) return kDriveNoRootDir;
+    const ScriptedDrive* d = Find(root);
+    return d ? d->type : kDriveNoRootDir;
+  }
+  unsigned SetErrorMode(unsigned mode) override {
+    const unsigned previous = errorMode;
+    errorMode = mode;
+    return previous;
+  }
+  bool VolumeLabel(const std::string& root, std::string& label) override {
+    modeDuringLabelQuery.push_back(errorMode);
+    labelRoots.push_back(root);
+    if (throwOnLabel) throw std::runtime_error("label query failed");
+    const ScriptedDrive* d = Find(root);
+    if (!d || !d->ready) return false;
+    label = d->label;
+    return true;
+  }
+  bool HasExtendedSpaceQuery() override { return extended; }
+  bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
+                     std::int64_t& total) override {
+    ++spaceQueries;
+    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
+    if (!d || !d->ready) return false;
+    freeToCaller = d->freeBytes;
+    total = d->totalBytes;
+    return true;
+  }
+  // Clusters of 4096 bytes (8 sectors of 512).
+  bool ClusterSpace(const std::string* root, ClusterFigures& figures) override {
+    ++spaceQueries;
+    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
+    if (!d || !d->ready) return false;
+    figures.sectorsPerCluster = 8;
+    figures.bytesPerSector = 512;
+    figures.freeClusters = static_cast<std::uint32_t>(d->freeBytes / 4096);
+    figures.totalClusters = static_cast<std::uint32_t>(d->totalBytes / 4096);
+    return true;
+  }
+
+ private:
+  const ScriptedDrive* Find(const std::string& root) const {
+    if (root.empty()) return nullptr;
+    char letter = root[0];
+    if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
+    const auto it = drives.find(letter);
+    return it == drives.end() ? nullptr : &it->second;
+  }
+};
+
+class ScriptedMemoryApi : public IMemoryApi {
+ public:
+  MemoryStatus status{37, 536'281'088};
+  bool fail = false;
+  MemoryStatus Query() override {
+    if (fail) throw std::runtime_error("no memory status");
+    return status;
+  }
+};
+
+}  // namespace dorvane::testing

@@ -1,0 +1,85 @@
+// The Win32 side of the drive, memory and locale seams against the real (Wine) machine:
+// a default prefix has c: (the prefix's drive_c) and z: (the root folder), both fixed.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "core/DriveCatalog.h"
+#include "core/NumberFormat.h"
+#include "core/win32/Win32Machine.h"
+
+namespace dorvane {
+namespace {
+
+TEST(Win32Drives, TypesOfTheDefaultDrives) {
+  Win32DriveApi api;
+  EXPECT_EQ(api.DriveType("c:\\"), kDriveFixed);
+  EXPECT_EQ(api.DriveType("z:\\"), kDriveFixed);
+  EXPECT_EQ(api.DriveType(""), kDriveNoRootDir);
+  EXPECT_EQ(api.DriveType("q:\\"), kDriveNoRootDir);
+}
+
+TEST(Win32Drives, SpaceFiguresArePositiveAndConsistent) {
+  Win32DriveApi api;
+  EXPECT_TRUE(api.HasExtendedSpaceQuery());
+  DriveSpaceQuery query(api);
+  for (std::uint8_t drive : {std::uint8_t{3}, std::uint8_t{26}, std::uint8_t{0}}) {
+    const DriveSpace s = query.Query(drive);
+    EXPECT_GT(s.totalBytes, 0) << int(drive);
+    EXPECT_GT(s.freeBytes, 0) << int(drive);
+    EXPECT_LE(s.freeBytes, s.totalBytes) << int(drive);
+  }
+  EXPECT_EQ(query.DriveFreeBytes(17), -1);  // q: does not exist
+  // The cluster-based query agrees with the extended one on the cluster-size grid.
+  ClusterFigures c;
+  const std::string root = "c:\\";
+  ASSERT_TRUE(api.ClusterSpace(&root, c));
+  EXPECT_GT(c.sectorsPerCluster * c.bytesPerSector, 0u);
+  EXPECT_GT(c.totalClusters, 0u);
+}
+
+TEST(Win32Drives, CatalogueOfTheMachineReadsLabelsWithoutADialog) {
+  Win32DriveApi api;
+  DriveCatalog catalog(api, nullptr);
+  FillDriveSlots(catalog.Slots());
+  const UINT before = SetErrorMode(0);
+  SetErrorMode(before);
+  catalog.BuildDriveList(true);
+  bool sawC = false, sawZ = false;
+  for (const DriveEntry& row : catalog.Rows()) {
+    EXPECT_FALSE(row.label.empty());
+    sawC = sawC || row.number == "3";
+    sawZ = sawZ || row.number == "26";
+  }
+  EXPECT_TRUE(sawC);
+  EXPECT_TRUE(sawZ);
+  // The error mode is back to what it was.
+  const UINT after = SetErrorMode(0);
+  SetErrorMode(after);
+  EXPECT_EQ(after, before);
+  for (DriveEntry& row : catalog.Rows()) row.active = true;
+  catalog.RefreshDriveEntries();
+  for (const DriveEntry& row : catalog.Rows()) {
+    EXPECT_NE(row.totalText, "inactive") << row.root;
+    EXPECT_GT(ParseNumber(row.totalBytes), 0) << row.root;
+  }
+}
+
+TEST(Win32Memory, LoadAndTotal) {
+  Win32MemoryApi api;
+  const MemoryStatus s = api.Query();
+  EXPECT_LE(s.load, 100u);
+  EXPECT_GT(s.totalPhysical, 0u);
+  const MemoryReadout r = ReadMemory(api);
+  EXPECT_EQ(r.caption.rfind("Total Mem: ", 0), 0u);
+  EXPECT_EQ(r.caption.substr(r.caption.size() - 3), " KB");
+}
+
+TEST(Win32Locale, SeparatorsAreReadFromTheUserSettings) {
+  const NumberSeparators s = ReadUserSeparators();
+  EXPECT_FALSE(s.decimal.empty());
+  EXPECT_NE(s.decimal, s.thousands);
+}
+
+}  // namespace
+}  // namespace dorvane

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Sets up everything a fresh Debian machine of ours needs to build and test Dorvane, then
+# configures and builds. Safe to run again: every step is skipped when already done.
+#   tools/setup.sh            packages, sources, Wine prefixes, both builds
+#   DORVANE_SKIP_BUILD=1 ...  everything but the builds
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$root/build
+cd "$root"
+
+log() { printf '\033[1m[setup]\033[0m %s\n' "$*"; }
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# 1. Debian packages. Never wine32 or the i386 architecture: 32-bit programs cannot run
+#    on these machines, and a half-installed wine32 breaks the wine launcher.
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
+  mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64 xvfb xauth xdotool imagemagick python3 dpkg-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  log "installing ${missing[*]}"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# 2. libjpeg-turbo sources (Debian ships no mingw build of it). apt-get source needs a
+#    deb-src entry for the archive apt already uses.
+if ! ls -d "$build"/_src/libjpeg-turbo-*/ >/dev/null 2>&1; then
+  if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
+    log "adding deb-src entries for the configured Debian archive"
+    src=/etc/apt/sources.list.d/debian.sources
+    if [ -f "$src" ]; then
+      sed 's/^Types: deb$/Types: deb-src/' "$src" | as_root tee /etc/apt/sources.list.d/dorvane-src.sources >/dev/null
+    else
+      grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | as_root tee /etc/apt/sources.list.d/dorvane-src.list >/dev/null
+    fi
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  fi
+  log "fetching libjpeg-turbo sources"
+  mkdir -p "$build/_src"
+  (cd "$build/_src" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
+fi
+
+# 3. Wine prefixes inside the build folder: one headless (null display driver) for the
+#    unit tests, one for Xvfb (the program and the end-to-end tests).
+make_prefix() {
+  local prefix=$1
+  [ -f "$prefix/.dorvane-ready" ] && return 0
+  log "preparing Wine prefix $prefix"
+  rm -rf "$prefix"
+  (
+    export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    unset DISPLAY
+    wineboot -i </dev/null >/dev/null 2>&1
+    # Without a display Wine falls back to its null driver: hidden windows, timers and
+    # GDI drawing work headless.
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d x11,null /f >/dev/null 2>&1
+    # A crash must end the process with a failure code instead of waiting in a debugger
+    # (with the default handling a crashing test can pass).
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+  )
+  touch "$prefix/.dorvane-ready"
+}
+make_prefix "$build/wine"
+make_prefix "$build/wine-x11"
+
+# 4. Configure and build: the Windows build first (the native build's ctest includes its
+#    tests), then the native one; the i686 build only has to compile.
+if [ -z "${DORVANE_SKIP_BUILD:-}" ]; then
+  for preset in mingw64 native ${DORVANE_WITH_I686:+mingw32}; do
+    log "building $preset"
+    [ -f "$build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+  done
+fi
+log "ready"
