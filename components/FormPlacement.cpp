@@ -1,0 +1,850 @@
+#include "components/FormPlacement.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+#include "core/NumberFormat.h"
+#include "core/Text.h"
+#include "framework/ClassBuilder.h"
+#include "framework/Forms.h"
+#include "framework/Handles.h"
+#include "framework/Registry.h"
+#include "framework/SysUtils.h"
+#include "framework/WideString.h"
+
+namespace dorvane {
+namespace {
+
+const char kFormVersion[] = "FormVersion";
+const char kActiveControl[] = "ActiveControl";
+const char kCount[] = "Count";
+const char kNull[] = "(null)";
+
+std::string ItemName(int index) { return "Item" + std::to_string(index); }
+
+// A whole signed decimal number (blanks around it allowed), or nothing.
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+  const std::string t = Trim(text);
+  const char* b = t.data();
+  const char* e = b + t.size();
+  if (b != e && *b == '+') {
+    ++b;
+    if (b != e && *b == '-') return std::nullopt;
+  }
+  if (b == e) return std::nullopt;
+  std::int64_t value = 0;
+  const auto [end, ec] = std::from_chars(b, e, value);
+  if (ec != std::errc() || end != e) return std::nullopt;
+  return value;
+}
+
+std::optional<int> ParseInt32(std::string_view text) {
+  const auto v = ParseInteger(text);
+  if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
+  return static_cast<int>(*v);
+}
+
+// Shortest text that reads back as the same double, "." as the decimal point whatever
+// the locale says.
+std::string FloatText(double value) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
+// Stored floats use "."; it stands for the locale's decimal separator, which is accepted
+// as well, so both "1.5" and (with a decimal comma) "1,5" read as 1.5.
+double ParseFloat(const std::string& text) {
+  std::string t = text;
+  const std::string& separator = CurrentSeparators().decimal;
+  if (!separator.empty() && separator != ".") {
+    for (std::size_t at = t.find(separator); at != std::string::npos; at = t.find(separator, at + 1))
+      t.replace(at, separator.size(), ".");
+  }
+  const char* b = t.data();
+  const char* e = b + t.size();
+  if (b != e && *b == '+') ++b;
+  double value = 0;
+  const auto [end, ec] = std::from_chars(b, e, value, std::chars_format::general);
+  if (b == e || ec != std::errc() || end != e)
+    throw EConvertError("'" + text + "' is not a valid floating point value");
+  return value;
+}
+
+std::string SetText(const EnumType& type, std::int64_t mask) {
+  std::string text = "[";
+  const std::size_t n = std::min<std::size_t>(type.names.size(), 32);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(mask & (std::int64_t{1} << i))) continue;
+    if (text.size() > 1) text += ',';
+    text += type.names[i];
+  }
+  return text + "]";
+}
+
+std::uint32_t ParseSet(const EnumType& type, std::string_view text) {
+  std::uint32_t mask = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t start = text.find_first_not_of("[], \t\r\n", i);
+    if (start == std::string_view::npos) break;
+    std::size_t end = text.find_first_of("[], \t\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    const int ordinal = type.IndexOf(text.substr(start, end - start));
+    if (ordinal >= 0 && ordinal < 32) mask |= 1u << ordinal;
+    i = end;
+  }
+  return mask;
+}
+
+// "Component.Property", both parts trimmed and present.
+bool SplitEntry(std::string_view entry, std::string& component, std::string& property) {
+  const std::size_t dot = entry.find('.');
+  if (dot == std::string_view::npos) return false;
+  component = Trim(entry.substr(0, dot));
+  property = Trim(entry.substr(dot + 1));
+  return !component.empty() && !property.empty();
+}
+
+std::string ExeNameOverrideValue;
+
+std::string ExecutableName() {
+  if (!ExeNameOverrideValue.empty()) return ExeNameOverrideValue;
+  std::vector<wchar_t> buffer(MAX_PATH);
+  std::wstring path;
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::string();
+    if (n < buffer.size()) {
+      path.assign(buffer.data(), n);
+      break;
+    }
+    if (buffer.size() >= 32768) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) path.erase(0, slash + 1);
+  const std::size_t dot = path.rfind(L'.');
+  if (dot != std::wstring::npos) path.erase(dot);
+  return Narrow(path);
+}
+
+// Four comma-separated integers ("MinMaxPos", "NormPos").
+std::string FourInts(long a, long b, long c, long d) {
+  return std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(c) + "," + std::to_string(d);
+}
+
+bool ParseFourInts(std::string_view text, int (&out)[4]) {
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t comma = text.find(',');
+    if ((comma == std::string_view::npos) != (i == 3)) return false;
+    const auto v = ParseInt32(text.substr(0, comma));
+    if (!v) return false;
+    out[i] = *v;
+    if (comma != std::string_view::npos) text.remove_prefix(comma + 1);
+  }
+  return true;
+}
+
+// Where a form storage's properties go: the placement's own sections.
+class PlacementProps final : public TPropsStorage {
+ public:
+  explicit PlacementProps(TFormPlacement& placement)
+      : TPropsStorage(placement.Owner(), placement.Section()), placement_(placement) {}
+
+ protected:
+  std::string ReadString(const std::string& section, const std::string& name,
+                         const std::string& defaultValue) override {
+    return placement_.ReadSectionString(section, name, defaultValue);
+  }
+  void WriteString(const std::string& section, const std::string& name, const std::string& value) override {
+    placement_.WriteSectionString(section, name, value);
+  }
+  void EraseSection(const std::string& section) override { placement_.EraseSection(section); }
+
+ private:
+  TFormPlacement& placement_;
+};
+
+}  // namespace
+
+// -- enumerations ---------------------------------------------------------------------------
+
+const EnumType& PlacementOptionType() {
+  static const EnumType type{"TPlacementOption", {"fpState", "fpPosition", "fpActiveControl"}};
+  return type;
+}
+
+const EnumType& PlacementRegRootType() {
+  static const EnumType type{"TPlacementRegRoot", {"prCurrentUser", "prLocalMachine", "prCurrentConfig",
+                                                   "prClassesRoot", "prUsers", "prDynData"}};
+  return type;
+}
+
+// -- TWinMinMaxInfo -------------------------------------------------------------------------
+
+const ClassInfo& TWinMinMaxInfo::StaticClass() {
+  using M = TWinMinMaxInfo;
+  static const ClassInfo info = ClassBuilder<M>("TWinMinMaxInfo", &TPersistent::StaticClass())
+                                    .Int("MaxPosLeft", &M::MaxPosLeft, &M::MaxPosLeft, 0)
+                                    .Int("MaxPosTop", &M::MaxPosTop, &M::MaxPosTop, 0)
+                                    .Int("MaxSizeHeight", &M::MaxSizeHeight, &M::MaxSizeHeight, 0)
+                                    .Int("MaxSizeWidth", &M::MaxSizeWidth, &M::MaxSizeWidth, 0)
+                                    .Int("MaxTrackHeight", &M::MaxTrackHeight, &M::MaxTrackHeight, 0)
+                                    .Int("MaxTrackWidth", &M::MaxTrackWidth, &M::MaxTrackWidth, 0)
+                                    .Int("MinTrackHeight", &M::MinTrackHeight, &M::MinTrackHeight, 0)
+                                    .Int("MinTrackWidth", &M::MinTrackWidth, &M::MinTrackWidth, 0)
+                                    .Build();
+  return info;
+}
+
+void TWinMinMaxInfo::Assign(const TPersistent& source) {
+  const auto* other = dynamic_cast<const TWinMinMaxInfo*>(&source);
+  if (!other) return TPersistent::Assign(source);
+  MaxPosLeft = other->MaxPosLeft;
+  MaxPosTop = other->MaxPosTop;
+  MaxSizeHeight = other->MaxSizeHeight;
+  MaxSizeWidth = other->MaxSizeWidth;
+  MaxTrackHeight = other->MaxTrackHeight;
+  MaxTrackWidth = other->MaxTrackWidth;
+  MinTrackHeight = other->MinTrackHeight;
+  MinTrackWidth = other->MinTrackWidth;
+}
+
+// -- TPropsStorage --------------------------------------------------------------------------
+
+std::string TPropsStorage::GetPropText(const TObject& object, const PropInfo& prop) const {
+  switch (prop.kind) {
+    case PropKind::Integer:
+    case PropKind::Int64: return std::to_string(prop.getOrd(object));
+    case PropKind::Enumeration: return prop.enumType->NameOf(prop.getOrd(object));
+    case PropKind::Set: return SetText(*prop.enumType, prop.getOrd(object));
+    case PropKind::Char:
+    case PropKind::String: return prop.getStr(object);
+    case PropKind::Float: return FloatText(prop.getFloat(object));
+    case PropKind::Class: {
+      if (!prop.isReference) return std::string();
+      const auto* c = dynamic_cast<const TComponent*>(prop.getObj(object));
+      if (!c) return kNull;
+      const bool foreign = c != root_ && c->Owner() && c->Owner() != root_;
+      return foreign ? c->Owner()->Name() + "." + c->Name() : c->Name();
+    }
+    case PropKind::Method: return std::string();
+  }
+  return std::string();
+}
+
+TComponent* TPropsStorage::FindReference(const std::string& text) const {
+  TComponent* found = nullptr;
+  const std::size_t dot = text.find('.');
+  if (dot == std::string::npos) {
+    if (root_ && SameText(root_->Name(), text)) return root_;
+    found = root_ ? root_->FindComponent(text) : nullptr;
+  } else {
+    const std::string ownerName = text.substr(0, dot);
+    TComponent* owner = nullptr;
+    if (root_ && SameText(root_->Name(), ownerName))
+      owner = root_;
+    else if (root_ && root_->Owner())
+      owner = root_->Owner()->FindComponent(ownerName);
+    found = owner ? owner->FindComponent(text.substr(dot + 1)) : nullptr;
+  }
+  if (!found) throw EPropertyError("no component named " + text);
+  return found;
+}
+
+void TPropsStorage::SetPropText(TObject& object, const PropInfo& prop, const std::string& text) const {
+  if (!prop.Writable()) return;
+  switch (prop.kind) {
+    case PropKind::Integer:
+      prop.setOrd(object, ParseInt32(text).value_or(0));
+      break;
+    case PropKind::Int64:
+      prop.setOrd(object, ParseInteger(text).value_or(0));
+      break;
+    case PropKind::Enumeration: {
+      const int ordinal = prop.enumType->IndexOf(text);
+      if (ordinal >= 0) prop.setOrd(object, ordinal);
+      break;
+    }
+    case PropKind::Set:
+      prop.setOrd(object, ParseSet(*prop.enumType, text));
+      break;
+    case PropKind::Char:
+      prop.setStr(object, Utf8Prefix(text, 1));
+      break;
+    case PropKind::String:
+      prop.setStr(object, text);
+      break;
+    case PropKind::Float:
+      prop.setFloat(object, ParseFloat(text));
+      break;
+    case PropKind::Class:
+      if (prop.isReference) prop.setObj(object, SameText(text, kNull) ? nullptr : FindReference(text));
+      break;
+    case PropKind::Method:
+      break;
+  }
+}
+
+void TPropsStorage::StoreProperty(const TObject& object, const PropInfo& prop, const std::string& prefix) {
+  Store(object, prop, section_, prefix);
+}
+
+void TPropsStorage::LoadProperty(TObject& object, const PropInfo& prop, const std::string& prefix) {
+  Load(object, prop, section_, prefix);
+}
+
+void TPropsStorage::Store(const TObject& object, const PropInfo& prop, const std::string& section,
+                          const std::string& prefix) {
+  const std::string name = prefix + prop.name;
+  if (prop.kind == PropKind::Method) return;
+  if (prop.kind == PropKind::Class && !prop.isReference) {
+    const TObject* sub = prop.getObj(object);
+    if (const auto* strings = dynamic_cast<const TStrings*>(sub)) {
+      const std::string subsection = section + "." + name;
+      EraseSection(subsection);
+      WriteString(subsection, kCount, std::to_string(strings->Count()));
+      for (int i = 0; i < strings->Count(); ++i) WriteString(subsection, ItemName(i), Trim(strings->Get(i)));
+    } else if (const auto* collection = dynamic_cast<const TCollection*>(sub)) {
+      const std::string subsection = section + "." + name;
+      EraseSection(subsection);
+      WriteString(subsection, kCount, std::to_string(collection->Count()));
+      for (int i = 0; i < collection->Count(); ++i)
+        StoreObjectProps(*collection->Item(i), subsection, ItemName(i) + "_");
+    } else if (sub && !dynamic_cast<const TComponent*>(sub)) {
+      StoreObjectProps(*sub, section, name + "_");
+    }
+    return;
+  }
+  const std::string text = Trim(GetPropText(object, prop));
+  if (text.empty() && prop.kind != PropKind::String && prop.kind != PropKind::Char) return;
+  WriteString(section, name, text);
+}
+
+void TPropsStorage::Load(TObject& object, const PropInfo& prop, const std::string& section,
+                         const std::string& prefix) {
+  const std::string name = prefix + prop.name;
+  if (prop.kind == PropKind::Method) return;
+  if (prop.kind == PropKind::Class && !prop.isReference) {
+    TObject* sub = prop.getObj(object);
+    if (auto* strings = dynamic_cast<TStrings*>(sub)) {
+      const std::string subsection = section + "." + name;
+      const auto count = ParseInt32(ReadString(subsection, kCount, std::string()));
+      if (!count || *count < 0) return;  // never saved: the lines stay as they are
+      std::vector<std::string> lines;
+      for (int i = 0; i < *count; ++i) lines.push_back(Trim(ReadString(subsection, ItemName(i), std::string())));
+      strings->SetStrings(lines);
+    } else if (auto* collection = dynamic_cast<TCollection*>(sub)) {
+      const std::string subsection = section + "." + name;
+      const auto count = ParseInt32(ReadString(subsection, kCount, std::string()));
+      if (!count || *count < 0) return;
+      if (collection->Count() != *count) {
+        collection->Clear();
+        for (int i = 0; i < *count; ++i) collection->Add();
+      }
+      for (int i = 0; i < *count; ++i) LoadObjectProps(*collection->Item(i), subsection, ItemName(i) + "_");
+    } else if (sub && !dynamic_cast<TComponent*>(sub)) {
+      LoadObjectProps(*sub, section, name + "_");
+    }
+    return;
+  }
+  if (!prop.Writable()) return;
+  const std::string current = Trim(GetPropText(object, prop));
+  SetPropText(object, prop, Trim(ReadString(section, name, current)));
+}
+
+void TPropsStorage::StoreObjectProps(const TObject& object, const std::string& section, const std::string& prefix) {
+  for (const PropInfo* p : object.ClassType().AllProps()) Store(object, *p, section, prefix);
+}
+
+void TPropsStorage::LoadObjectProps(TObject& object, const std::string& section, const std::string& prefix) {
+  // Like the stored properties themselves, one property that fails does not stop the rest.
+  for (const PropInfo* p : object.ClassType().AllProps()) {
+    try {
+      Load(object, *p, section, prefix);
+    } catch (const std::exception&) {
+    }
+  }
+}
+
+// -- TStoredValue(s) --------------------------------------------------------------------------
+
+const ClassInfo& TStoredValue::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TStoredValue>("TStoredValue", &TCollectionItem::StaticClass())
+                                    .Str("Name", &TStoredValue::Name, &TStoredValue::SetName)
+                                    .Str("Value", &TStoredValue::Value, &TStoredValue::SetValue)
+                                    .Str("KeyString", &TStoredValue::KeyString, &TStoredValue::SetKeyString)
+                                    .Event("OnSave", &TStoredValue::OnSave)
+                                    .Event("OnRestore", &TStoredValue::OnRestore)
+                                    .Build();
+  return info;
+}
+
+void TStoredValue::Assign(const TPersistent& source) {
+  const auto* other = dynamic_cast<const TStoredValue*>(&source);
+  if (!other) return TPersistent::Assign(source);
+  name_ = other->name_;
+  value_ = other->value_;
+  keyString_ = other->keyString_;
+  OnSave = other->OnSave;
+  OnRestore = other->OnRestore;
+}
+
+const ClassInfo& TStoredValues::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TStoredValues>("TStoredValues", &TCollection::StaticClass()).Build();
+  return info;
+}
+
+TStoredValues::TStoredValues()
+    : TCollection(TStoredValue::StaticClass(),
+                  [](TCollection* c) -> std::unique_ptr<TCollectionItem> { return std::make_unique<TStoredValue>(c); }) {}
+
+TStoredValue* TStoredValues::AddValue(const std::string& name, const std::string& value) {
+  auto* item = static_cast<TStoredValue*>(Add());
+  item->SetName(name);
+  item->SetValue(value);
+  return item;
+}
+
+TStoredValue* TStoredValues::FindValue(std::string_view name) const {
+  for (int i = 0; i < Count(); ++i)
+    if (SameText(Values(i)->Name(), name)) return Values(i);
+  return nullptr;
+}
+
+// -- TFormPlacement ---------------------------------------------------------------------------
+
+// The hooks are small named types so that the component can tell its own hook from a
+// handler that replaced it (std::function::target).
+struct TFormPlacement::ShowHook {
+  TFormPlacement* self;
+  void operator()(TObject* sender) const { self->FormShow(sender); }
+};
+struct TFormPlacement::CloseQueryHook {
+  TFormPlacement* self;
+  void operator()(TObject* sender, bool& canClose) const { self->FormCloseQuery(sender, canClose); }
+};
+struct TFormPlacement::DestroyHook {
+  TFormPlacement* self;
+  void operator()(TObject* sender) const { self->FormDestroy(sender); }
+};
+
+// Keeps the storage open for one operation; nested scopes share one opening.
+class TFormPlacement::Scope {
+ public:
+  explicit Scope(TFormPlacement& placement) : placement_(placement) { placement_.OpenStorage(); }
+  Scope(const Scope&) = delete;
+  Scope& operator=(const Scope&) = delete;
+  ~Scope() { placement_.CloseStorage(); }
+
+ private:
+  TFormPlacement& placement_;
+};
+
+const ClassInfo& TFormPlacement::StaticClass() {
+  using P = TFormPlacement;
+  static const ClassInfo info =
+      ClassBuilder<P>("TFormPlacement", &TComponent::StaticClass())
+          .Bool("Active", &P::Active, &P::SetActive, true)
+          .Str("IniFileName", &P::IniFileName, &P::SetIniFileName)
+          .Str("IniSection", &P::IniSection, &P::SetIniSection)
+          .Object("MinMaxInfo", &P::MinMaxInfo, TWinMinMaxInfo::StaticClass())
+          .Set("Options", &P::Options, &P::SetOptions, PlacementOptionType(),
+               OptionOf(fpState) | OptionOf(fpPosition))
+          .Bool("PreventResize", &P::PreventResize, &P::SetPreventResize, false)
+          .Enum("RegistryRoot", &P::RegistryRoot, &P::SetRegistryRoot, PlacementRegRootType(), prCurrentUser)
+          .Bool("UseRegistry", &P::UseRegistry, &P::SetUseRegistry, false)
+          .Int("Version", &P::Version, &P::SetVersion, 0)
+          .Event("OnSavePlacement", &P::OnSavePlacement)
+          .Event("OnRestorePlacement", &P::OnRestorePlacement)
+          .Build();
+  return info;
+}
+
+TFormPlacement::TFormPlacement(TComponent* owner)
+    : TComponent(owner), minMaxInfo_(std::make_unique<TWinMinMaxInfo>()) {
+  if (dynamic_cast<TForm*>(owner)) options_ = OptionOf(fpState) | OptionOf(fpPosition);
+}
+
+TFormPlacement::~TFormPlacement() { UnhookForm(); }
+
+void TFormPlacement::BeforeDestruction() {
+  UnhookForm();
+  storage_.reset();
+  openDepth_ = 0;
+  TComponent::BeforeDestruction();
+}
+
+void TFormPlacement::SetExeNameOverride(const std::string& name) { ExeNameOverrideValue = name; }
+
+HKEY TFormPlacement::RootKey() const {
+  switch (registryRoot_) {
+    case prCurrentUser: return HKEY_CURRENT_USER;
+    case prLocalMachine: return HKEY_LOCAL_MACHINE;
+    case prCurrentConfig: return HKEY_CURRENT_CONFIG;
+    case prClassesRoot: return HKEY_CLASSES_ROOT;
+    case prUsers: return HKEY_USERS;
+    case prDynData: return HKEY_DYN_DATA;
+  }
+  return HKEY_CURRENT_USER;
+}
+
+std::string TFormPlacement::KeyPath() const {
+  if (!iniFileName_.empty()) return iniFileName_;
+  return "Software\\" + ExecutableName();
+}
+
+std::string TFormPlacement::Section() const {
+  if (!iniSection_.empty()) return iniSection_;
+  return Owner() ? Owner()->ClassName() : std::string();
+}
+
+TForm* TFormPlacement::Form() const { return dynamic_cast<TForm*>(Owner()); }
+
+void TFormPlacement::OpenStorage() {
+  if (openDepth_++ > 0 || !useRegistry_) return;
+  auto registry = std::make_unique<TRegistry>(KEY_ALL_ACCESS);
+  registry->SetRootKey(RootKey());
+  // A key path that cannot be opened or created leaves no key: reads give their
+  // defaults and writes fail.
+  registry->OpenKey(KeyPath(), true);
+  storage_ = std::move(registry);
+}
+
+void TFormPlacement::CloseStorage() {
+  if (openDepth_ > 0 && --openDepth_ == 0) storage_.reset();
+}
+
+std::string TFormPlacement::ReadSectionString(const std::string& section, const std::string& name,
+                                              const std::string& defaultValue) {
+  Scope scope(*this);
+  if (!storage_ || !storage_->CurrentKey()) return defaultValue;
+  TRegistry key(KEY_READ);
+  key.SetRootKey(storage_->CurrentKey());
+  if (!key.OpenKey(section, false) || !key.ValueExists(name)) return defaultValue;
+  return key.ReadString(name);
+}
+
+void TFormPlacement::WriteSectionString(const std::string& section, const std::string& name,
+                                        const std::string& value) {
+  Scope scope(*this);
+  if (!useRegistry_) return;
+  TRegistry key(KEY_ALL_ACCESS);
+  if (storage_ && storage_->CurrentKey()) {
+    key.SetRootKey(storage_->CurrentKey());
+    if (key.OpenKey(section, true)) return key.WriteString(name, value);
+  }
+  throw ERegistryException("Failed to set data for '" + name + "'");
+}
+
+void TFormPlacement::EraseSection(const std::string& section) {
+  Scope scope(*this);
+  if (!storage_ || !storage_->CurrentKey() || section.empty()) return;
+  TRegistry key;
+  key.SetRootKey(storage_->CurrentKey());
+  key.DeleteKey(section);
+}
+
+std::string TFormPlacement::ReadString(const std::string& name, const std::string& defaultValue) {
+  return ReadSectionString(Section(), name, defaultValue);
+}
+
+void TFormPlacement::WriteString(const std::string& name, const std::string& value) {
+  WriteSectionString(Section(), name, value);
+}
+
+int TFormPlacement::ReadInteger(const std::string& name, int defaultValue) {
+  return ParseInt32(ReadString(name, std::string())).value_or(defaultValue);
+}
+
+void TFormPlacement::WriteInteger(const std::string& name, int value) { WriteString(name, std::to_string(value)); }
+
+void TFormPlacement::SaveStorage() {
+  if (!restored_ && active_) return;
+  Scope scope(*this);
+  WriteInteger(kFormVersion, version_);
+  SavePlacement();
+  SaveProps();
+  Fire(OnSavePlacement, this);
+  saved_ = true;
+}
+
+void TFormPlacement::RestoreStorage() {
+  saved_ = false;
+  Scope scope(*this);
+  if (ReadInteger(kFormVersion, 0) >= version_) {
+    RestorePlacement();
+    RestoreProps();
+    Fire(OnRestorePlacement, this);
+    if (options_ & OptionOf(fpActiveControl)) FocusActiveControl();
+  }
+  restored_ = true;
+}
+
+void TFormPlacement::SavePlacement() {
+  TForm* form = Form();
+  if (form && form->HandleAllocated() && (options_ & (OptionOf(fpState) | OptionOf(fpPosition)))) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (GetWindowPlacement(form->Handle(), &wp)) {
+      const WindowDc screen(nullptr);
+      WriteInteger("Flags", static_cast<int>(wp.flags));
+      WriteInteger("ShowCmd", static_cast<int>(wp.showCmd));
+      WriteInteger("PixelsPerInch", screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96);
+      WriteString("MinMaxPos", FourInts(wp.ptMinPosition.x, wp.ptMinPosition.y, wp.ptMaxPosition.x,
+                                        wp.ptMaxPosition.y));
+      WriteString("NormPos", FourInts(wp.rcNormalPosition.left, wp.rcNormalPosition.top,
+                                      wp.rcNormalPosition.right, wp.rcNormalPosition.bottom));
+      // A form saved while it is being destroyed is taken as hidden.
+      WriteInteger("Visible", form->Visible() && !destroying_ ? 1 : 0);
+    }
+  }
+  if (options_ & OptionOf(fpActiveControl)) {
+    std::string name;
+    if (TWinControl* focused = TWinControl::FromHandle(GetFocus()); focused && form && focused->Owner() == form)
+      name = focused->Name();
+    WriteString(kActiveControl, name);
+  }
+}
+
+void TFormPlacement::RestorePlacement() {
+  TForm* form = Form();
+  if (!form) return;
+  if (options_ & OptionOf(fpPosition)) {
+    int r[4];
+    if (ParseFourInts(ReadString("NormPos", std::string()), r) && r[2] > r[0] && r[3] > r[1])
+      form->SetBounds(r[0], r[1], r[2] - r[0], r[3] - r[1]);
+  }
+  if ((options_ & OptionOf(fpState)) && ReadInteger("ShowCmd", SW_SHOWNORMAL) == SW_SHOWMAXIMIZED &&
+      form->Visible() && form->HandleAllocated())
+    ShowWindow(form->Handle(), SW_SHOWMAXIMIZED);
+}
+
+void TFormPlacement::FocusActiveControl() {
+  TForm* form = Form();
+  if (!form) return;
+  const std::string name = ReadString(kActiveControl, std::string());
+  if (auto* control = dynamic_cast<TWinControl*>(form->FindComponent(name)); control && control->CanFocus())
+    control->SetFocus();
+}
+
+void TFormPlacement::Loaded() {
+  TComponent::Loaded();
+  UpdateFormHooks();
+}
+
+void TFormPlacement::UpdateFormHooks() {
+  TForm* form = Form();
+  if (!form || IsDesigning() || IsDestroying() || form->IsDestroying()) return;
+  if (!subclassed_ && form->HandleAllocated() &&
+      SetWindowSubclass(form->Handle(), FormWindowProc, reinterpret_cast<UINT_PTR>(this),
+                        reinterpret_cast<DWORD_PTR>(this)))
+    subclassed_ = form->Handle();
+  if (const auto* h = form->OnShow.target<ShowHook>(); !h || h->self != this) {
+    savedShow_ = std::move(form->OnShow);
+    form->OnShow = ShowHook{this};
+  }
+  if (const auto* h = form->OnCloseQuery.target<CloseQueryHook>(); !h || h->self != this) {
+    savedCloseQuery_ = std::move(form->OnCloseQuery);
+    form->OnCloseQuery = CloseQueryHook{this};
+  }
+  if (const auto* h = form->OnDestroy.target<DestroyHook>(); !h || h->self != this) {
+    savedDestroy_ = std::move(form->OnDestroy);
+    form->OnDestroy = DestroyHook{this};
+  }
+}
+
+bool TFormPlacement::FormHooked() const {
+  const TForm* form = Form();
+  if (!form) return false;
+  const auto* show = form->OnShow.target<ShowHook>();
+  const auto* closeQuery = form->OnCloseQuery.target<CloseQueryHook>();
+  const auto* destroy = form->OnDestroy.target<DestroyHook>();
+  return show && show->self == this && closeQuery && closeQuery->self == this && destroy && destroy->self == this;
+}
+
+// Gives the form its handlers back, where the hook is still in place; a handler that
+// replaced the hook stays.
+void TFormPlacement::UnhookForm() {
+  // The window may outlive this component while its owner is destroyed: the limits go
+  // in any case (a window already destroyed has dropped them itself).
+  if (subclassed_) {
+    RemoveWindowSubclass(subclassed_, FormWindowProc, reinterpret_cast<UINT_PTR>(this));
+    subclassed_ = nullptr;
+  }
+  if (!Owner() || Owner()->IsDestroying()) return;
+  TForm* form = Form();
+  if (!form) return;
+  if (const auto* h = form->OnShow.target<ShowHook>(); h && h->self == this) form->OnShow = std::move(savedShow_);
+  if (const auto* h = form->OnCloseQuery.target<CloseQueryHook>(); h && h->self == this)
+    form->OnCloseQuery = std::move(savedCloseQuery_);
+  if (const auto* h = form->OnDestroy.target<DestroyHook>(); h && h->self == this)
+    form->OnDestroy = std::move(savedDestroy_);
+  savedShow_ = nullptr;
+  savedCloseQuery_ = nullptr;
+  savedDestroy_ = nullptr;
+}
+
+LRESULT CALLBACK TFormPlacement::FormWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                                DWORD_PTR data) {
+  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
+  if (msg == WM_GETMINMAXINFO && lp)
+    reinterpret_cast<const TFormPlacement*>(data)->ApplyLimits(wnd, *reinterpret_cast<MINMAXINFO*>(lp));
+  return result;
+}
+
+// After the form's own answer, so the component's limits win.
+void TFormPlacement::ApplyLimits(HWND wnd, MINMAXINFO& info) const noexcept {
+  if (!active_) return;
+  const TWinMinMaxInfo& m = *minMaxInfo_;
+  auto set = [](LONG& field, int value) {
+    if (value != 0) field = value;
+  };
+  set(info.ptMaxPosition.x, m.MaxPosLeft);
+  set(info.ptMaxPosition.y, m.MaxPosTop);
+  set(info.ptMaxSize.x, m.MaxSizeWidth);
+  set(info.ptMaxSize.y, m.MaxSizeHeight);
+  set(info.ptMaxTrackSize.x, m.MaxTrackWidth);
+  set(info.ptMaxTrackSize.y, m.MaxTrackHeight);
+  set(info.ptMinTrackSize.x, m.MinTrackWidth);
+  set(info.ptMinTrackSize.y, m.MinTrackHeight);
+  RECT r;
+  if (preventResize_ && GetWindowRect(wnd, &r)) {
+    info.ptMinTrackSize = info.ptMaxTrackSize = POINT{r.right - r.left, r.bottom - r.top};
+  }
+}
+
+void TFormPlacement::FormShow(TObject* sender) {
+  if (active_) {
+    try {
+      RestoreStorage();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
+  Fire(savedShow_, sender);
+}
+
+void TFormPlacement::FormCloseQuery(TObject* sender, bool& canClose) {
+  Fire(savedCloseQuery_, sender, canClose);
+  TForm* form = Form();
+  if (canClose && active_ && form && form->HandleAllocated()) {
+    try {
+      SaveStorage();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
+}
+
+void TFormPlacement::FormDestroy(TObject* sender) {
+  if (active_ && !saved_) {
+    destroying_ = true;
+    try {
+      SaveStorage();
+    } catch (...) {
+      HandleException(this);
+    }
+    destroying_ = false;
+  }
+  Fire(savedDestroy_, sender);
+}
+
+// -- TFormStorage ---------------------------------------------------------------------------
+
+const ClassInfo& TFormStorage::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TFormStorage>("TFormStorage", &TFormPlacement::StaticClass())
+                                    .Object("StoredProps", &TFormStorage::StoredProps, TStrings::StaticClass())
+                                    .Object("StoredValues", &TFormStorage::StoredValues, TStoredValues::StaticClass())
+                                    .Build();
+  return info;
+}
+
+TFormStorage::TFormStorage(TComponent* owner)
+    : TFormPlacement(owner), storedProps_(std::make_unique<TStringList>()),
+      storedValues_(std::make_unique<TStoredValues>()) {}
+
+TFormStorage::~TFormStorage() = default;
+
+void TFormStorage::Loaded() {
+  TFormPlacement::Loaded();
+  // Entries that do not name an existing component of the form are dropped; the
+  // component is watched so that its entries go when it is freed.
+  TComponent* form = Owner();
+  for (int i = storedProps_->Count() - 1; i >= 0; --i) {
+    std::string component, property;
+    TComponent* found = nullptr;
+    if (form && SplitEntry(storedProps_->Get(i), component, property)) found = form->FindComponent(component);
+    if (found)
+      FreeNotification(found);
+    else
+      storedProps_->Delete(i);
+  }
+}
+
+void TFormStorage::Notification(TComponent* component, TOperation operation) {
+  TFormPlacement::Notification(component, operation);
+  if (operation != TOperation::opRemove || !storedProps_ || component == this || component->Name().empty()) return;
+  for (int i = storedProps_->Count() - 1; i >= 0; --i) {
+    std::string name, property;
+    if (SplitEntry(storedProps_->Get(i), name, property) && SameText(name, component->Name())) storedProps_->Delete(i);
+  }
+}
+
+void TFormStorage::SaveProps() {
+  PlacementProps props(*this);
+  TComponent* form = Owner();
+  for (const std::string& entry : storedProps_->ToVector()) {
+    std::string name, property;
+    if (!form || !SplitEntry(entry, name, property)) continue;
+    TComponent* component = form->FindComponent(name);
+    const PropInfo* prop = component ? component->ClassType().FindProp(property) : nullptr;
+    if (prop) props.StoreProperty(*component, *prop, component->Name() + "_");
+  }
+  for (int i = 0; i < storedValues_->Count(); ++i) {
+    TStoredValue* item = storedValues_->Values(i);
+    std::string value = item->Value();
+    Fire(item->OnSave, item, value);
+    item->SetValue(value);
+    if (!item->Name().empty()) WriteString(item->Name(), Trim(value));
+  }
+}
+
+void TFormStorage::RestoreProps() {
+  PlacementProps props(*this);
+  TComponent* form = Owner();
+  for (const std::string& entry : storedProps_->ToVector()) {
+    std::string name, property;
+    if (!form || !SplitEntry(entry, name, property)) continue;
+    TComponent* component = form->FindComponent(name);
+    const PropInfo* prop = component ? component->ClassType().FindProp(property) : nullptr;
+    if (!prop) continue;
+    // One property that cannot be restored (a value of the wrong registry type, a text
+    // its setter refuses) does not keep the others from being restored.
+    try {
+      props.LoadProperty(*component, *prop, component->Name() + "_");
+    } catch (const std::exception&) {
+    }
+  }
+  for (int i = 0; i < storedValues_->Count(); ++i) {
+    TStoredValue* item = storedValues_->Values(i);
+    if (item->Name().empty()) continue;
+    std::string value = Trim(ReadString(item->Name(), item->Value()));
+    item->SetValue(value);
+    Fire(item->OnRestore, item, value);
+    item->SetValue(value);
+  }
+}
+
+void RegisterFormPlacementClasses() {
+  RegisterComponentClass(TFormPlacement::StaticClass());
+  RegisterComponentClass(TFormStorage::StaticClass());
+}
+
+}  // namespace dorvane

@@ -1,0 +1,558 @@
+// The registry form storage on real forms and Wine's registry. Every test writes under
+// its own HKEY_CURRENT_USER\Software\DorvaneTest_<process>_<n> and deletes it afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "components/FormPlacement.h"
+#include "core/NumberFormat.h"
+#include "framework/ClassBuilder.h"
+#include "framework/Forms.h"
+#include "framework/Registry.h"
+
+namespace dorvane {
+namespace {
+
+enum TProbeKind { pkAlpha, pkBeta, pkGamma };
+const EnumType& ProbeKindType() {
+  static const EnumType type{"TProbeKind", {"pkAlpha", "pkBeta", "pkGamma"}};
+  return type;
+}
+
+class TProbeItem : public TCollectionItem {
+  DORVANE_CLASS(TProbeItem)
+ public:
+  using TCollectionItem::TCollectionItem;
+  std::string Caption;
+  int Size = 0;
+};
+
+const ClassInfo& TProbeItem::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TProbeItem>("TProbeItem", &TCollectionItem::StaticClass())
+                                    .Str("Caption", &TProbeItem::Caption, &TProbeItem::Caption)
+                                    .Int("Size", &TProbeItem::Size, &TProbeItem::Size, 0)
+                                    .Build();
+  return info;
+}
+
+// A component with a property of every kind the storage knows.
+class TProbe : public TComponent {
+  DORVANE_CLASS(TProbe)
+ public:
+  explicit TProbe(TComponent* owner)
+      : TComponent(owner),
+        items_(TProbeItem::StaticClass(), [](TCollection* c) -> std::unique_ptr<TCollectionItem> {
+          return std::make_unique<TProbeItem>(c);
+        }) {}
+  int Number() const { return number_; }
+  void SetNumber(int value) {
+    number_ = value;
+    ++numberSets;
+  }
+  TStrings* Lines() const { return &lines_; }
+  TCollection* Items() const { return &items_; }
+  TProbeItem* Item(int i) const { return static_cast<TProbeItem*>(items_.Item(i)); }
+
+  std::int64_t Big = 1;
+  bool Checked = false;
+  TProbeKind Kind = pkAlpha;
+  std::uint32_t Flags = 0;
+  std::string Letter = "x";
+  double Ratio = 0.5;
+  std::string Text = "designed";
+  int Color = 0x00EBB27E;
+  TProbe* Buddy = nullptr;
+  TNotifyEvent OnPing;
+  int numberSets = 0;
+
+ private:
+  int number_ = 7;
+  mutable TStringList lines_;
+  mutable TCollection items_;
+};
+
+const ClassInfo& TProbe::StaticClass() {
+  using P = TProbe;
+  static const ClassInfo info = ClassBuilder<P>("TProbe", &TComponent::StaticClass())
+                                    .Int("Number", &P::Number, &P::SetNumber, 7)
+                                    .Int64("Big", &P::Big, &P::Big, 1)
+                                    .Bool("Checked", &P::Checked, &P::Checked, false)
+                                    .Enum("Kind", &P::Kind, &P::Kind, ProbeKindType(), pkAlpha)
+                                    .Set("Flags", &P::Flags, &P::Flags, PlacementOptionType(), 0)
+                                    .Char("Letter", &P::Letter, &P::Letter, "x")
+                                    .Float("Ratio", &P::Ratio, &P::Ratio, 0.5)
+                                    .Str("Text", &P::Text, &P::Text)
+                                    .Color("Color", &P::Color, &P::Color, 0x00EBB27E)
+                                    .Object("Lines", &P::Lines, TStrings::StaticClass())
+                                    .Object("Items", &P::Items, TCollection::StaticClass())
+                                    .Ref("Buddy", &P::Buddy, &P::Buddy, TComponent::StaticClass())
+                                    .Event("OnPing", &P::OnPing)
+                                    .Build();
+  return info;
+}
+
+class TStoreTestForm : public TForm {
+  DORVANE_CLASS(TStoreTestForm)
+ public:
+  TStoreTestForm(TComponent* owner, const std::string& description) : TForm(owner) {
+    InitializeFormText(description);
+    saver = Require<TFormStorage>("Saver");
+    probe = Require<TProbe>("Probe");
+  }
+  void FormShow(TObject*) {
+    shows.push_back(probe->Number());  // what the restore left, before the form's own code
+  }
+  void FormCloseQuery(TObject*, bool& canClose) {
+    ++closeQueries;
+    canClose = allowClose;
+  }
+  void FormDestroy(TObject*) { ++*destroyed; }
+
+  TFormStorage* saver = nullptr;
+  TProbe* probe = nullptr;
+  std::vector<int> shows;
+  int closeQueries = 0;
+  bool allowClose = true;
+  int* destroyed = nullptr;
+
+ protected:
+  std::vector<MethodEntry> Methods() const override {
+    return {Method("FormShow", &TStoreTestForm::FormShow), Method("FormCloseQuery", &TStoreTestForm::FormCloseQuery),
+            Method("FormDestroy", &TStoreTestForm::FormDestroy)};
+  }
+};
+
+const ClassInfo& TStoreTestForm::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TStoreTestForm>("TStoreTestForm", &TForm::StaticClass()).Build();
+  return info;
+}
+
+std::vector<std::string>& Errors() {
+  static std::vector<std::string> errors;
+  return errors;
+}
+
+const char kAllProps[] =
+    "\"Probe.Number\", \"Probe.Big\", \"Probe.Checked\", \"Probe.Kind\", \"Probe.Flags\", \"Probe.Letter\", "
+    "\"Probe.Ratio\", \"Probe.Text\", \"Probe.Color\", \"Probe.Lines\", \"Probe.Items\", \"Probe.Buddy\"";
+
+class FormStorageTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Application().Initialize();
+    RegisterFormPlacementClasses();
+    RegisterComponentClass(TProbe::StaticClass());
+    Application().OnException = [](TObject*, const Exception& e) { Errors().push_back(e.Message()); };
+  }
+
+  void SetUp() override {
+    static int run = 0;
+    exeName_ = "DorvaneTest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++run);
+    TFormPlacement::SetExeNameOverride(exeName_);
+    key_ = "Software\\" + exeName_;
+    Errors().clear();
+    SetCurrentSeparators({".", ","});
+  }
+
+  void TearDown() override {
+    for (TStoreTestForm* form : forms_) form->Free();
+    TFormPlacement::SetExeNameOverride("");
+    TRegistry reg;
+    reg.DeleteKey(key_);
+    EXPECT_FALSE(reg.KeyExists(key_));
+    EXPECT_TRUE(Errors().empty()) << Errors().front();
+  }
+
+  TStoreTestForm* NewForm(const std::string& storedProps = kAllProps, const std::string& saverProps = "") {
+    static int n = 0;
+    const std::string text = "StoreForm" + std::to_string(++n) +
+                             ": TStoreTestForm {\n"
+                             "  OnShow: FormShow; OnCloseQuery: FormCloseQuery; OnDestroy: FormDestroy\n"
+                             "  Saver: TFormStorage {\n"
+                             "    UseRegistry: True; Options: {}\n"
+                             "    StoredProps: [" + storedProps + "]\n" + saverProps +
+                             "  }\n"
+                             "  Probe: TProbe { Buddy: Other }\n"
+                             "  Other: TProbe {}\n"
+                             "}\n";
+    auto* form = new TStoreTestForm(&Application(), text);
+    form->destroyed = &destroyed_;
+    forms_.push_back(form);
+    return form;
+  }
+
+  void Free(TStoreTestForm* form) {
+    std::erase(forms_, form);
+    form->Free();
+  }
+
+  // A value of a section as stored, or "<none>".
+  std::string Raw(const std::string& name, const std::string& section = "TStoreTestForm") {
+    TRegistry reg(KEY_READ);
+    if (!reg.OpenKey(key_ + "\\" + section, false) || !reg.ValueExists(name)) return "<none>";
+    EXPECT_EQ(TRegDataType::rdString, reg.GetDataType(name)) << name;
+    return reg.ReadString(name);
+  }
+
+  void Put(const std::string& name, const std::string& text) {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(key_ + "\\TStoreTestForm", true));
+    reg.WriteString(name, text);
+  }
+
+  std::string exeName_;
+  std::string key_;
+  std::vector<TStoreTestForm*> forms_;
+  int destroyed_ = 0;
+};
+
+TEST_F(FormStorageTest, PublishedPropertiesAndRegistryLayout) {
+  std::vector<std::string> names;
+  for (const PropInfo* p : TFormStorage::StaticClass().AllProps()) names.push_back(p->name);
+  EXPECT_EQ((std::vector<std::string>{"Name", "Active", "IniFileName", "IniSection", "MinMaxInfo", "Options",
+                                      "PreventResize", "RegistryRoot", "UseRegistry", "Version", "OnSavePlacement",
+                                      "OnRestorePlacement", "StoredProps", "StoredValues"}),
+            names);
+
+  TStoreTestForm* form = NewForm();
+  TFormPlacement loose(nullptr);
+  TFormPlacement onForm(form);
+  EXPECT_EQ(0u, loose.Options());
+  EXPECT_EQ(OptionOf(fpState) | OptionOf(fpPosition), onForm.Options());
+  EXPECT_EQ(HKEY_CURRENT_USER, onForm.RootKey());
+  onForm.SetRegistryRoot(prCurrentConfig);
+  EXPECT_EQ(HKEY_CURRENT_CONFIG, onForm.RootKey());
+
+  EXPECT_EQ(key_, form->saver->KeyPath());
+  EXPECT_EQ("TStoreTestForm", form->saver->Section());
+  TFormPlacement::SetExeNameOverride("");
+  EXPECT_EQ("Software\\components_tests", form->saver->KeyPath());
+  TFormPlacement::SetExeNameOverride(exeName_);
+  form->saver->SetIniSection("Other");
+  form->saver->SetIniFileName(key_ + "\\Elsewhere");
+  form->saver->WriteInteger("x", 1);
+  TRegistry reg;
+  EXPECT_TRUE(reg.KeyExists(key_ + "\\Elsewhere\\Other"));
+}
+
+TEST_F(FormStorageTest, FirstRunGivesDefaultsAndCreatesTheKeyEmpty) {
+  TStoreTestForm* form = NewForm();
+  TRegistry reg;
+  EXPECT_FALSE(reg.KeyExists(key_));
+  form->saver->SaveStorage();  // never restored: writes nothing
+  EXPECT_FALSE(reg.KeyExists(key_));
+
+  EXPECT_EQ(42, form->saver->ReadInteger("pos_x", 42));
+  EXPECT_EQ("labels", form->saver->ReadString("Labels", "labels"));
+  form->probe->Lines()->SetStrings({"designed line"});
+  form->saver->RestoreStorage();
+  EXPECT_TRUE(form->saver->Restored());
+  EXPECT_EQ(7, form->probe->Number());
+  EXPECT_EQ("designed", form->probe->Text);
+  EXPECT_EQ(0.5, form->probe->Ratio);
+  EXPECT_EQ(std::vector<std::string>{"designed line"}, form->probe->Lines()->ToVector());
+  EXPECT_EQ(form->Require<TProbe>("Other"), form->probe->Buddy);
+  ASSERT_TRUE(reg.OpenKey(key_, false));
+  EXPECT_TRUE(reg.GetValueNames().empty());
+  EXPECT_TRUE(reg.GetKeyNames().empty());
+}
+
+TEST_F(FormStorageTest, EveryKindIsSavedAsTextAndRestored) {
+  SetCurrentSeparators({",", "."});  // saved floats still use "."
+  TStoreTestForm* form = NewForm(kAllProps, "    Version: 3\n");
+  TProbe* p = form->probe;
+  form->saver->RestoreStorage();
+  p->SetNumber(-12);
+  p->Big = -9000000000;
+  p->Checked = true;
+  p->Kind = pkGamma;
+  p->Flags = OptionOf(fpState) | OptionOf(fpActiveControl);
+  p->Letter = "\xC3\xA9";
+  p->Ratio = 0.1;
+  p->Text = "  \xE6\x97\xA5\xE6\x9C\xAC text  ";
+  p->Color = 255;
+  p->Lines()->SetStrings({"one", " two "});
+  static_cast<TProbeItem*>(p->Items()->Add())->Caption = "first";
+  static_cast<TProbeItem*>(p->Items()->Add())->Size = 9;
+  p->Buddy = p;
+  form->saver->SaveStorage();
+
+  EXPECT_EQ("3", Raw("FormVersion"));
+  EXPECT_EQ("-12", Raw("Probe_Number"));
+  EXPECT_EQ("-9000000000", Raw("Probe_Big"));
+  EXPECT_EQ("True", Raw("Probe_Checked"));
+  EXPECT_EQ("pkGamma", Raw("Probe_Kind"));
+  EXPECT_EQ("[fpState,fpActiveControl]", Raw("Probe_Flags"));
+  EXPECT_EQ("\xC3\xA9", Raw("Probe_Letter"));
+  EXPECT_EQ("0.1", Raw("Probe_Ratio"));
+  EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC text", Raw("Probe_Text"));
+  EXPECT_EQ("255", Raw("Probe_Color"));
+  EXPECT_EQ("Probe", Raw("Probe_Buddy"));
+  EXPECT_EQ("<none>", Raw("Probe_Lines"));
+  EXPECT_EQ("2", Raw("Count", "TStoreTestForm.Probe_Lines"));
+  EXPECT_EQ("two", Raw("Item1", "TStoreTestForm.Probe_Lines"));
+  EXPECT_EQ("2", Raw("Count", "TStoreTestForm.Probe_Items"));
+  EXPECT_EQ("first", Raw("Item0_Caption", "TStoreTestForm.Probe_Items"));
+  EXPECT_EQ("9", Raw("Item1_Size", "TStoreTestForm.Probe_Items"));
+  EXPECT_EQ("<none>", Raw("Probe_OnPing"));
+
+  // A second form restores all of it; a shorter list replaces the saved subsection.
+  TStoreTestForm* second = NewForm(kAllProps, "    Version: 3\n");
+  second->saver->RestoreStorage();
+  TProbe* q = second->probe;
+  EXPECT_EQ(-12, q->Number());
+  EXPECT_EQ(-9000000000, q->Big);
+  EXPECT_TRUE(q->Checked);
+  EXPECT_EQ(pkGamma, q->Kind);
+  EXPECT_EQ(p->Flags, q->Flags);
+  EXPECT_EQ("\xC3\xA9", q->Letter);
+  EXPECT_EQ(0.1, q->Ratio);
+  EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC text", q->Text);
+  EXPECT_EQ(255, q->Color);
+  EXPECT_EQ((std::vector<std::string>{"one", "two"}), q->Lines()->ToVector());
+  ASSERT_EQ(2, q->Items()->Count());
+  EXPECT_EQ("first", q->Item(0)->Caption);
+  EXPECT_EQ(9, q->Item(1)->Size);
+  EXPECT_EQ(q, q->Buddy);
+  q->Lines()->SetStrings({"only"});
+  second->saver->SaveStorage();
+  EXPECT_EQ("<none>", Raw("Item1", "TStoreTestForm.Probe_Lines"));
+  Put("Probe_Ratio", "2,5");  // the locale's separator is read too
+  second->saver->RestoreStorage();
+  EXPECT_EQ(2.5, q->Ratio);
+}
+
+TEST_F(FormStorageTest, StoredTextsAreDecodedLeniently) {
+  TStoreTestForm* form = NewForm();
+  TProbe* p = form->probe;
+  p->Checked = false;
+  Put("Probe_Checked", "true");
+  Put("Probe_Kind", " PKBETA ");
+  Put("Probe_Flags", "[fpPosition, bogus ,fpState]");
+  Put("Probe_Letter", "xyz");
+  Put("Probe_Number", "12ab");
+  Put("Probe_Big", "many");
+  Put("Probe_Text", "  padded  ");
+  Put("Probe_Buddy", "(null)");
+  form->saver->RestoreStorage();
+  EXPECT_TRUE(p->Checked);
+  EXPECT_EQ(pkBeta, p->Kind);
+  EXPECT_EQ(OptionOf(fpState) | OptionOf(fpPosition), p->Flags);
+  EXPECT_EQ("x", p->Letter);
+  EXPECT_EQ(0, p->Number());
+  EXPECT_EQ(77, form->saver->ReadInteger("Probe_Number", 77));
+  EXPECT_EQ(0, p->Big);
+  EXPECT_EQ("padded", p->Text);
+  EXPECT_EQ(nullptr, p->Buddy);
+
+  // Identifiers that name nothing leave the property alone; so does an unreadable float.
+  Put("Probe_Checked", "yes");
+  Put("Probe_Kind", "pkDelta");
+  Put("Probe_Ratio", "half");
+  Put("Probe_Buddy", "Nobody");
+  p->Buddy = p;
+  form->saver->RestoreStorage();
+  EXPECT_TRUE(p->Checked);
+  EXPECT_EQ(pkBeta, p->Kind);
+  EXPECT_EQ(0.5, p->Ratio);
+  EXPECT_EQ(p, p->Buddy);
+
+  // A missing value assigns the property its own current value.
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(key_ + "\\TStoreTestForm", false));
+  reg.DeleteValue("Probe_Number");
+  p->SetNumber(31);
+  const int sets = p->numberSets;
+  form->saver->RestoreStorage();
+  EXPECT_EQ(31, p->Number());
+  EXPECT_EQ(sets + 1, p->numberSets);
+}
+
+TEST_F(FormStorageTest, ValueOfAnotherRegistryTypeFailsReadsButNotTheRestore) {
+  TStoreTestForm* form = NewForm();
+  Put("Probe_Text", "restored");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(key_ + "\\TStoreTestForm", false));
+  reg.WriteInteger("Probe_Number", 5);  // REG_DWORD
+  try {
+    form->saver->ReadString("Probe_Number", "");
+    ADD_FAILURE() << "no error";
+  } catch (const ERegistryException& e) {
+    EXPECT_EQ("Invalid data type for 'Probe_Number'", e.Message());
+  }
+  EXPECT_THROW(form->saver->ReadInteger("Probe_Number", 0), ERegistryException);
+  form->saver->RestoreStorage();
+  EXPECT_EQ(7, form->probe->Number());
+  EXPECT_EQ("restored", form->probe->Text);
+
+  // Writes that cannot create their section fail with the value's name.
+  form->saver->SetIniSection(std::string(300, 's'));
+  try {
+    form->saver->WriteString("X", "y");
+    ADD_FAILURE() << "no error";
+  } catch (const ERegistryException& e) {
+    EXPECT_EQ("Failed to set data for 'X'", e.Message());
+  }
+  form->saver->SetIniSection("");
+}
+
+TEST_F(FormStorageTest, StoredPropsAreResolvedOnceAtLoadAndFollowFreedComponents) {
+  TStoreTestForm* form = NewForm(
+      "\"probe.number\", \" Probe . Text \", \"Ghost.Number\", \"NoDot\", \".Number\", \"Probe.\", "
+      "\"Probe.NoSuchProp\", \"Other.Checked\"");
+  EXPECT_EQ((std::vector<std::string>{"probe.number", " Probe . Text ", "Probe.NoSuchProp", "Other.Checked"}),
+            form->saver->StoredProps()->ToVector());
+  form->saver->RestoreStorage();
+  form->saver->SaveStorage();
+  EXPECT_EQ("7", Raw("Probe_Number"));  // the component's and the property's own spelling
+  EXPECT_EQ("designed", Raw("Probe_Text"));
+  EXPECT_EQ("False", Raw("Other_Checked"));
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(key_ + "\\TStoreTestForm", false));
+  EXPECT_EQ(4u, reg.GetValueNames().size());  // and FormVersion
+
+  form->probe->Buddy = nullptr;
+  form->Require<TProbe>("Other")->Free();
+  EXPECT_EQ((std::vector<std::string>{"probe.number", " Probe . Text ", "Probe.NoSuchProp"}),
+            form->saver->StoredProps()->ToVector());
+}
+
+TEST_F(FormStorageTest, FormEventsRestoreOnEveryShowAndSaveOnCloseAndDestroy) {
+  TStoreTestForm* form = NewForm();
+  EXPECT_TRUE(form->saver->FormHooked());
+  Put("Probe_Number", "21");
+  form->Show();
+  form->probe->SetNumber(99);
+  form->Hide();
+  form->Show();
+  EXPECT_EQ((std::vector<int>{21, 21}), form->shows);  // restored before the form's own OnShow
+
+  form->probe->SetNumber(55);
+  form->allowClose = false;
+  form->Close();
+  EXPECT_EQ(1, form->closeQueries);
+  EXPECT_EQ("21", Raw("Probe_Number"));
+  form->allowClose = true;
+  form->Close();
+  EXPECT_EQ(2, form->closeQueries);
+  EXPECT_EQ("55", Raw("Probe_Number"));
+
+  form->probe->SetNumber(56);  // already saved: destroying does not save again
+  Free(form);
+  EXPECT_EQ(1, destroyed_);
+  EXPECT_EQ("55", Raw("Probe_Number"));
+
+  TStoreTestForm* unsaved = NewForm();
+  unsaved->Show();
+  unsaved->probe->SetNumber(57);
+  Free(unsaved);
+  EXPECT_EQ(2, destroyed_);
+  EXPECT_EQ("57", Raw("Probe_Number"));
+}
+
+TEST_F(FormStorageTest, HookErrorsGoToTheApplicationAndHandlersChain) {
+  TStoreTestForm* form = NewForm();
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(key_ + "\\TStoreTestForm", true));
+  reg.WriteInteger("FormVersion", 1);
+  form->Show();
+  ASSERT_EQ(std::vector<std::string>{"Invalid data type for 'FormVersion'"}, Errors());
+  Errors().clear();
+  EXPECT_EQ(1u, form->shows.size());  // the form's own OnShow still ran
+  reg.DeleteValue("FormVersion");
+  form->Hide();
+
+  // A handler assigned by code after loading displaces the hook until it is put back.
+  int codeShows = 0;
+  form->OnShow = [&](TObject*) { ++codeShows; };
+  EXPECT_FALSE(form->saver->FormHooked());
+  form->saver->UpdateFormHooks();
+  EXPECT_TRUE(form->saver->FormHooked());
+  Put("Probe_Number", "8");
+  form->Show();
+  EXPECT_EQ(1, codeShows);
+  EXPECT_EQ(8, form->probe->Number());
+
+  // Freeing the storage gives the form its handlers back.
+  form->saver->Free();
+  form->Hide();
+  form->Show();
+  EXPECT_EQ(2, codeShows);
+  bool canClose = form->CloseQuery();
+  EXPECT_TRUE(canClose);
+  EXPECT_EQ(1, form->closeQueries);
+}
+
+TEST_F(FormStorageTest, NamedAndStoredValuesAndPlacementEvents) {
+  TStoreTestForm* form = NewForm("\"Probe.Number\"", "    Options: {fpState, fpPosition, fpActiveControl}\n");
+  TFormStorage* saver = form->saver;
+  TStoredValue* counter = saver->StoredValues()->AddValue("Counter", "1");
+  counter->OnSave = [](TStoredValue*, std::string& value) { value = " " + value + "0 "; };
+  std::string restoredText;
+  counter->OnRestore = [&](TStoredValue*, std::string& value) { restoredText = value; };
+  bool openInside = false;
+  saver->OnSavePlacement = [&](TObject*) {
+    openInside = saver->IsStorageOpen();
+    saver->WriteString("0 active", "true");
+  };
+  const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e, \xE6\x97\xA5\xE6\x9C\xAC \xE2\x9C\x93";
+  saver->WriteString("Labels", utf8);
+  EXPECT_FALSE(saver->IsStorageOpen());
+  EXPECT_EQ(utf8, saver->ReadString("labels", ""));
+  saver->WriteInteger("pos_x", -40);
+  EXPECT_EQ(-40, saver->ReadInteger("pos_x", 0));
+
+  saver->RestoreStorage();
+  form->SetBounds(10, 20, 300, 200);
+  saver->SaveStorage();
+  EXPECT_TRUE(openInside);
+  EXPECT_TRUE(saver->Saved());
+  EXPECT_EQ("true", Raw("0 active"));
+  EXPECT_EQ("10", Raw("Counter"));
+  for (const char* name : {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "Visible"})
+    EXPECT_NE("<none>", Raw(name)) << name;
+  EXPECT_EQ("10,20,310,220", Raw("NormPos"));
+  EXPECT_EQ("", Raw("ActiveControl"));
+
+  Put("Counter", "  25 ");
+  Put("NormPos", "30,40,330,240");
+  int restores = 0;
+  saver->OnRestorePlacement = [&](TObject*) { ++restores; };
+  saver->RestoreStorage();
+  EXPECT_FALSE(saver->Saved());
+  EXPECT_EQ("25", restoredText);
+  EXPECT_EQ("25", counter->Value());
+  EXPECT_EQ(1, restores);
+  EXPECT_EQ(30, form->Left());
+  EXPECT_EQ(40, form->Top());
+
+  // A newer Version ignores what an older one stored, and still counts as restored.
+  Put("Probe_Number", "3");
+  saver->SetVersion(2);
+  saver->RestoreStorage();
+  EXPECT_EQ(1, restores);
+  EXPECT_EQ(7, form->probe->Number());
+  EXPECT_TRUE(saver->Restored());
+}
+
+TEST_F(FormStorageTest, MinMaxInfoAndPreventResizeLimitTheWindow) {
+  TStoreTestForm* form = NewForm();
+  const HWND wnd = form->Handle();
+  auto sizeAfter = [&](int width, int height) {
+    SetWindowPos(wnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r;
+    GetWindowRect(wnd, &r);
+    return std::make_pair(static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top));
+  };
+  form->saver->MinMaxInfo()->MinTrackWidth = 250;
+  form->saver->MinMaxInfo()->MaxTrackHeight = 180;
+  EXPECT_EQ(std::make_pair(250, 180), sizeAfter(100, 400));
+  form->saver->SetPreventResize(true);
+  EXPECT_EQ(std::make_pair(250, 180), sizeAfter(400, 150));
+  form->saver->SetActive(false);
+  EXPECT_EQ(std::make_pair(400, 150), sizeAfter(400, 150));
+}
+
+}  // namespace
+}  // namespace dorvane
