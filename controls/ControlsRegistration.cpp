@@ -1,0 +1,15 @@
+#include "controls/ControlsRegistration.h"
+
+#include "controls/Gauges.h"
+#include "controls/GradientFill.h"
+#include "controls/SpecialProgress.h"
+
+namespace dorvane {
+
+void RegisterVisualControls() {
+  RegisterComponentClass(TGauge::StaticClass());
+  RegisterComponentClass(TSpecialProgress::StaticClass());
+  RegisterComponentClass(TGradientFill::StaticClass());
+}
+
+}  // namespace dorvane
