@@ -21,6 +21,20 @@ class EInvalidGraphic : public Exception {
   const char* ClassName() const noexcept override { return "EInvalidGraphic"; }
 };
 
+// An unknown property or a value of the wrong kind for a property.
+class EPropertyError : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "EPropertyError"; }
+};
+
+// A component name that is not an identifier or already taken.
+class EComponentError : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "EComponentError"; }
+};
+
 // A malformed form description; the message names the line and what was expected.
 class EReadError : public Exception {
  public:
@@ -38,6 +52,18 @@ class EOSError : public Exception {
  private:
   std::uint32_t code_;
 };
+
+class TObject;
+// Hands the exception being handled (call inside a catch block) to the application's
+// exception handling. Every window procedure, timer and hook ends in this instead of
+// letting an exception cross a system callback.
+void HandleException(TObject* sender) noexcept;
+
+// The running program's full path.
+std::string ExecutablePath();
+// The file version of a program's version resource as four numbers joined by "."
+// ("3.3.0.0"); empty when it has none.
+std::string FileVersionText(const std::string& path);
 
 // Raises EOSError with the calling thread's last system error and its text.
 [[noreturn]] void RaiseLastOSError(const std::string& operation);

@@ -86,7 +86,7 @@ const ClassInfo& TProbe::StaticClass() {
                                     .Color("Color", &P::Color, &P::Color, 0x00EBB27E)
                                     .Object("Lines", &P::Lines, TStrings::StaticClass())
                                     .Object("Items", &P::Items, TCollection::StaticClass())
-                                    .Ref("Buddy", &P::Buddy, &P::Buddy, TComponent::StaticClass())
+                                    .Ref("Buddy", &P::Buddy, &P::Buddy, &TComponent::StaticClass)
                                     .Event("OnPing", &P::OnPing)
                                     .Build();
   return info;

@@ -1,0 +1,54 @@
+#include "framework/UtilityWindow.h"
+
+#include "framework/SysUtils.h"
+
+namespace dorvane {
+namespace {
+
+constexpr const wchar_t* kClass = L"DorvaneUtilityWindow";
+
+void EnsureClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+TUtilityWindow::TUtilityWindow(Handler handler, TObject* owner) : handler_(std::move(handler)), owner_(owner) {
+  EnsureClass();
+  wnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+  if (!wnd_) RaiseLastOSError("creating a utility window");
+  SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TUtilityWindow::WindowProc));
+}
+
+TUtilityWindow::~TUtilityWindow() {
+  if (wnd_) {
+    SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
+    SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
+    DestroyWindow(wnd_);
+  }
+}
+
+LRESULT CALLBACK TUtilityWindow::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TUtilityWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (self && self->handler_) {
+    try {
+      if (auto result = self->handler_(msg, wp, lp)) return *result;
+    } catch (...) {
+      HandleException(self->owner_);
+      return 0;
+    }
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+}  // namespace dorvane
