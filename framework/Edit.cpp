@@ -1,0 +1,106 @@
+#include "framework/Edit.h"
+
+#include <algorithm>
+
+#include "framework/ClassBuilder.h"
+#include "framework/WideString.h"
+
+namespace dorvane {
+
+namespace {
+
+// Sets a flag for the duration of a scope.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+  ~FlagScope() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+const ClassInfo& TEdit::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TEdit>("TEdit", &TWinControl::StaticClass())
+                                    .Bool("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly, false)
+                                    .Int("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength, 0)
+                                    .Str("Text", &TEdit::Text, &TEdit::SetText)
+                                    .Event("OnChange", &TEdit::OnChange)
+                                    .Build();
+  return info;
+}
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) { SetColor(clWindow); }
+
+TEdit::~TEdit() = default;
+
+void TEdit::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.className = L"EDIT";
+  p.style |= WS_TABSTOP | ES_AUTOHSCROLL;
+  if (readOnly_) p.style |= ES_READONLY;
+  p.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEdit::HandleCreated() {
+  SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+}
+
+void TEdit::SetReadOnly(bool value) {
+  if (value == readOnly_) return;
+  readOnly_ = value;
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+}
+
+void TEdit::SetMaxLength(int value) {
+  if (value < 0) value = 0;
+  if (value == maxLength_) return;
+  maxLength_ = value;
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(value), 0);
+}
+
+void TEdit::SelectAll() {
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, 0, -1);
+}
+
+void TEdit::TextChanged() {
+  if (takingText_) return;  // the window has it already
+  if (HandleAllocated()) {
+    const FlagScope scope(settingText_);
+    SetWindowTextW(Handle(), Widen(Text()).c_str());
+  }
+  if (!IsLoading()) Fire(OnChange, this);
+}
+
+bool TEdit::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wp) != EN_CHANGE) return false;
+      result = 0;
+      if (settingText_) return true;  // TextChanged raises OnChange itself
+      {
+        const int length = GetWindowTextLengthW(Handle());
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(Handle(), text.data(), length + 1), 0)));
+        const FlagScope scope(takingText_);
+        SetText(Narrow(text));
+      }
+      Fire(OnChange, this);
+      return true;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {  // a read-only edit asks for the static colours
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, ColorToRGB(Font().Color()));
+      SetBkColor(dc, ColorToRGB(Color()));
+      result = reinterpret_cast<LRESULT>(BackgroundBrush());
+      return true;
+    }
+    default:
+      return TWinControl::Reflected(msg, wp, lp, result);
+  }
+}
+
+}  // namespace dorvane
