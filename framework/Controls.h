@@ -235,7 +235,7 @@ class TWinControl : public TControl {
   TControl* ControlAtPos(POINT p, bool allowDisabled = false) const;
 
   bool DoubleBuffered() const { return doubleBuffered_; }
-  void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
+  virtual void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
   int BorderWidth() const { return borderWidth_; }
   void SetBorderWidth(int value);
 

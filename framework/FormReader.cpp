@@ -617,9 +617,20 @@ class Writer {
     out_ += path + ": " + value + "\n";
   }
 
+  // A value taken from the parent (ParentColor, ParentFont, ParentShowHint) is not the
+  // object's own: writing it would turn the following off when read back.
+  static bool Inherited(const TObject& o, const PropInfo& p) {
+    const char* flag = SameText(p.name, "Color") ? "ParentColor"
+                       : SameText(p.name, "Font") ? "ParentFont"
+                       : SameText(p.name, "ShowHint") ? "ParentShowHint" : nullptr;
+    if (!flag) return false;
+    const PropInfo* parent = o.ClassType().FindProp(flag);
+    return parent && parent->getOrd && parent->getOrd(o) != 0;
+  }
+
   void Props(const TObject& o, const std::string& prefix, int depth) {
     for (const PropInfo* p : o.ClassType().AllProps()) {
-      if (SameText(p->name, "Name")) continue;
+      if (SameText(p->name, "Name") || Inherited(o, *p)) continue;
       const std::string path = prefix + p->name;
       switch (p->kind) {
         case PropKind::Integer:

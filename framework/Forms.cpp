@@ -199,9 +199,14 @@ std::function<void(TForm&)>& MoveHook() {
   static std::function<void(TForm&)> hook;
   return hook;
 }
+std::function<TModalResult(TForm&)>& ModalHook() {
+  static std::function<TModalResult(TForm&)> hook;
+  return hook;
+}
 }  // namespace
 
 void TForm::SetMoveHook(std::function<void(TForm&)> hook) { MoveHook() = std::move(hook); }
+void TForm::SetModalHook(std::function<TModalResult(TForm&)> hook) { ModalHook() = std::move(hook); }
 
 void TForm::BeginMoveByMouse() {
   if (MoveHook()) {
@@ -239,6 +244,7 @@ void TForm::Close() {
 }
 
 TModalResult TForm::ShowModal() {
+  if (ModalHook()) return modalResult_ = ModalHook()(*this);
   if (Visible() || inModal_) throw EInvalidOperation("Cannot make a visible window modal");
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), [](HWND wnd, LPARAM lp) -> BOOL {

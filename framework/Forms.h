@@ -56,6 +56,8 @@ class TForm : public TWinControl {
   void BeginMoveByMouse();
   // Tests observe moves instead (the system's move loop waits for a real mouse).
   static void SetMoveHook(std::function<void(TForm&)> hook);
+  // Tests answer modal windows instead (nobody can press a button headless).
+  static void SetModalHook(std::function<TModalResult(TForm&)> hook);
   TModalResult ShowModal();
   void BringToFront();
   bool Showing() const override;

@@ -26,7 +26,8 @@ int ColumnFormat(TAlignment alignment) {
 UINT CheckStateImage(bool checked) { return INDEXTOSTATEIMAGEMASK(checked ? 2 : 1); }
 bool IsCheckedState(UINT state) { return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2; }
 
-constexpr DWORD kExtendedMask = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_GRIDLINES;
+constexpr DWORD kExtendedMask =
+    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER;
 constexpr DWORD kStyleMask = LVS_TYPEMASK | LVS_SHOWSELALWAYS | LVS_EDITLABELS | LVS_SINGLESEL;
 
 }  // namespace
@@ -321,6 +322,7 @@ DWORD TListView::ExtendedStyle() const {
   if (rowSelect_) style |= LVS_EX_FULLROWSELECT;
   if (flatScrollBars_) style |= LVS_EX_FLATSB;
   if (gridLines_) style |= LVS_EX_GRIDLINES;
+  if (DoubleBuffered()) style |= LVS_EX_DOUBLEBUFFER;
   return style;
 }
 
@@ -357,6 +359,11 @@ void TListView::UpdateStyle() {
   const LONG_PTR old = GetWindowLongPtrW(wnd, GWL_STYLE);
   SetWindowLongPtrW(wnd, GWL_STYLE, (old & ~static_cast<LONG_PTR>(kStyleMask)) | ListStyle());
   InvalidateRect(wnd, nullptr, TRUE);
+}
+
+void TListView::SetDoubleBuffered(bool value) {
+  TWinControl::SetDoubleBuffered(value);
+  UpdateExtendedStyle();
 }
 
 void TListView::UpdateExtendedStyle() {

@@ -176,6 +176,8 @@ class TListView : public TWinControl {
   void SetGridLines(bool value);
   bool MultiSelect() const { return multiSelect_; }
   void SetMultiSelect(bool value);
+  // The system list view draws its rows off screen first.
+  void SetDoubleBuffered(bool value) override;
   TImageList* SmallImages() const { return smallImages_; }
   void SetSmallImages(TImageList* images);
   // The first selected row, or null.
