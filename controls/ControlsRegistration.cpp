@@ -1,5 +1,6 @@
 #include "controls/ControlsRegistration.h"
 
+#include "controls/FileOpenEdit.h"
 #include "controls/Gauges.h"
 #include "controls/GradientFill.h"
 #include "controls/SpecialProgress.h"
@@ -10,6 +11,7 @@ void RegisterVisualControls() {
   RegisterComponentClass(TGauge::StaticClass());
   RegisterComponentClass(TSpecialProgress::StaticClass());
   RegisterComponentClass(TGradientFill::StaticClass());
+  RegisterComponentClass(TFileOpenEdit::StaticClass());
 }
 
 }  // namespace dorvane
