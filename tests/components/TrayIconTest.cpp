@@ -1,0 +1,634 @@
+// The tray icon component against Wine's user32: the shell is replaced by a recorder
+// (headless Wine has no notification area), the shell's notifications are sent to the
+// real shared handler window, timers and hooks are real.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "components/NotifyTrayIcon.h"
+#include "components/SimpleTimer.h"
+#include "core/Text.h"
+#include "framework/ClassBuilder.h"
+#include "framework/Edit.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+
+namespace dorvane {
+namespace {
+
+std::vector<std::string>& Errors() {
+  static std::vector<std::string> errors;
+  return errors;
+}
+
+template <typename Done>
+bool PumpUntil(Done done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    Application().ProcessMessages();
+    Sleep(5);
+  }
+  return true;
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+constexpr TColor kColors[] = {RGBColor(200, 30, 30), RGBColor(30, 200, 30), RGBColor(30, 30, 200),
+                              RGBColor(200, 200, 30)};
+
+// A 24-bit BMP file image of 16x16 blocks side by side, one per colour.
+std::vector<std::uint8_t> StripBmp() {
+  const int n = static_cast<int>(std::size(kColors)), width = 16 * n, height = 16, row = width * 3;
+  std::vector<std::uint8_t> bytes(54 + static_cast<std::size_t>(row * height));
+  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(bytes.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(width));
+  put32(22, static_cast<std::uint32_t>(height));
+  bytes[26] = 1;
+  bytes[28] = 24;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const TColor c = kColors[x / 16];
+      std::uint8_t* p = &bytes[54 + static_cast<std::size_t>(y * row + x * 3)];
+      p[0] = static_cast<std::uint8_t>(GetBValue32(c));
+      p[1] = static_cast<std::uint8_t>(GetGValue32(c));
+      p[2] = static_cast<std::uint8_t>(GetRValue32(c));
+    }
+  return bytes;
+}
+
+TColor IconColor(const TIcon& icon) {
+  TBitmap bitmap(16, 16);
+  icon.Draw(bitmap.Canvas(), RECT{0, 0, 16, 16});
+  return bitmap.Pixel(8, 8);
+}
+
+template <std::size_t N>
+bool AllZero(const WCHAR (&field)[N]) {
+  for (WCHAR c : field)
+    if (c != 0) return false;
+  return true;
+}
+
+class TTrayTestForm : public TForm {
+  DORVANE_CLASS(TTrayTestForm)
+ public:
+  TTrayTestForm(TComponent* owner, const std::string& text, bool answer) : TForm(owner), startupAnswer(answer) {
+    InitializeFormText(text);
+  }
+  void TrayStartup(TObject*, bool& showMainForm) {
+    ++startups;
+    showMainForm = startupAnswer;
+  }
+  bool startupAnswer;
+  int startups = 0;
+
+ protected:
+  std::vector<MethodEntry> Methods() const override { return {Method("TrayStartup", &TTrayTestForm::TrayStartup)}; }
+};
+
+const ClassInfo& TTrayTestForm::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TTrayTestForm>("TTrayTestForm", &TForm::StaticClass()).Build();
+  return info;
+}
+
+struct ShellCall {
+  DWORD message;
+  NOTIFYICONDATAW data;
+};
+
+class TrayIconTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Application().Initialize();
+    RegisterTrayIconClasses();
+    AddTestResource("TRAYTESTSTRIP", StripBmp());
+    Application().OnException = [](TObject*, const Exception& e) { Errors().push_back(e.Message()); };
+  }
+
+  void SetUp() override {
+    Errors().clear();
+    TNotifyTrayIcon::SetShellNotifier([this](DWORD message, const NOTIFYICONDATAW& data) {
+      calls.push_back({message, data});
+      return shellSucceeds ? TRUE : FALSE;
+    });
+    form = new TForm(&Application());
+    form->SetBounds(0, 0, 200, 100);
+    form->HandleNeeded();
+    tray = new TNotifyTrayIcon(form);
+  }
+
+  void TearDown() override {
+    if (form) form->Free();
+    TNotifyTrayIcon::SetShellNotifier(nullptr);
+    TPopupMenu::SetTracker(nullptr);
+    Application().SetMainForm(nullptr);
+    Application().SetShowMainForm(true);
+    EXPECT_TRUE(Errors().empty()) << Errors().front();
+  }
+
+  LRESULT Notify(LPARAM mouseMessage, TNotifyTrayIcon* icon = nullptr) {
+    return SendMessageW(TTrayIconHandler::CurrentWindow(), kTrayCallbackMessage, (icon ? icon : tray)->Id(),
+                        mouseMessage);
+  }
+
+  TImageList* MakeList() {
+    auto* list = new TImageList(form);
+    list->Strip().LoadFromResourceName("TRAYTESTSTRIP");
+    return list;
+  }
+
+  std::vector<DWORD> Messages() const {
+    std::vector<DWORD> m;
+    for (const ShellCall& c : calls) m.push_back(c.message);
+    return m;
+  }
+
+  std::vector<ShellCall> calls;
+  bool shellSucceeds = true;
+  TForm* form = nullptr;
+  TNotifyTrayIcon* tray = nullptr;
+};
+
+TEST_F(TrayIconTest, RecordHoldsTheHandlerWindowAndAUniqueIdentity) {
+  auto* other = new TNotifyTrayIcon(form);
+  const NOTIFYICONDATAW& d = tray->Data();
+  EXPECT_EQ(sizeof(NOTIFYICONDATAW), d.cbSize);
+  EXPECT_EQ(TTrayIconHandler::CurrentWindow(), d.hWnd);
+  EXPECT_EQ(other->Data().hWnd, d.hWnd);  // one handler window for both
+  EXPECT_NE(other->Id(), tray->Id());
+  EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), d.uFlags);
+  EXPECT_EQ(2048u, d.uCallbackMessage);
+  // A notification for one icon reaches that icon only.
+  int clicks = 0, otherClicks = 0;
+  tray->OnClick = [&](TObject* s) { clicks += s == tray; };
+  other->OnClick = [&](TObject* s) { otherClicks += s == other; };
+  Notify(WM_LBUTTONDOWN, other);
+  Notify(WM_LBUTTONUP, other);
+  EXPECT_EQ(0, clicks);
+  EXPECT_EQ(1, otherClicks);
+  other->Free();
+}
+
+TEST_F(TrayIconTest, HintIsCutTo127CharactersAndSentOnlyWhenItChanges) {
+  tray->SetHint(std::string(200, 'x'));
+  EXPECT_EQ(std::string(127, 'x'), tray->Hint());
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ(DWORD(NIM_MODIFY), calls[0].message);
+  EXPECT_EQ(std::wstring(127, L'x'), calls[0].data.szTip);
+
+  tray->SetHint(std::string(300, 'x'));  // the same after the cut
+  EXPECT_EQ(1u, calls.size());
+
+  std::string wide;
+  for (int i = 0; i < 100; ++i) wide += "\xC3\xA9\xF0\x9F\x98\x80";  // e-acute, emoji: 200 characters
+  tray->SetHint(wide);
+  EXPECT_EQ(127u, Utf8Length(tray->Hint()));
+  const std::wstring tip = calls.back().data.szTip;
+  EXPECT_LE(tip.size(), 127u);
+  EXPECT_GT(tip.size(), 120u);
+  EXPECT_FALSE(tip.back() >= 0xD800 && tip.back() <= 0xDBFF) << "a surrogate pair was split";
+
+  tray->SetShowHint(false);
+  EXPECT_TRUE(AllZero(calls.back().data.szTip));
+  tray->SetShowHint(true);
+  EXPECT_EQ(tip, calls.back().data.szTip);
+  tray->SetHint("");
+  EXPECT_TRUE(AllZero(calls.back().data.szTip));
+}
+
+TEST_F(TrayIconTest, IconIndexSelectsAListPictureAndIsClamped) {
+  tray->SetIconIndex(3);
+  EXPECT_EQ(0, tray->IconIndex());  // no list
+  EXPECT_TRUE(tray->Icon()->Empty());
+
+  TImageList* list = MakeList();
+  ASSERT_EQ(4, list->Count());
+  tray->SetIconList(list);
+  tray->SetIconIndex(1);
+  EXPECT_EQ(kColors[1], IconColor(*tray->Icon()));
+  tray->SetIconIndex(4);
+  EXPECT_EQ(3, tray->IconIndex());
+  EXPECT_EQ(kColors[3], IconColor(*tray->Icon()));
+  tray->SetIconIndex(100);
+  EXPECT_EQ(3, tray->IconIndex());
+  EXPECT_EQ(tray->Icon()->Handle(), calls.back().data.hIcon);
+
+  // The same picture again: no new icon handle, no shell call.
+  const HICON shown = tray->Icon()->Handle();
+  const std::size_t sent = calls.size();
+  tray->SetIconIndex(3);
+  EXPECT_EQ(shown, tray->Icon()->Handle());
+  EXPECT_EQ(sent, calls.size());
+
+  list->Free();
+  EXPECT_EQ(nullptr, tray->IconList());
+  EXPECT_EQ(0, tray->IconIndex());
+}
+
+TEST_F(TrayIconTest, BalloonClearsTheShownOneAndCutsItsTexts) {
+  EXPECT_TRUE(tray->ShowBalloon(std::string(80, 't'), std::string(300, 'b'), bitWarning, 20));
+  ASSERT_EQ(2u, calls.size());
+  const NOTIFYICONDATAW& clear = calls[0].data;
+  EXPECT_EQ(DWORD(NIM_MODIFY), calls[0].message);
+  EXPECT_TRUE(clear.uFlags & NIF_INFO);
+  EXPECT_TRUE(AllZero(clear.szInfo));
+  const NOTIFYICONDATAW& shown = calls[1].data;
+  EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), shown.uFlags);
+  EXPECT_EQ(std::wstring(63, L't'), shown.szInfoTitle);
+  EXPECT_EQ(std::wstring(255, L'b'), shown.szInfo);
+  EXPECT_EQ(20000u, shown.uTimeout);
+  EXPECT_EQ(DWORD(NIIF_WARNING), shown.dwInfoFlags);
+  EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), tray->Data().uFlags);
+
+  // A second balloon removes the first before it appears.
+  calls.clear();
+  shellSucceeds = false;
+  EXPECT_FALSE(tray->ShowBalloon("Dorvane", "again", bitError, 5));
+  ASSERT_EQ(2u, calls.size());
+  EXPECT_TRUE(AllZero(calls[0].data.szInfo));
+  EXPECT_TRUE(calls[0].data.uFlags & NIF_INFO);
+  EXPECT_EQ(std::wstring(L"again"), calls[1].data.szInfo);
+  EXPECT_EQ(DWORD(NIIF_ERROR), calls[1].data.dwInfoFlags);
+  EXPECT_EQ(5000u, calls[1].data.uTimeout);
+}
+
+TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {
+  shellSucceeds = false;
+  tray->SetHint("a");
+  EXPECT_FALSE(tray->UpdateIcon());  // same record, but the last call failed
+  EXPECT_EQ(2u, calls.size());
+  EXPECT_EQ("a", tray->Hint());  // the record keeps its values
+  shellSucceeds = true;
+  EXPECT_TRUE(tray->UpdateIcon());
+  EXPECT_EQ(3u, calls.size());
+  EXPECT_TRUE(tray->UpdateIcon());
+  tray->SetShowHint(true);
+  EXPECT_EQ(3u, calls.size());
+  tray->SetHint("b");
+  EXPECT_EQ(4u, calls.size());
+  // Adding always asks the shell (the taskbar may have lost the icon).
+  tray->AddIcon();
+  tray->AddIcon();
+  EXPECT_EQ(6u, calls.size());
+
+  TNotifyTrayIcon::SetShellNotifier(nullptr);  // the real shell (refuses everything headless)
+  tray->SetHint("real");
+  tray->ShowBalloon("Dorvane", "text", bitInfo, 1);
+  EXPECT_TRUE(tray->IconVisible());
+  EXPECT_EQ(std::wstring(L"real"), tray->Data().szTip);
+}
+
+TEST_F(TrayIconTest, LeftClickWithoutDoubleClickHandlerFiresOnRelease) {
+  std::vector<std::string> log;
+  tray->OnClick = [&](TObject*) { log.push_back("click"); };
+  tray->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+    POINT p{};
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, x);
+    EXPECT_EQ(p.y, y);
+    log.push_back("down" + std::to_string(b) + ((s & ShiftOf(ssLeft)) ? "L" : "") + ((s & ShiftOf(ssRight)) ? "R" : "") +
+                  ((s & ShiftOf(ssMiddle)) ? "M" : ""));
+  };
+  tray->OnMouseUp = [&](TObject*, TMouseButton b, TShiftState, int, int) { log.push_back("up" + std::to_string(b)); };
+  Notify(WM_LBUTTONDOWN);
+  EXPECT_EQ(std::vector<std::string>{"down0L"}, log);
+  Notify(WM_LBUTTONUP);
+  Notify(WM_LBUTTONDBLCLK);  // the second click of a double click: no second OnClick
+  Notify(WM_LBUTTONUP);
+  Notify(WM_MBUTTONDOWN);
+  Notify(WM_MBUTTONUP);
+  EXPECT_EQ((std::vector<std::string>{"down0L", "click", "up0", "up0", "down2M", "up2"}), log);
+}
+
+TEST_F(TrayIconTest, DoubleClickHandlerDelaysTheSingleClickAndSuppressesIt) {
+  int clicks = 0, doubles = 0;
+  tray->OnClick = [&](TObject*) { ++clicks; };
+  tray->OnDblClick = [&](TObject*) { ++doubles; };
+  const ULONGLONG start = GetTickCount64();
+  Notify(WM_LBUTTONDOWN);
+  Notify(WM_LBUTTONUP);
+  EXPECT_EQ(0, clicks);
+  ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }, 5000));
+  EXPECT_GE(GetTickCount64() - start + 20, ULONGLONG(GetDoubleClickTime()));
+
+  Notify(WM_LBUTTONDOWN);
+  Notify(WM_LBUTTONUP);
+  Notify(WM_LBUTTONDBLCLK);
+  Notify(WM_LBUTTONUP);
+  EXPECT_EQ(1, doubles);
+  PumpFor(GetDoubleClickTime() + 200);
+  EXPECT_EQ(1, clicks);
+}
+
+TEST_F(TrayIconTest, PopupMenuOpensOnTheButtonPressAndDoubleClickRunsTheDefaultItem) {
+  auto* menu = new TPopupMenu(form);
+  std::vector<std::string> log;
+  for (const char* name : {"a", "b", "c"}) {
+    auto* item = new TMenuItem(form);
+    item->SetCaption(name);
+    item->SetDefault(name[0] != 'a');
+    item->OnClick = [&log, name](TObject*) { log.push_back(std::string("item ") + name); };
+    menu->Items()->Add(item);
+  }
+  TPopupMenu::SetTracker([&](TPopupMenu& m, HMENU, int x, int y, UINT) {
+    POINT p{};
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, x);
+    EXPECT_EQ(p.y, y);
+    EXPECT_EQ(tray, m.PopupComponent());
+    log.push_back("popup");
+  });
+  tray->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("down"); };
+  tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("up"); };
+  Notify(WM_RBUTTONDOWN);  // no menu yet
+  tray->SetPopupMenu(menu);
+  Notify(WM_RBUTTONDOWN);
+  EXPECT_EQ((std::vector<std::string>{"down", "down", "popup"}), log);
+  Notify(WM_RBUTTONUP);
+  log.clear();
+  Notify(WM_LBUTTONDOWN);
+  Notify(WM_LBUTTONDBLCLK);
+  EXPECT_EQ((std::vector<std::string>{"down", "item b"}), log);
+
+  log.clear();
+  tray->SetLeftPopup(true);  // the left button opens the menu; a double click does not pick
+  Notify(WM_LBUTTONDOWN);
+  Notify(WM_LBUTTONDBLCLK);
+  EXPECT_EQ((std::vector<std::string>{"down", "popup"}), log);
+
+  log.clear();
+  menu->SetAutoPopup(false);
+  Notify(WM_RBUTTONDOWN);
+  EXPECT_EQ(std::vector<std::string>{"down"}, log);
+  menu->Free();
+  EXPECT_EQ(nullptr, tray->PopupMenu());
+}
+
+TEST_F(TrayIconTest, DisabledIconIgnoresEveryNotification) {
+  auto* menu = new TPopupMenu(form);
+  tray->SetPopupMenu(menu);
+  int events = 0;
+  TPopupMenu::SetTracker([&](TPopupMenu&, HMENU, int, int, UINT) { ++events; });
+  tray->OnClick = tray->OnDblClick = tray->OnMouseEnter = tray->OnBalloonHintClick = [&](TObject*) { ++events; };
+  tray->OnMouseDown = tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++events; };
+  tray->OnMouseMove = [&](TObject*, TShiftState, int, int) { ++events; };
+  tray->SetWantEnterExitEvents(true);
+  tray->SetEnabled(false);
+  for (UINT m : {UINT(WM_MOUSEMOVE), UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP), UINT(WM_LBUTTONDBLCLK),
+                 UINT(WM_RBUTTONDOWN), UINT(WM_RBUTTONUP), UINT(WM_MBUTTONDOWN), UINT(WM_MBUTTONUP),
+                 UINT(NIN_BALLOONUSERCLICK)})
+    Notify(m);
+  EXPECT_EQ(0, events);
+  tray->SetEnabled(true);
+  Notify(WM_RBUTTONDOWN);
+  EXPECT_EQ(2, events);  // mouse down and the menu
+}
+
+TEST_F(TrayIconTest, BalloonAndEnterExitNotificationsBecomeEvents) {
+  std::vector<std::string> log;
+  tray->OnBalloonHintClick = [&](TObject*) { log.push_back("click"); };
+  tray->OnBalloonHintHide = [&](TObject*) { log.push_back("hide"); };
+  tray->OnBalloonHintTimeout = [&](TObject*) { log.push_back("timeout"); };
+  tray->OnMouseEnter = [&](TObject*) { log.push_back("enter"); };
+  tray->OnMouseExit = [&](TObject*) { log.push_back("exit"); };
+  tray->OnMouseMove = [&](TObject*, TShiftState, int, int) { log.push_back("move"); };
+  Notify(NIN_BALLOONUSERCLICK);
+  Notify(NIN_BALLOONHIDE);
+  Notify(NIN_BALLOONTIMEOUT);
+  Notify(WM_MOUSEMOVE);  // enter/exit events not wanted
+  EXPECT_EQ((std::vector<std::string>{"click", "hide", "timeout", "move"}), log);
+
+  log.clear();
+  ASSERT_TRUE(SetCursorPos(40, 40));
+  tray->SetWantEnterExitEvents(true);
+  Notify(WM_MOUSEMOVE);
+  Notify(WM_MOUSEMOVE);
+  PumpFor(100);  // the cursor stays on the icon
+  EXPECT_EQ((std::vector<std::string>{"enter", "move", "move"}), log);
+  ASSERT_TRUE(SetCursorPos(300, 200));
+  ASSERT_TRUE(PumpUntil([&] { return log.size() == 4; }, 2000));
+  EXPECT_EQ("exit", log.back());
+  Notify(WM_MOUSEMOVE);
+  EXPECT_EQ("enter", log[4]);
+}
+
+TEST_F(TrayIconTest, TaskbarRecreationAddsTheVisibleIconsAgain) {
+  const UINT taskbarCreated = TTrayIconHandler::TaskbarCreatedMessage();
+  ASSERT_NE(0u, taskbarCreated);
+  auto* hidden = new TNotifyTrayIcon(form);
+  tray->SetIconVisible(true);
+  hidden->SetIconVisible(false);
+  calls.clear();
+  SendMessageW(TTrayIconHandler::CurrentWindow(), taskbarCreated, 0, 0);
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ(DWORD(NIM_ADD), calls[0].message);
+  EXPECT_EQ(tray->Id(), calls[0].data.uID);
+  hidden->Free();
+}
+
+TEST_F(TrayIconTest, MinimisingHidesTheMainFormIntoTheTray) {
+  Application().SetMainForm(form);
+  form->Show();
+  Application().Minimize();  // MinimizeToTray is off
+  EXPECT_TRUE(form->Visible());
+  EXPECT_TRUE(calls.empty());
+
+  tray->SetMinimizeToTray(true);
+  ASSERT_FALSE(tray->IconVisible());
+  Application().Minimize();
+  EXPECT_FALSE(form->Visible());
+  EXPECT_FALSE(IsWindowVisible(Application().Handle()));
+  EXPECT_TRUE(tray->IconVisible());
+  EXPECT_EQ(std::vector<DWORD>{NIM_ADD}, Messages());
+
+  // Shown again from the tray: the application window is restored with it.
+  form->Show();
+  EXPECT_TRUE(IsWindowVisible(Application().Handle()));
+  form->Hide();
+}
+
+TEST_F(TrayIconTest, ActivationGivesTheFocusBackToTheFormsControl) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 100, 20);
+  form->Show();
+  auto* other = new TForm(&Application());
+  other->SetBounds(300, 0, 100, 100);
+  other->Show();
+  SetActiveWindow(form->Handle());
+  edit->SetFocus();
+  ASSERT_EQ(edit->Handle(), GetFocus());
+  SetActiveWindow(other->Handle());
+  ASSERT_NE(edit->Handle(), GetFocus());
+  SetActiveWindow(form->Handle());
+  EXPECT_EQ(edit->Handle(), GetFocus());
+  other->Free();
+}
+
+TEST_F(TrayIconTest, SharedHandlerWindowLivesWhileAnIconDoes) {
+  const HWND window = TTrayIconHandler::CurrentWindow();
+  ASSERT_TRUE(IsWindow(window));
+  EXPECT_EQ(1, SendMessageW(window, WM_CLOSE, 0, 0));  // the window does not close itself
+  EXPECT_EQ(1, SendMessageW(window, WM_QUERYENDSESSION, 0, 0));
+  auto* second = new TNotifyTrayIcon(form);
+  const UINT id = tray->Id();
+  tray->Free();
+  EXPECT_EQ(window, TTrayIconHandler::CurrentWindow());
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ(DWORD(NIM_DELETE), calls[0].message);
+  EXPECT_EQ(id, calls[0].data.uID);
+  Notify(WM_LBUTTONUP, second);
+  SendMessageW(window, kTrayCallbackMessage, id, WM_LBUTTONDOWN);  // a freed icon's id is ignored
+  second->Free();
+  EXPECT_EQ(nullptr, TTrayIconHandler::CurrentWindow());
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(TrayIconTest, CyclingStepsThroughTheList) {
+  tray->SetIconList(MakeList());
+  tray->SetIconIndex(2);
+  std::vector<int> next;
+  tray->OnCycle = [&](TObject*, int n) {
+    next.push_back(n);
+    EXPECT_EQ(kColors[tray->IconIndex()], IconColor(*tray->Icon()));
+  };
+  tray->SetCycleInterval(15);
+  tray->SetCycleIcons(true);
+  EXPECT_EQ(0, tray->IconIndex());
+  ASSERT_TRUE(PumpUntil([&] { return next.size() >= 5; }, 5000));
+  tray->SetCycleIcons(false);
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 0, 1}), std::vector<int>(next.begin(), next.begin() + 5));
+  const std::size_t steps = next.size();
+  PumpFor(80);
+  EXPECT_EQ(steps, next.size());
+}
+
+TEST_F(TrayIconTest, ThousandUpdatesLeakNoHandles) {
+  tray->SetIconList(MakeList());
+  tray->SetIconVisible(true);
+  const DWORD users = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 1000; ++i) {
+    tray->SetIconIndex(i % 4);
+    tray->SetHint("tick " + std::to_string(i % 7));
+  }
+  if (users != 0 || gdi != 0) {  // Wine does not count them (0); Windows does
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), users + 2);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi + 2);
+  }
+  // Every icon handed to the shell but the current one has been destroyed.
+  auto alive = [](HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return false;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+  };
+  ASSERT_TRUE(alive(tray->Icon()->Handle()));
+  std::set<HICON> sent;
+  for (const ShellCall& c : calls) sent.insert(c.data.hIcon);
+  EXPECT_GE(sent.size(), 2u);
+  sent.erase(nullptr);
+  sent.erase(tray->Icon()->Handle());
+  for (HICON icon : sent) EXPECT_FALSE(alive(icon)) << "icon " << icon << " leaked";
+}
+
+TEST_F(TrayIconTest, FormDescriptionSetsTheIconAndAsksAboutTheMainForm) {
+  auto* mainForm = new TForm(&Application());
+  Application().SetMainForm(mainForm);
+  mainForm->Show();
+  calls.clear();
+  auto* loaded = new TTrayTestForm(&Application(),
+                                   "TrayForm1: TTrayTestForm {\n"
+                                   "  Icons: TImageList { Strip: @TRAYTESTSTRIP }\n"
+                                   "  Menu: TPopupMenu {}\n"
+                                   "  Tray: TNotifyTrayIcon {\n"
+                                   "    Hint: \"Dorvane3\"; IconVisible: True; IconIndex: 2; IconList: Icons\n"
+                                   "    PopupMenu: Menu; MinimizeToTray: True; OnStartup: TrayStartup\n"
+                                   "  }\n"
+                                   "}\n",
+                                   false);
+  auto* icon = loaded->Require<TNotifyTrayIcon>("Tray");
+  EXPECT_EQ(loaded->FindComponent("Icons"), icon->IconList());
+  EXPECT_EQ(loaded->FindComponent("Menu"), icon->PopupMenu());
+  EXPECT_EQ(2, icon->IconIndex());
+  EXPECT_EQ(kColors[2], IconColor(*icon->Icon()));
+  // Added while the properties were read (after the hint, before the list was known),
+  // then shown with the list's picture once loaded.
+  ASSERT_GE(calls.size(), 3u);
+  const std::vector<DWORD> sent = Messages();
+  EXPECT_EQ((std::vector<DWORD>{NIM_MODIFY, NIM_ADD}), std::vector<DWORD>(sent.begin(), sent.begin() + 2));
+  EXPECT_EQ(std::wstring(L"Dorvane3"), calls[1].data.szTip);
+  EXPECT_EQ(nullptr, calls[1].data.hIcon);
+  EXPECT_EQ(icon->Icon()->Handle(), calls.back().data.hIcon);
+  EXPECT_EQ(1, loaded->startups);
+  EXPECT_FALSE(Application().ShowMainForm());
+  EXPECT_FALSE(mainForm->Visible());
+  loaded->Free();
+  EXPECT_EQ(DWORD(NIM_DELETE), calls.back().message);
+  mainForm->Free();
+}
+
+// -- the light timer --
+
+TEST(SimpleTimerTest, CallsBackWithItsObjectUntilStopped) {
+  TStringList object;
+  int calls = 0;
+  TObject* seen = nullptr;
+  TSimpleTimer timer(&object, [&](TObject* o) {
+    seen = o;
+    ++calls;
+  });
+  EXPECT_FALSE(timer.Active());
+  ASSERT_TRUE(timer.Start(5000));
+  ASSERT_TRUE(timer.Start(10));  // a restart replaces the running timer
+  EXPECT_TRUE(timer.Active());
+  EXPECT_EQ(10u, timer.Interval());
+  ASSERT_TRUE(PumpUntil([&] { return calls >= 3; }, 3000));
+  EXPECT_EQ(&object, seen);
+  timer.Stop();
+  EXPECT_FALSE(timer.Active());
+  const int stopped = calls;
+  PumpFor(60);
+  EXPECT_EQ(stopped, calls);
+}
+
+TEST(SimpleTimerTest, SwallowsCallbackExceptionsAndSharesOneWindow) {
+  Application().Initialize();
+  int reported = 0;
+  Application().OnException = [&](TObject*, const Exception&) { ++reported; };
+  HWND window = nullptr;
+  {
+    int throws = 0, ticks = 0;
+    TSimpleTimer failing(nullptr, [&](TObject*) {
+      ++throws;
+      throw Exception("timer failure");
+    });
+    TSimpleTimer plain(nullptr, [&](TObject*) { ++ticks; });
+    window = TSimpleTimerHandler::CurrentWindow();
+    ASSERT_TRUE(IsWindow(window));
+    failing.Start(10);
+    plain.Start(10);
+    ASSERT_TRUE(PumpUntil([&] { return throws >= 3 && ticks >= 3; }, 3000));
+    EXPECT_TRUE(failing.Active());
+  }
+  EXPECT_EQ(0, reported);
+  EXPECT_EQ(nullptr, TSimpleTimerHandler::CurrentWindow());
+  EXPECT_FALSE(IsWindow(window));
+  Application().OnException = nullptr;
+}
+
+}  // namespace
+}  // namespace dorvane
