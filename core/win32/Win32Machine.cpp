@@ -1,6 +1,8 @@
 #include "core/win32/Win32Machine.h"
 
 #include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
 
 #include <stdexcept>
 #include <string>
@@ -76,6 +78,58 @@ MemoryStatus Win32MemoryApi::Query() {
   if (!GlobalMemoryStatusEx(&status)) throw std::runtime_error("memory status unavailable");
   return {status.dwMemoryLoad, status.ullTotalPhys};
 }
+
+bool Win32ShellActions::FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32ShellActions::PlayWaveFile(const std::string& path) {
+  PlaySoundW(Wide(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+}
+
+void Win32ShellActions::OpenFile(const std::string& path) {
+  ShellExecuteW(nullptr, nullptr, Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32ShellActions::ExploreFolder(const std::string& path) {
+  const std::wstring w = Wide(path);
+  ShellExecuteW(nullptr, L"explore", w.c_str(), nullptr, w.c_str(), SW_SHOWNORMAL);
+}
+
+void Win32ShellActions::ShowDiskFullDialog(char driveLetter) {
+  // The shell exports its disk-full dialog only by ordinal.
+  using HandleDiskFull = void(WINAPI*)(HWND, UINT);
+  HMODULE shell = GetModuleHandleW(L"shell32.dll");
+  if (!shell) return;
+  auto fn = reinterpret_cast<HandleDiskFull>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(185))));
+  char letter = driveLetter;
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (fn && letter >= 'A' && letter <= 'Z') fn(nullptr, static_cast<UINT>(letter - 'A'));
+}
+
+bool Win32ShellActions::EmptyRecycleBin() {
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  if (!shell) return false;
+  using EmptyBin = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
+  if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell, "SHEmptyRecycleBinW"))))
+    fn(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+  FreeLibrary(shell);
+  return true;
+}
+
+bool Win32Machine::IsNtPlatform() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+  if (!GetVersionExW(&info)) return true;
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+ScreenSize Win32Machine::Screen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 NumberSeparators ReadUserSeparators() {
   NumberSeparators separators;

@@ -1,7 +1,10 @@
 #pragma once
 // The operating system's side of the drive, memory and locale seams. Only this folder
 // calls these system services.
+#include <memory>
+
 #include "core/DriveApi.h"
+#include "core/Machine.h"
 #include "core/MemoryReadout.h"
 #include "core/NumberFormat.h"
 
@@ -25,6 +28,31 @@ class Win32DriveApi final : public IDriveApi {
 class Win32MemoryApi final : public IMemoryApi {
  public:
   MemoryStatus Query() override;
+};
+
+class Win32ShellActions final : public IShellActions {
+ public:
+  bool FileExists(const std::string& path) override;
+  void PlayWaveFile(const std::string& path) override;
+  void OpenFile(const std::string& path) override;
+  void ExploreFolder(const std::string& path) override;
+  void ShowDiskFullDialog(char driveLetter) override;
+  bool EmptyRecycleBin() override;
+};
+
+// The machine the program runs on.
+class Win32Machine final : public IMachine {
+ public:
+  IDriveApi& Drives() override { return drives_; }
+  IMemoryApi& Memory() override { return memory_; }
+  IShellActions& Shell() override { return shell_; }
+  bool IsNtPlatform() override;
+  ScreenSize Screen() override;
+
+ private:
+  Win32DriveApi drives_;
+  Win32MemoryApi memory_;
+  Win32ShellActions shell_;
 };
 
 // The decimal and thousands separators of the user's regional settings.

@@ -27,6 +27,7 @@ class ScriptedDriveApi : public IDriveApi {
   bool extended = true;
   unsigned errorMode = 0;
   bool throwOnLabel = false;
+  bool throwOnSpace = false;
   // Observations.
   std::vector<unsigned> modeDuringLabelQuery;
   std::vector<std::string> labelRoots;
@@ -69,6 +70,7 @@ class ScriptedDriveApi : public IDriveApi {
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override {
     ++spaceQueries;
+    if (throwOnSpace) throw std::runtime_error("space query failed");
     const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
     if (!d || !d->ready) return false;
     freeToCaller = d->freeBytes;

@@ -1,0 +1,20 @@
+#include "main/AboutDorvane.h"
+
+#include "framework/ClassBuilder.h"
+
+namespace dorvane {
+
+const ClassInfo& TForm2::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TForm2>("TForm2", &TForm::StaticClass()).Build();
+  return info;
+}
+
+TForm2::TForm2(TComponent* owner) : TForm(owner) { InitializeForm("Form2"); }
+
+void TForm2::BindFields() {
+  BIND(Panel1);
+  BIND(VersionLabel);
+  BIND(Button1);
+}
+
+}  // namespace dorvane

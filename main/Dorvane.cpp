@@ -1,0 +1,713 @@
+#include "main/Dorvane.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/NumberFormat.h"
+#include "errorreport/ErrorReport.h"
+#include "framework/ClassBuilder.h"
+#include "framework/Dialogs.h"
+#include "framework/Registry.h"
+#include "framework/SysUtils.h"
+#include "main/AboutDorvane.h"
+
+namespace dorvane {
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+constexpr const char* kDefaultServer = "www.dorvane.example";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kAutostartName = "Dorvane";
+
+// The window's normal-view height; taller means the settings view is open.
+constexpr int kCompactHeight = 143;
+constexpr int kExpandedWidth = 759;
+constexpr int kExpandedHeight = 448;
+constexpr int kBaseWidth = 257;
+constexpr int kPanelWidth = 64;
+
+// Where panel k goes when it stands right of panel k + 1 (k = 1..9): just left of its
+// place in the strip, so that the layout puts it back in order.
+constexpr int kPanelSlot[10] = {0, 230, 298, 362, 426, 490, 554, 618, 682, 746};
+
+std::string RowCheckName(int row) { return std::to_string(row) + " active"; }
+
+}  // namespace
+
+std::string MakerServer() {
+  const char* server = std::getenv("DORVANE_SERVER");
+  return server && *server ? server : kDefaultServer;
+}
+
+const ClassInfo& TForm1::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TForm1>("TForm1", &TForm::StaticClass()).Build();
+  return info;
+}
+
+void RegisterMainWindowClasses() {}
+
+TForm1::TForm1(TComponent* owner, IMachine& machine)
+    : TForm(owner), machine_(machine), catalog_(std::make_unique<DriveCatalog>(machine.Drives(), &ActivityTrail())) {
+  InitializeForm("Form1");
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BindFields() {
+  BIND(MainPanel);
+  BIND(TopPanel);
+  BIND(BottomPanel);
+  BIND(ToolPanel);
+  BIND(Panel4);
+  BIND(Panel10);
+  BIND(Panel11);
+  BIND(Panel2);
+  BIND(Panel3);
+  BIND(PanelSettings);
+  BIND(Panel5);
+  BIND(Panel7);
+  BIND(IL);
+  BIND(IR);
+  BIND(ITL);
+  BIND(ITM);
+  BIND(ITR);
+  BIND(IBL);
+  BIND(IB);
+  BIND(IBR);
+  BIND(ITBL);
+  BIND(ITBM);
+  BIND(ITBR);
+  BIND(btHide);
+  BIND(btClose);
+  BIND(Image1);
+  BIND(PhysMem);
+  BIND(FreeRes);
+  BIND(FreeBar);
+  BIND(GradientFill2);
+  BIND(BtSwitch);
+  BIND(SpeedButton2);
+  for (int k = 1; k <= 10; ++k) {
+    const auto i = static_cast<std::size_t>(k - 1);
+    const std::string n = std::to_string(k);
+    // The ninth panel's name has a capital letter; names ignore case anyway.
+    Bind(DrivePanels[i], (k == 9 ? "P" : "p") + n);
+    Bind(PanelLabels[i], "l" + n);
+    Bind(Gauges[i], "gd" + n);
+    Bind(FreeLabels[i], "fs" + n);
+  }
+  BIND(CbAutoStart);
+  BIND(CbHidden);
+  BIND(CbIgnore);
+  BIND(CheckBox1);
+  BIND(SpeedButton5);
+  BIND(GradientFill1);
+  BIND(SpeedButton3);
+  BIND(SpeedButton4);
+  BIND(SpeedButton1);
+  BIND(CbShowTray);
+  BIND(TrayDriveList);
+  BIND(CbWarning);
+  BIND(Label2);
+  BIND(TbWT);
+  BIND(CbSnd);
+  BIND(SoundEdit);
+  BIND(CbExec);
+  BIND(ExecEdit);
+  BIND(cbSD);
+  BIND(DList);
+  BIND(DListImages);
+  BIND(Saver);
+  BIND(Timer1);
+  BIND(TrayIcon);
+  BIND(TrayIcons);
+  BIND(PopupMenu2);
+  BIND(explore1);
+  BIND(transparency1);
+  BIND(DLMenu);
+  BIND(TrayMnu);
+}
+
+std::vector<MethodEntry> TForm1::Methods() const {
+  return {
+      Method("FormCreate", &TForm1::FormCreate),
+      Method("FormShow", &TForm1::FormShow),
+      Method("FormHide", &TForm1::FormHide),
+      Method("FormClose", &TForm1::FormClose),
+      Method("Timer1Timer", &TForm1::Timer1Timer),
+      Method("BtSwitchClick", &TForm1::BtSwitchClick),
+      Method("DListClick", &TForm1::DListClick),
+      Method("DListSelectItem", &TForm1::DListSelectItem),
+      Method("TrayDriveListChange", &TForm1::TrayDriveListChange),
+      Method("SpeedButton3Click", &TForm1::SpeedButton3Click),
+      Method("Panel2Click", &TForm1::Panel2Click),
+      Method("GradButton1Click", &TForm1::GradButton1Click),
+      Method("TbWTChange", &TForm1::TbWTChange),
+      Method("CbWarningClick", &TForm1::CbWarningClick),
+      Method("CbShowTrayClick", &TForm1::CbShowTrayClick),
+      Method("SoundEditBrowse", &TForm1::SoundEditBrowse),
+      Method("ExecEditBrowse", &TForm1::ExecEditBrowse),
+      Method("CbIgnoreClick", &TForm1::CbIgnoreClick),
+      Method("SpeedButton1Click", &TForm1::SpeedButton1Click),
+      Method("SpeedButton4Click", &TForm1::SpeedButton4Click),
+      Method("SaverSavePlacement", &TForm1::SaverSavePlacement),
+      Method("SaverRestorePlacement", &TForm1::SaverRestorePlacement),
+      Method("show1Click", &TForm1::show1Click),
+      Method("hide1Click", &TForm1::hide1Click),
+      Method("TrayIconClick", &TForm1::TrayIconClick),
+      Method("close1Click", &TForm1::close1Click),
+      Method("exit1Click", &TForm1::exit1Click),
+      Method("btCloseClick", &TForm1::btCloseClick),
+      Method("PopupMenu2Popup", &TForm1::PopupMenu2Popup),
+      Method("N1001Click", &TForm1::N1001Click),
+      Method("N751Click", &TForm1::N751Click),
+      Method("N501Click", &TForm1::N501Click),
+      Method("N251Click", &TForm1::N251Click),
+      Method("ITMMouseDown", &TForm1::ITMMouseDown),
+      Method("CbAutoStartClick", &TForm1::CbAutoStartClick),
+      Method("emptyrecyclebin1Click", &TForm1::emptyrecyclebin1Click),
+      Method("emptyrecyclebin3Click", &TForm1::emptyrecyclebin3Click),
+      Method("Dorvanev31Click", &TForm1::Dorvanev31Click),
+      Method("checkfornewerversion1Click", &TForm1::checkfornewerversion1Click),
+      Method("SpeedButton5Click", &TForm1::SpeedButton5Click),
+      Method("Image1Click", &TForm1::Image1Click),
+  };
+}
+
+// -- start-up and lifecycle -------------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+  // The error report comes first: every later step may fail and must be reported.
+  ErrorForm = new TErrorForm(&Application());
+  ErrorForm->Hide();
+  Application().OnException = [](TObject* sender, const Exception& e) {
+    if (ErrorForm) ErrorForm->ApplicationException(sender, e);
+  };
+  RecordEvent("program_start");
+
+  const ScreenSize screen = machine_.Screen();
+  rememberedLeft = Saver->ReadInteger("pos_x", screen.width / 2);
+  rememberedTop = Saver->ReadInteger("pos_y", screen.height / 2);
+
+  if (IsNtPlatform()) SetTransparency(Saver->ReadInteger("alpha", 255));
+
+  SetDoubleBuffered(true);
+  DList->SetDoubleBuffered(true);
+  Panel11->SetDoubleBuffered(true);
+
+  // Setting the box runs its click handler, which rewrites an existing entry with the
+  // path of the program running now.
+  CbAutoStart->SetChecked(IsInAutostart(kAutostartName));
+
+  requiredWidth = kBaseWidth;
+
+  Saver->RestoreStorage();
+
+  catalog_->Clear();
+  FillDriveSlots(catalog_->Slots());
+  catalog_->BuildDriveList(CbIgnore->Checked());
+  MirrorDriveList();
+  GetChecks();
+
+  if (CheckBox1->Checked()) CheckNewerVersion(true);
+
+  SpeedButton5->SetCaption("Version " + GetProgramVersion());
+  SetCaption("Dorvane v." + GetProgramVersion());
+
+  BtSwitch->SetCaption(Saver->ReadString("Labels", "labels"));
+
+  RecordEvent("onstartup_regcreate");
+  firstRefreshPending = true;
+  Timer1Timer(this);
+}
+
+void TForm1::FormShow(TObject*) { SetBounds(rememberedLeft, rememberedTop, Width(), Height()); }
+
+void TForm1::FormHide(TObject*) {
+  rememberedLeft = Left();
+  rememberedTop = Top();
+}
+
+void TForm1::FormClose(TObject*, TCloseAction&) {
+  RecordEvent("form_close");
+  Saver->WriteString("Labels", BtSwitch->Caption());
+  Saver->WriteInteger("pos_x", Left());
+  Saver->WriteInteger("pos_y", Top());
+  FadeOutHide();
+}
+
+bool TForm1::IsNtPlatform() { return machine_.IsNtPlatform(); }
+
+void TForm1::FadeInShow(TForm& window) {
+  if (!IsNtPlatform()) {
+    window.Show();
+    return;
+  }
+  if (!window.AlphaBlend()) {
+    window.SetAlphaBlendValue(0);
+    window.SetAlphaBlend(true);
+  }
+  window.Show();
+  for (int v = window.AlphaBlendValue(); v <= 255; ++v) {
+    window.SetAlphaBlendValue(v);
+    Application().ProcessMessages();
+  }
+}
+
+void TForm1::FadeOutHide() {
+  if (IsNtPlatform()) {
+    if (!AlphaBlend()) {
+      SetAlphaBlendValue(255);
+      SetAlphaBlend(true);
+    }
+    for (int v = AlphaBlendValue(); v >= 0; --v) {
+      SetAlphaBlendValue(v);
+      Application().ProcessMessages();
+    }
+  }
+  Hide();
+}
+
+void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
+
+// -- the drive list mirror ----------------------------------------------------------------
+
+const std::vector<DriveEntry>& TForm1::Rows() {
+  ReadChecks();
+  return catalog_->Rows();
+}
+
+void TForm1::ReadChecks() {
+  auto& rows = catalog_->Rows();
+  const int n = std::min(DList->Items().Count(), static_cast<int>(rows.size()));
+  for (int i = 0; i < n; ++i) rows[static_cast<std::size_t>(i)].active = DList->Items().Item(i)->Checked();
+}
+
+void TForm1::SetRowChecked(int row, bool checked) {
+  auto& rows = catalog_->Rows();
+  if (row < 0 || row >= static_cast<int>(rows.size())) return;
+  rows[static_cast<std::size_t>(row)].active = checked;
+  if (row < DList->Items().Count()) DList->Items().Item(row)->SetChecked(checked);
+}
+
+void TForm1::MirrorDriveList() {
+  DList->Items().Clear();
+  for (const DriveEntry& row : catalog_->Rows()) {
+    TListItem* item = DList->Items().Add();
+    item->SetCaption(row.number);
+    std::vector<std::string> texts;
+    for (int i = 0; i < DriveEntry::kSubItemCount; ++i) texts.push_back(row.SubItem(i));
+    item->SubItems().SetStrings(texts);
+    item->SetImageIndex(row.imageIndex);
+    item->SetChecked(row.active);
+  }
+  TrayDriveList->Clear();
+  for (const std::string& text : catalog_->TrayComboItems()) TrayDriveList->Items().Add(text);
+  explore1->Clear();
+  for (const std::string& root : catalog_->ExploreRoots()) {
+    auto* entry = new TMenuItem(this);
+    entry->SetCaption(root);
+    entry->OnClick = [this](TObject* sender) { ExploreDrive(sender); };
+    explore1->Add(entry);
+  }
+}
+
+void TForm1::MirrorFigures() {
+  const auto& rows = catalog_->Rows();
+  const int n = std::min(DList->Items().Count(), static_cast<int>(rows.size()));
+  for (int i = 0; i < n; ++i) {
+    const DriveEntry& row = rows[static_cast<std::size_t>(i)];
+    TStrings& sub = DList->Items().Item(i)->SubItems();
+    // Only the figure columns change on a refresh; the list view skips unchanged texts.
+    for (int c = 3; c < DriveEntry::kSubItemCount && c < sub.Count(); ++c)
+      if (sub.Get(c) != row.SubItem(c)) sub.Put(c, row.SubItem(c));
+  }
+}
+
+// -- the one-second refresh ----------------------------------------------------------------
+
+void TForm1::Timer1Timer(TObject*) {
+  RecordEvent("timer1");
+  RefreshDrives();
+  LayoutDrivePanels();
+  // Only ever wider: the settings view is wider than any row of panels.
+  if (Width() < requiredWidth) SetWidth(requiredWidth);
+  RecordEvent("mem_load");
+  ShowMemoryLoad();
+}
+
+void TForm1::RefreshDrives() {
+  RecordEvent("get_free_spaces");
+  ReadChecks();
+  if (CbShowTray->Checked()) {
+    UpdateTray();
+  } else {
+    TrayIcon->SetIconIndex(0);
+    TrayIcon->SetHint(TrayHint(DriveLines(catalog_->Rows())));
+  }
+  if (Visible()) {
+    catalog_->RefreshDriveEntries();
+    MirrorFigures();
+    if (firstRefreshPending) {
+      RecordEvent("saver_restor");
+      Saver->RestoreStorage();
+      if (CbHidden->Checked()) hide1Click(this);
+      firstRefreshPending = false;
+    }
+  }
+}
+
+void TForm1::UpdateTray() {
+  RecordEvent("set_tray");
+  ReadChecks();
+  const DriveSpace space = catalog_->Space().Query(trayDriveNumber);
+  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), TrayDriveList->Text(), space);
+  TrayIcon->SetIconIndex(figures.iconIndex);
+  TrayIcon->SetHint(TrayHint(figures.tooltip));
+  // A drive whose figures could not be read is not tested; the arming waits for figures.
+  if (arming_.WillTest(CbWarning->Checked(), figures)) {
+    RecordEvent("warn_space");
+    if (arming_.Test(true, TbWT->Position(), figures)) GiveLowSpaceWarning(figures);
+  }
+}
+
+void TForm1::GiveLowSpaceWarning(const TrayFigures& figures) {
+  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip), bitWarning, 20);
+  const std::string sound = SoundEdit->Filename();
+  if (CbSnd->Checked() && machine_.Shell().FileExists(sound)) PlayWarningSound(sound);
+  if (cbSD->Checked()) {
+    RecordEvent("disk_full_dialog");
+    ShowDiskFullDialog();
+  }
+  RecordEvent("exec_warning_app");
+  const std::string program = ExecEdit->Filename();
+  if (CbExec->Checked() && machine_.Shell().FileExists(program)) RunWarningProgram(program);
+}
+
+void TForm1::ShowMemoryLoad() {
+  const MemoryReadout readout = ReadMemory(machine_.Memory());
+  PhysMem->SetCaption(readout.caption);
+  FreeBar->SetPosition(readout.load);
+}
+
+// -- drive panels and the drive list -------------------------------------------------------
+
+void TForm1::LayoutDrivePanels() {
+  requiredWidth = kBaseWidth;
+  const auto& rows = Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int k = static_cast<int>(i) + 1;
+    if (rows[i].active) {
+      ShowDrivePanel(k);
+      requiredWidth += kPanelWidth;
+    } else {
+      HideDrivePanel(k);
+    }
+  }
+  OrderDrivePanels();
+  RoundWindowCorners();
+}
+
+void TForm1::ShowDrivePanel(int k) {
+  RecordEvent("set_active_" + std::to_string(k));
+  const DriveEntry& row = catalog_->Rows().at(static_cast<std::size_t>(k - 1));
+  const std::int64_t total = ParseNumber(row.totalBytes);
+  const std::int64_t free = ParseNumber(row.freeBytes);
+  if (k < 1 || k > 10) return;
+  const auto i = static_cast<std::size_t>(k - 1);
+  DrivePanels[i]->SetVisible(true);
+  PanelLabels[i]->SetCaption(BtSwitch->Caption() == "labels" ? row.root : row.label);
+  FreeLabels[i]->SetCaption(FormatSize(free));
+  TGauge& gauge = *Gauges[i];
+  gauge.SetMaxValue(static_cast<std::int32_t>(total / 1048576));
+  gauge.SetProgress(static_cast<std::int32_t>(free / 1048576));
+  ColourGauge(gauge);
+}
+
+void TForm1::HideDrivePanel(int k) {
+  if (k >= 1 && k <= 10) DrivePanels[static_cast<std::size_t>(k - 1)]->SetVisible(false);
+}
+
+void TForm1::OrderDrivePanels() {
+  for (int k = 1; k <= 9; ++k) {
+    TPanel* panel = DrivePanels[static_cast<std::size_t>(k - 1)];
+    TPanel* next = DrivePanels[static_cast<std::size_t>(k)];
+    if (next->Left() < panel->Left()) panel->SetLeft(kPanelSlot[k]);
+  }
+  // The pass above leaves the strip out of order when a panel shown again kept the
+  // place it had long before (it wins the tie with the panel now standing there). Then
+  // each shown panel, in order, is put past the end of the strip: the layout appends it
+  // after the others, so they end up p1 .. p10.
+  int lastLeft = -1;
+  bool inOrder = true;
+  for (TPanel* panel : DrivePanels) {
+    if (!panel->Visible()) continue;
+    inOrder = inOrder && panel->Left() > lastLeft;
+    lastLeft = panel->Left();
+  }
+  if (inOrder) return;
+  const int beyond = Panel11->Width() + kPanelWidth * 11;
+  for (TPanel* panel : DrivePanels)
+    if (panel->Visible()) panel->SetLeft(beyond);
+}
+
+void TForm1::ColourGauge(TGauge& gauge) {
+  const int p = gauge.PercentDone();
+  const int red = std::clamp(255 - 2 * p, 0, 255);
+  const int green = std::clamp(4 * p, 0, 255);
+  const int blue = std::clamp(p + 12, 0, 255);
+  gauge.SetForeColor(red + green * 256 + blue * 65536);
+}
+
+void TForm1::BtSwitchClick(TObject*) { BtSwitch->SetCaption(BtSwitch->Caption() != "labels" ? "labels" : "letters"); }
+
+void TForm1::DListClick(TObject*) { SaveChecks(); }
+
+void TForm1::DListSelectItem(TObject*, TListItem* item, bool) {
+  RecordEvent("select_for_tray");
+  const int row = item->Index();
+  const auto& rows = catalog_->Rows();
+  if (row < 0 || row >= static_cast<int>(rows.size())) return;
+  const DriveEntry& entry = rows[static_cast<std::size_t>(row)];
+  SelectTrayDrive(static_cast<int>(ParseNumber(item->Caption())), entry.root, entry.label);
+}
+
+void TForm1::SelectTrayDrive(int number, const std::string&, const std::string&) {
+  trayDriveNumber = static_cast<std::uint8_t>(number);
+}
+
+void TForm1::TrayDriveListChange(TObject*) {
+  RecordEvent("drivelist_change");
+  const int k = TrayDriveList->ItemIndex();
+  const auto& rows = catalog_->Rows();
+  if (k == -1 || k >= static_cast<int>(rows.size())) return;
+  trayDriveNumber = static_cast<std::uint8_t>(ParseNumber(rows[static_cast<std::size_t>(k)].number));
+  arming_.Rearm();
+}
+
+void TForm1::SpeedButton3Click(TObject*) {
+  RecordEvent("rebuild_drivelist");
+  for (int k = 1; k <= 10; ++k) HideDrivePanel(k);
+  SaveChecks();
+  Timer1->SetEnabled(false);
+  // The timer restarts on every way out: a failed rebuild must not stop the refresh.
+  struct RestartTimer {
+    TTimer* timer;
+    ~RestartTimer() { timer->SetEnabled(true); }
+  } restart{Timer1};
+  Saver->WriteInteger("tray drive index", TrayDriveList->ItemIndex());
+  catalog_->Clear();
+  FillDriveSlots(catalog_->Slots());
+  catalog_->BuildDriveList(CbIgnore->Checked());
+  MirrorDriveList();
+  GetChecks();
+  // Selected by program: the change handler does not run and the tray keeps its drive.
+  TrayDriveList->SetItemIndex(Saver->ReadInteger("tray drive index", 0));
+}
+
+void TForm1::ExploreDrive(TObject* sender) {
+  auto* entry = dynamic_cast<TMenuItem*>(sender);
+  if (!entry) return;
+  // Our menus carry the root path as it is (no accelerator marker is inserted).
+  machine_.Shell().ExploreFolder(entry->Caption());
+}
+
+void TForm1::Panel2Click(TObject*) { RecordEvent("parse_d_list"); }
+
+// -- settings ---------------------------------------------------------------------------------
+
+void TForm1::GradButton1Click(TObject*) {
+  arming_.Rearm();
+  RecordEvent("settings_click");
+  const ScreenSize screen = machine_.Screen();
+  if (Height() <= kCompactHeight) {
+    Saver->WriteInteger("form top", Top());
+    Saver->WriteInteger("form left", Left());
+    SetWidth(kExpandedWidth);
+    if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
+    SetHeight(kExpandedHeight);
+    if (Top() + Height() > screen.height - 40) SetTop(screen.height - Height() - 40);
+    Repaint();
+  } else {
+    SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
+    SetTop(Saver->ReadInteger("form top", Top()));
+    SetLeft(Saver->ReadInteger("form left", Left()));
+    RecordEvent("saver_save");
+    Saver->SaveStorage();
+  }
+  RoundWindowCorners();
+}
+
+void TForm1::TbWTChange(TObject*) {
+  CbWarning->SetCaption("warning on low space (" + std::to_string(TbWT->Position()) + "%)");
+}
+
+void TForm1::CbWarningClick(TObject*) { arming_.Rearm(); }
+
+void TForm1::CbShowTrayClick(TObject*) {
+  if (CbShowTray->Checked()) UpdateTray();
+  else TrayIcon->SetIconIndex(0);
+  TrayDriveList->SetEnabled(CbShowTray->Checked());
+}
+
+void TForm1::SoundEditBrowse(TObject*) {
+  RecordEvent("sound_browse");
+  PlayWarningSound(SoundEdit->Filename());
+  SoundEdit->SetHint(SoundEdit->Filename());
+}
+
+void TForm1::ExecEditBrowse(TObject*) { ExecEdit->SetHint(ExecEdit->Filename()); }
+
+void TForm1::CbIgnoreClick(TObject* sender) { SpeedButton3Click(sender); }
+
+void TForm1::SpeedButton1Click(TObject*) {
+  for (int i = 0; i < static_cast<int>(catalog_->Rows().size()); ++i) SetRowChecked(i, true);
+}
+
+void TForm1::SpeedButton4Click(TObject*) {
+  for (int i = 0; i < static_cast<int>(catalog_->Rows().size()); ++i) SetRowChecked(i, false);
+  for (int k = 1; k <= 10; ++k) HideDrivePanel(k);
+}
+
+void TForm1::SaveChecks() {
+  RecordEvent("save_checks");
+  const auto& rows = Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    Saver->WriteString(RowCheckName(static_cast<int>(i)), rows[i].active ? "true" : "false");
+}
+
+void TForm1::GetChecks() {
+  RecordEvent("get_checks");
+  const int n = static_cast<int>(catalog_->Rows().size());
+  for (int i = 0; i < n; ++i)
+    if (Saver->ReadString(RowCheckName(i), "false") == "true") SetRowChecked(i, true);
+}
+
+void TForm1::SaverSavePlacement(TObject*) { SaveChecks(); }
+
+void TForm1::SaverRestorePlacement(TObject* sender) {
+  RecordEvent("saver_onrestore");
+  TrayDriveListChange(sender);
+}
+
+// -- tray presence, window modes and menus ----------------------------------------------------
+
+void TForm1::show1Click(TObject*) { FadeInShow(*this); }
+
+void TForm1::hide1Click(TObject*) { FadeOutHide(); }
+
+void TForm1::TrayIconClick(TObject* sender) {
+  if (Visible()) hide1Click(sender);
+  else show1Click(sender);
+}
+
+void TForm1::close1Click(TObject*) { Close(); }
+void TForm1::exit1Click(TObject*) { Close(); }
+void TForm1::btCloseClick(TObject*) { Close(); }
+
+void TForm1::PopupMenu2Popup(TObject*) { transparency1->SetVisible(IsNtPlatform()); }
+
+void TForm1::N1001Click(TObject*) { SetTransparency(255); }
+void TForm1::N751Click(TObject*) { SetTransparency(190); }
+void TForm1::N501Click(TObject*) { SetTransparency(127); }
+void TForm1::N251Click(TObject*) { SetTransparency(63); }
+
+void TForm1::SetTransparency(int level) {
+  if (!IsNtPlatform()) return;
+  SetAlphaBlend(true);
+  SetAlphaBlendValue(level);
+  Saver->WriteInteger("alpha", level);
+}
+
+void TForm1::ITMMouseDown(TObject*, TMouseButton, TShiftState, int, int) { BeginMoveByMouse(); }
+
+// -- shell actions, version check, about box ---------------------------------------------------
+
+bool TForm1::IsInAutostart(const std::string& name) {
+  RecordEvent("is_app_in_run");
+  try {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (!reg.OpenKeyReadOnly(kRunKey)) return false;
+    return reg.ValueExists(name);
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+void TForm1::AddToAutostart(const std::string& name, const std::string& data) {
+  RecordEvent("do_app_to_run");
+  try {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (reg.OpenKey(kRunKey, true)) reg.WriteString(name, data);
+  } catch (const Exception&) {
+    // Autostart failures are never shown.
+  }
+}
+
+void TForm1::RemoveFromAutostart(const std::string& name) {
+  RecordEvent("del_app_from_run");
+  try {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (reg.OpenKey(kRunKey, true) && reg.ValueExists(name)) reg.DeleteValue(name);
+  } catch (const Exception&) {
+  }
+}
+
+void TForm1::CbAutoStartClick(TObject*) {
+  RecordEvent("autostart_click");
+  if (CbAutoStart->Checked()) AddToAutostart(kAutostartName, "\"" + ExecutablePath() + "\"");
+  else RemoveFromAutostart(kAutostartName);
+}
+
+void TForm1::EmptyRecycleBin() {
+  RecordEvent("empty_bin");
+  if (!machine_.Shell().EmptyRecycleBin()) MessageDlg("Failed to load Shell32.dll.", mtError, MB_OK);
+}
+
+void TForm1::emptyrecyclebin1Click(TObject*) { EmptyRecycleBin(); }
+void TForm1::emptyrecyclebin3Click(TObject*) { EmptyRecycleBin(); }
+
+void TForm1::PlayWarningSound(const std::string& path) {
+  RecordEvent("play_snd");
+  if (machine_.Shell().FileExists(path)) machine_.Shell().PlayWaveFile(path);
+}
+
+void TForm1::RunWarningProgram(const std::string& path) {
+  if (machine_.Shell().FileExists(path)) machine_.Shell().OpenFile(path);
+}
+
+void TForm1::Dorvanev31Click(TObject*) {
+  RecordEvent("go_web");
+  machine_.Shell().OpenFile("http://" + MakerServer() + "/enter.php?ref=Dorvane3");
+}
+
+void TForm1::ShowDiskFullDialog() {
+  // The shell's dialog is asked for drive C, and only when C is a fixed disk.
+  if (machine_.Drives().DriveType("c:\\") == kDriveFixed) machine_.Shell().ShowDiskFullDialog('C');
+}
+
+std::string TForm1::GetProgramVersion() {
+  RecordEvent("get_version");
+  return FileVersionText(ExecutablePath());
+}
+
+void TForm1::CheckNewerVersion(bool quiet) {
+  RecordEvent(quiet ? "version_check_-1" : "version_check_0");
+  const std::string version = GetProgramVersion();
+  versionCheckUrl = "http://" + MakerServer() + "/php/versioncheck.php?program=Dorvane&version=" + version;
+  quietVersionCheck = quiet;
+}
+
+void TForm1::checkfornewerversion1Click(TObject*) { CheckNewerVersion(false); }
+void TForm1::SpeedButton5Click(TObject*) { CheckNewerVersion(false); }
+
+void TForm1::Image1Click(TObject*) {
+  if (Form2) Form2->ShowModal();
+}
+
+}  // namespace dorvane

@@ -1,0 +1,15 @@
+#pragma once
+// What the program registers and creates at start, shared by the entry point and the
+// tests that start the program's windows.
+namespace dorvane {
+
+class IMachine;
+
+// Makes every class the program's form descriptions name known to the loader.
+void RegisterProgramClasses();
+
+// Initialises the application (title "Dorvane"), creates the main window, then the
+// about box. Returns after creation; Application().Run() runs the loop.
+void CreateProgramWindows(IMachine& machine);
+
+}  // namespace dorvane

@@ -1,0 +1,110 @@
+"""Helpers for the end-to-end tests: dorvane.exe under Wine and Xvfb, driven with
+xdotool, looked at through screenshots, its settings read with `wine reg query`."""
+import os
+import re
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import dorvane_session as ds  # noqa: E402
+
+SETTINGS_KEY = r"HKCU\Software\dorvane\TForm1"
+SHOTS = os.path.join(ds.BUILD, "screenshots")
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(predicate, timeout, what, interval=0.2):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    raise Failure(f"timed out waiting for {what}")
+
+
+class App:
+    """One session: Xvfb, our maker's server, the Wine prefix, and the program."""
+
+    def __init__(self, exe):
+        self.exe = exe
+        self.session = ds.Session()
+
+    def __enter__(self):
+        self.session.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.session.stop()
+        return False
+
+    def reset_settings(self):
+        self.session.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
+
+    def start(self):
+        self.session.start_program(self.exe)
+        self.window = wait_for(lambda: self.find_window(r"^Dorvane v\."), 60, "the main window")
+        return self.window
+
+    def find_window(self, name, visible=True):
+        args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", name]
+        out = self.session.xdotool(*args, check=False).stdout.split()
+        return out[0] if out else None
+
+    def geometry(self, window):
+        out = self.session.xdotool("getwindowgeometry", window).stdout
+        pos = re.search(r"Position: (-?\d+),(-?\d+)", out)
+        size = re.search(r"Geometry: (\d+)x(\d+)", out)
+        return int(pos.group(1)), int(pos.group(2)), int(size.group(1)), int(size.group(2))
+
+    def click(self, window, x, y, button=1):
+        self.session.xdotool("mousemove", "--window", window, x, y)
+        time.sleep(0.2)
+        self.session.xdotool("click", button)
+
+    def screenshot(self, name):
+        return self.session.screenshot(os.path.join(SHOTS, name))
+
+    def program_exited(self, timeout):
+        try:
+            self.session.program.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def stored(self, value):
+        out = self.session.reg_query(SETTINGS_KEY, value)
+        m = re.search(re.escape(value) + r"\s+REG_SZ\s+(.*)", out)
+        return m.group(1).strip() if m else None
+
+
+def pixel(png, x, y):
+    out = subprocess.run(["/usr/bin/convert", png, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
+                          f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
+                         check=True, capture_output=True, text=True).stdout
+    return tuple(int(v) for v in out.strip().split(","))
+
+
+def near(a, b, tolerance):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def run(test):
+    exe = sys.argv[1] if len(sys.argv) > 1 else ds.EXE
+    try:
+        test(exe)
+    except Failure as e:
+        print(f"FAILED: {e}")
+        sys.exit(1)
+    print("PASSED")

@@ -1,0 +1,132 @@
+#pragma once
+// Starts the main window on a scripted machine with its settings under a registry key of
+// its own, and watches what it does: activity tags, message boxes, moves, popups.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "components/FormPlacement.h"
+#include "errorreport/ErrorReport.h"
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/Registry.h"
+#include "framework/WideString.h"
+#include "main/AboutDorvane.h"
+#include "main/Dorvane.h"
+#include "main/Program.h"
+#include "tests/support/ScriptedMachine.h"
+
+namespace dorvane::testing {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterProgramClasses();
+    static int counter = 0;
+    appKey = "DorvaneTest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    TFormPlacement::SetExeNameOverride(appKey);
+    DeleteSettings();
+    SetMessageAnswerer([this](const MessageRequest& r) {
+      messages.push_back(r.text);
+      return answer;
+    });
+    TForm::SetMoveHook([this](TForm&) { ++moves; });
+    TPopupMenu::SetTracker([this](TPopupMenu& m, HMENU, int, int, UINT) { popups.push_back(&m); });
+    SetActivityObserver([this](std::string_view tag) { tags.emplace_back(tag); });
+    TNotifyTrayIcon::SetShellNotifier([this](DWORD message, const NOTIFYICONDATAW& data) {
+      shellCalls.push_back({message, data});
+      return TRUE;
+    });
+    TForm::SetModalHook([this](TForm& f) {
+      modalForms.push_back(&f);
+      return mrOk;
+    });
+    Application().ClearTerminated();
+  }
+
+  void TearDown() override {
+    Close();
+    SetActivityObserver(nullptr);
+    TNotifyTrayIcon::SetShellNotifier(nullptr);
+    TForm::SetModalHook(nullptr);
+    TPopupMenu::SetTracker(nullptr);
+    TForm::SetMoveHook(nullptr);
+    SetMessageAnswerer(nullptr);
+    DeleteSettings();
+    TFormPlacement::SetExeNameOverride("");
+    Application().ClearTerminated();
+  }
+
+  // Creates the main window (FormCreate runs) without showing it.
+  TForm1& Create() {
+    if (!Form2) Form2 = new TForm2(&Application());
+    form = new TForm1(&Application(), machine);
+    Application().SetMainForm(form);
+    return *form;
+  }
+  // Creates and shows it, as the program's start does.
+  TForm1& Start() {
+    Create();
+    form->Show();
+    return *form;
+  }
+  // Frees the window (and the error form it made) without the closing steps.
+  void Close() {
+    if (form) {
+      form->Free();
+      form = nullptr;
+    }
+    if (ErrorForm) ErrorForm->Free();
+    Application().SetMainForm(nullptr);
+  }
+
+  std::string SectionPath() const { return "Software\\" + appKey + "\\TForm1"; }
+  // A stored value of the main window's section, or "(none)".
+  std::string Stored(const std::string& name) const {
+    TRegistry reg(KEY_READ);
+    if (!reg.OpenKeyReadOnly(SectionPath()) || !reg.ValueExists(name)) return "(none)";
+    return reg.ReadString(name);
+  }
+  void Store(const std::string& name, const std::string& value) {
+    TRegistry reg;
+    reg.OpenKey(SectionPath(), true);
+    reg.WriteString(name, value);
+  }
+  void DeleteSettings() {
+    TRegistry reg;
+    reg.DeleteKey("Software\\" + appKey);
+  }
+  // The balloons the tray icon asked the shell to show (title, text).
+  std::vector<std::pair<std::string, std::string>> Balloons() const {
+    std::vector<std::pair<std::string, std::string>> balloons;
+    for (const auto& [message, data] : shellCalls)
+      if ((data.uFlags & NIF_INFO) && data.szInfo[0] != 0)
+        balloons.emplace_back(Narrow(data.szInfoTitle), Narrow(data.szInfo));
+    return balloons;
+  }
+  int CountTag(const std::string& tag) const {
+    return static_cast<int>(std::count(tags.begin(), tags.end(), tag));
+  }
+  bool Saw(const std::string& tag) const {
+    for (const auto& t : tags)
+      if (t == tag) return true;
+    return false;
+  }
+
+  ScriptedMachine machine;
+  TForm1* form = nullptr;
+  std::string appKey;
+  std::vector<std::string> tags;
+  std::vector<std::string> messages;
+  std::vector<TPopupMenu*> popups;
+  std::vector<std::pair<DWORD, NOTIFYICONDATAW>> shellCalls;
+  std::vector<TForm*> modalForms;
+  int answer = IDOK;
+  int moves = 0;
+};
+
+}  // namespace dorvane::testing

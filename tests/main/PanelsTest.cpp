@@ -1,0 +1,250 @@
+// Drive panels, the drive list, the tray drive choice and the rebuild.
+#include "core/NumberFormat.h"
+#include "tests/main/MainWindowFixture.h"
+
+namespace dorvane {
+namespace {
+
+class PanelsTest : public testing::MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    SetCurrentSeparators({".", ","});
+  }
+  std::vector<std::string> ShownPanels(TForm1& f) {
+    std::vector<std::string> shown;
+    for (TPanel* p : f.DrivePanels)
+      if (p->Visible()) shown.push_back(p->Name());
+    return shown;
+  }
+  // Shown panels from left to right.
+  std::vector<std::string> StripOrder(TForm1& f) {
+    std::vector<TPanel*> shown;
+    for (TPanel* p : f.DrivePanels)
+      if (p->Visible()) shown.push_back(p);
+    std::sort(shown.begin(), shown.end(), [](TPanel* a, TPanel* b) { return a->Left() < b->Left(); });
+    std::vector<std::string> names;
+    for (TPanel* p : shown) names.push_back(p->Name());
+    return names;
+  }
+};
+
+TEST_F(PanelsTest, CheckedRowsShowTheirPanelsAndWidenTheWindow) {
+  Store("CbIgnore_Checked", "False");  // not stored: "ignore cd-rom" is on at every start
+  TForm1& f = Start();
+  EXPECT_TRUE(f.CbIgnore->Checked());
+  f.CbIgnore->SetChecked(false);  // rebuilds: a:, c:, d:
+  ASSERT_EQ(f.DList->Items().Count(), 3);
+  f.DList->Items().Item(1)->SetChecked(true);
+  f.DList->Items().Item(2)->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(ShownPanels(f), (std::vector<std::string>{"p2", "p3"}));
+  EXPECT_EQ(f.requiredWidth, 385);
+  EXPECT_GE(f.Width(), 385);
+  EXPECT_EQ(StripOrder(f), (std::vector<std::string>{"p2", "p3"}));
+  // Panels stand right of the status and switch columns.
+  EXPECT_EQ(f.DrivePanels[1]->Left(), f.Panel3->Left() + f.Panel3->Width());
+}
+
+TEST_F(PanelsTest, TwelveRowsTenPanels) {
+  machine.drives.drives.clear();
+  for (char l = 'c'; l <= 'n'; ++l) machine.drives.drives[l] = {kDriveFixed, "", true, 5, 10};
+  TForm1& f = Start();
+  ASSERT_EQ(f.DList->Items().Count(), 12);
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(ShownPanels(f).size(), 10u);
+  EXPECT_EQ(f.requiredWidth, 1025);
+  EXPECT_EQ(f.Width(), 1025);
+  EXPECT_EQ(StripOrder(f), (std::vector<std::string>{"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "P9", "p10"}));
+  EXPECT_TRUE(Saw("set_active_12"));
+}
+
+TEST_F(PanelsTest, PanelsComeBackInOrderWhateverTheOrderOfShowing) {
+  machine.drives.drives.clear();
+  for (char l = 'c'; l <= 'h'; ++l) machine.drives.drives[l] = {kDriveFixed, "", true, 5, 10};
+  TForm1& f = Start();
+  auto check = [&](std::initializer_list<int> rows) {
+    f.SpeedButton4Click(nullptr);
+    for (int r : rows) f.DList->Items().Item(r)->SetChecked(true);
+    f.Timer1Timer(nullptr);
+  };
+  check({5});
+  check({0, 1, 2, 3, 4, 5});
+  EXPECT_EQ(StripOrder(f), (std::vector<std::string>{"p1", "p2", "p3", "p4", "p5", "p6"}));
+  check({3});
+  check({1, 3, 5});
+  check({0, 1, 2, 3, 4, 5});
+  EXPECT_EQ(StripOrder(f), (std::vector<std::string>{"p1", "p2", "p3", "p4", "p5", "p6"}));
+  for (std::size_t i = 1; i < 6; ++i)
+    EXPECT_EQ(f.DrivePanels[i]->Left(), f.DrivePanels[i - 1]->Left() + 64);
+}
+
+TEST_F(PanelsTest, LabelsOrLetters) {
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.PanelLabels[0]->Caption(), "a:\\");
+  EXPECT_EQ(f.PanelLabels[1]->Caption(), "c:\\");
+  f.BtSwitchClick(nullptr);
+  EXPECT_EQ(f.BtSwitch->Caption(), "letters");
+  EXPECT_EQ(f.PanelLabels[1]->Caption(), "c:\\");  // the panels follow at the next tick
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.PanelLabels[0]->Caption(), "no name");
+  EXPECT_EQ(f.PanelLabels[1]->Caption(), "SYSTEM");
+  f.BtSwitchClick(nullptr);
+  EXPECT_EQ(f.BtSwitch->Caption(), "labels");
+}
+
+TEST_F(PanelsTest, GaugeAndFreeTextOfAPanel) {
+  machine.drives.SetSpace('c', 10'000'000'000, 20'000'000'000);
+  TForm1& f = Start();
+  f.DList->Items().Item(1)->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  TGauge& g = *f.Gauges[1];
+  EXPECT_EQ(g.MaxValue(), 19073);
+  EXPECT_EQ(g.Progress(), 9536);
+  EXPECT_EQ(g.PercentDone(), 49);
+  machine.drives.SetSpace('c', 10'485'760'000, 20'971'520'000);  // exactly half
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(g.PercentDone(), 50);
+  EXPECT_EQ(g.ForeColor(), RGBColor(155, 200, 62));
+  EXPECT_EQ(f.FreeLabels[1]->Caption(), "9.77 Gb");
+}
+
+TEST_F(PanelsTest, GaugeColours) {
+  TForm1& f = Create();
+  TGauge& g = *f.Gauges[0];
+  g.SetMaxValue(100);
+  struct Case { int p; TColor colour; } cases[] = {
+      {0, RGBColor(255, 0, 12)}, {25, RGBColor(205, 100, 37)}, {50, RGBColor(155, 200, 62)},
+      {64, RGBColor(127, 255, 76)}, {100, RGBColor(55, 255, 112)}};
+  for (const auto& c : cases) {
+    g.SetProgress(c.p);
+    f.ColourGauge(g);
+    EXPECT_EQ(g.ForeColor(), c.colour) << c.p;
+  }
+}
+
+TEST_F(PanelsTest, NotReadyDriveShowsAnEmptyGauge) {
+  TForm1& f = Start();
+  f.DList->Items().Item(0)->SetChecked(true);  // a: without media
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.Gauges[0]->MaxValue(), 0);
+  EXPECT_EQ(f.Gauges[0]->PercentDone(), 0);
+  EXPECT_EQ(f.FreeLabels[0]->Caption(), "0 bytes");
+  EXPECT_EQ(f.DList->Items().Item(0)->SubItems().Get(3), "inactive");
+}
+
+TEST_F(PanelsTest, ListRowsAndColumns) {
+  TForm1& f = Start();
+  ASSERT_EQ(f.DList->Columns().Count(), 7);
+  const char* captions[] = {"", "name", "label", "type", "total", "used", "free"};
+  const int widths[] = {36, 50, 100, 100, 75, 75, 75};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(f.DList->Columns().Items(i)->Caption(), captions[i]);
+    EXPECT_EQ(f.DList->Columns().Items(i)->Width(), widths[i]);
+  }
+  EXPECT_EQ(f.DList->Columns().Items(0)->MaxWidth(), 38);
+  EXPECT_TRUE(f.DList->Checkboxes());
+  EXPECT_TRUE(f.DList->ReadOnly());
+  EXPECT_TRUE(f.DList->RowSelect());
+  EXPECT_EQ(f.DList->SmallImages(), f.DListImages);
+  EXPECT_EQ(f.DListImages->Count(), 5);
+  TListItem* c = f.DList->Items().Item(1);
+  EXPECT_EQ(c->Caption(), "3");
+  EXPECT_EQ(c->ImageIndex(), 1);
+  EXPECT_EQ(c->SubItems().Get(0), "c:\\");
+  EXPECT_EQ(c->SubItems().Get(1), "SYSTEM");
+  EXPECT_EQ(c->SubItems().Get(2), "Fixed/HD");
+  c->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(c->SubItems().Get(3), "18.63 Gb");
+  EXPECT_EQ(c->SubItems().Get(4), "16.76 Gb");
+  EXPECT_EQ(c->SubItems().Get(5), "1.86 Gb");
+  EXPECT_EQ(f.TrayDriveList->Items().ToVector(), (std::vector<std::string>{"a:\\ no name", "c:\\ SYSTEM"}));
+}
+
+TEST_F(PanelsTest, SelectingARowMakesTheTrayFollowItWithTheComboUnchanged) {
+  TForm1& f = Start();
+  f.TrayDriveList->SetItemIndex(0);
+  f.TrayDriveListChange(nullptr);
+  EXPECT_EQ(f.trayDriveNumber, 1);
+  f.CbWarning->SetChecked(true);
+  f.CbShowTray->SetChecked(true);  // a: cannot be read: not tested
+  const bool armed = !f.WarningDone();
+  f.DList->Items().Item(1)->SetSelected(true);
+  EXPECT_EQ(f.trayDriveNumber, 3);
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), 0);
+  EXPECT_EQ(f.TrayDriveList->Text(), "a:\\ no name");
+  EXPECT_EQ(!f.WarningDone(), armed);  // no re-arm from the list
+  EXPECT_TRUE(Saw("select_for_tray"));
+}
+
+TEST_F(PanelsTest, ComboSelectionWithoutARowIsIgnored) {
+  TForm1& f = Create();
+  f.trayDriveNumber = 7;
+  f.TrayDriveList->SetItemIndex(-1);
+  f.TrayDriveListChange(nullptr);
+  EXPECT_EQ(f.trayDriveNumber, 7);
+}
+
+TEST_F(PanelsTest, RebuildKeepsChecksAndTrayPositionByRow) {
+  Store("1 active", "true");  // c: is row 1
+  TForm1& f = Start();
+  EXPECT_TRUE(f.DList->Items().Item(1)->Checked());
+  f.TrayDriveList->SetItemIndex(1);
+  f.TrayDriveListChange(nullptr);
+  EXPECT_EQ(f.trayDriveNumber, 3);
+  // A USB stick becomes b:, in front of c:.
+  machine.drives.drives['b'] = {kDriveRemovable, "STICK", true, 1'000'000, 8'000'000'000};
+  f.SpeedButton3Click(nullptr);
+  EXPECT_EQ(f.DList->Items().Count(), 3);
+  EXPECT_TRUE(f.DList->Items().Item(1)->Checked());   // now b:
+  EXPECT_FALSE(f.DList->Items().Item(2)->Checked());  // c:
+  EXPECT_EQ(Stored("tray drive index"), "1");
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), 1);
+  EXPECT_EQ(f.TrayDriveList->Text(), "b:\\ STICK");
+  EXPECT_EQ(f.trayDriveNumber, 3);  // selected by program: the tray keeps its drive
+  EXPECT_TRUE(f.Timer1->Enabled());
+  for (TPanel* p : f.DrivePanels) EXPECT_FALSE(p->Visible());
+  // The explore menu follows the rows.
+  ASSERT_EQ(f.explore1->Count(), 3);
+  EXPECT_EQ(f.explore1->Items(1)->Caption(), "b:\\");
+}
+
+TEST_F(PanelsTest, RebuildWithNoTraySelectionLeavesTheComboEmpty) {
+  TForm1& f = Start();
+  f.TrayDriveList->SetItemIndex(-1);
+  f.SpeedButton3Click(nullptr);
+  EXPECT_EQ(Stored("tray drive index"), "-1");
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), -1);
+  EXPECT_EQ(f.TrayDriveList->Text(), "");
+}
+
+TEST_F(PanelsTest, ExploreDriveOpensTheRootUnaltered) {
+  TForm1& f = Create();
+  ASSERT_EQ(f.explore1->Count(), 2);
+  f.explore1->Items(1)->Click();
+  EXPECT_EQ(machine.shell.explored, std::vector<std::string>{"c:\\"});
+}
+
+TEST_F(PanelsTest, ClickInTheListStoresTheChecks) {
+  TForm1& f = Start();
+  f.DList->Items().Item(1)->SetChecked(true);
+  f.DListClick(nullptr);
+  EXPECT_EQ(Stored("0 active"), "false");
+  EXPECT_EQ(Stored("1 active"), "true");
+}
+
+TEST_F(PanelsTest, DoubleClickOnAPanelOpensTheAboutBox) {
+  TForm1& f = Start();
+  f.DrivePanels[3]->DblClick();
+  ASSERT_EQ(modalForms.size(), 1u);
+  EXPECT_EQ(modalForms[0]->ClassName(), "TForm2");
+  f.Panel2Click(nullptr);
+  EXPECT_EQ(tags.back(), "parse_d_list");
+}
+
+}  // namespace
+}  // namespace dorvane

@@ -1,0 +1,276 @@
+// The one-second refresh: tray icon and tooltip, the low-space warning and its arming,
+// the memory readout, and a failing tick.
+#include "core/NumberFormat.h"
+#include "core/Text.h"
+#include "tests/main/MainWindowFixture.h"
+
+namespace dorvane {
+namespace {
+
+class RefreshTest : public testing::MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    SetCurrentSeparators({".", ","});
+  }
+  // c: at the given share of 100 GB free (tenths of a percent), the tray following it.
+  void LowDrive(int freeTenths) {
+    machine.drives.SetSpace('c', 100'000'000'000LL / 1000 * freeTenths, 100'000'000'000LL);
+  }
+  void WatchTrayWithWarning(TForm1& f) {
+    f.CbWarning->SetChecked(true);
+    f.CbShowTray->SetChecked(true);
+  }
+};
+
+TEST_F(RefreshTest, WarnsBelowTheThresholdWithABalloon) {
+  LowDrive(49);  // 4.9 % free
+  TForm1& f = Create();
+  const auto before = Balloons().size();
+  WatchTrayWithWarning(f);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 16);
+  ASSERT_EQ(Balloons().size(), before + 1);
+  EXPECT_EQ(Balloons().back().first, "Dorvane");
+  EXPECT_EQ(Balloons().back().second.rfind("Low disk space warning!\n\r", 0), 0u);
+  EXPECT_NE(Balloons().back().second.find("(4%) free"), std::string::npos);
+  // The shell was given a 20-second warning balloon.
+  const auto& data = shellCalls.back().second;
+  (void)data;
+  bool sawWarning = false;
+  for (const auto& [message, d] : shellCalls)
+    if ((d.uFlags & NIF_INFO) && d.szInfo[0]) sawWarning = d.dwInfoFlags == NIIF_WARNING && d.uTimeout == 20000;
+  EXPECT_TRUE(sawWarning);
+}
+
+TEST_F(RefreshTest, ExactlyAtTheThresholdNoWarning) {
+  LowDrive(50);  // 5.0 % free
+  TForm1& f = Create();
+  WatchTrayWithWarning(f);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 15);
+  EXPECT_TRUE(Balloons().empty());
+  EXPECT_TRUE(f.WarningDone());  // the test was made all the same
+}
+
+TEST_F(RefreshTest, OncePerArmingUntilAReArmEvent) {
+  LowDrive(10);
+  TForm1& f = Start();
+  WatchTrayWithWarning(f);
+  for (int i = 0; i < 5; ++i) f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(CountTag("warn_space"), 1);
+  // A click on any of the warning check boxes re-arms.
+  f.CbSnd->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 2u);
+  // Picking a tray drive in the combo box re-arms.
+  f.TrayDriveList->SetItemIndex(1);  // c:
+  f.TrayDriveListChange(f.TrayDriveList);
+  EXPECT_EQ(f.trayDriveNumber, 3);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 3u);
+  // Opening the settings re-arms; closing them too.
+  f.GradButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 4u);
+  f.GradButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 5u);
+  // Selecting a row of the list does not; neither does free space coming back.
+  f.DList->Items().Item(1)->SetSelected(true);
+  LowDrive(500);
+  f.Timer1Timer(nullptr);
+  LowDrive(10);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 5u);
+}
+
+TEST_F(RefreshTest, DriveFillingUpAfterAQuietTestWaitsForAReArm) {
+  LowDrive(300);
+  TForm1& f = Create();
+  WatchTrayWithWarning(f);
+  f.Timer1Timer(nullptr);
+  LowDrive(10);
+  f.Timer1Timer(nullptr);
+  EXPECT_TRUE(Balloons().empty());
+  f.CbWarningClick(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 1u);
+}
+
+TEST_F(RefreshTest, WithoutTheTrayDriveIconZeroAndRowLinesOnly) {
+  LowDrive(10);
+  TForm1& f = Start();
+  f.CbWarning->SetChecked(true);
+  f.DList->Items().Item(1)->SetChecked(true);  // c:
+  f.Timer1Timer(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 0);
+  EXPECT_EQ(f.TrayIcon->Hint(), "c:\\ 953.68 Mb free\n\r");
+  EXPECT_TRUE(Balloons().empty());
+  EXPECT_FALSE(f.WarningDone());
+}
+
+TEST_F(RefreshTest, SingleLineTooltipOfTheTrayDrive) {
+  machine.drives.SetSpace('c', 2'000'000'000, 20'000'000'000);
+  TForm1& f = Create();
+  f.TrayDriveList->SetItemIndex(1);
+  f.TrayDriveListChange(nullptr);
+  f.CbShowTray->SetChecked(true);
+  EXPECT_EQ(f.TrayIcon->Hint(), "c:\\ SYSTEM 1.86 Gb (10%) free\n\r");
+}
+
+TEST_F(RefreshTest, LongTooltipCutForTheHintWholeForTheBalloon) {
+  machine.drives.drives.clear();
+  for (char l = 'c'; l <= 'z'; ++l) machine.drives.drives[l] = {kDriveFixed, "", true, 1'000'000, 100'000'000'000};
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);  // every row monitored
+  f.Timer1Timer(nullptr);        // figures into the rows
+  WatchTrayWithWarning(f);
+  f.Timer1Timer(nullptr);
+  const std::string hint = f.TrayIcon->Hint();
+  EXPECT_EQ(Utf8Length(hint), 127u);  // the icon keeps 127 of the 255 it was given
+  ASSERT_FALSE(Balloons().empty());
+  const std::string balloon = Balloons().back().second;
+  EXPECT_EQ(Utf8Length(balloon), 255u);  // the whole tooltip, cut by the icon
+  EXPECT_EQ(balloon.rfind("Low disk space warning!\n\rc:\\ 976.56 Kb free\n\r", 0), 0u);
+}
+
+TEST_F(RefreshTest, HiddenWindowKeepsRowLinesTrayLineStaysLive) {
+  machine.drives.SetSpace('c', 2'000'000'000, 20'000'000'000);
+  TForm1& f = Start();
+  f.DList->Items().Item(1)->SetChecked(true);
+  f.TrayDriveList->SetItemIndex(1);
+  f.TrayDriveListChange(nullptr);
+  f.CbShowTray->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  f.hide1Click(nullptr);
+  machine.drives.SetSpace('c', 1'000'000'000, 20'000'000'000);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayIcon->Hint(), "c:\\ 1.86 Gb free\n\rc:\\ SYSTEM 953.68 Mb (5%) free\n\r");
+}
+
+TEST_F(RefreshTest, StartUpTickTestsTheCurrentDrive) {
+  Store("CbShowTray_Checked", "True");
+  Store("CbWarning_Checked", "True");
+  machine.drives.currentDrive = 'd';
+  machine.drives.SetSpace('d', 1'000, 650'000'000);
+  TForm1& f = Create();
+  EXPECT_EQ(f.trayDriveNumber, 0);
+  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 16);
+}
+
+TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
+  LowDrive(10);
+  TForm1& f = Create();
+  f.CbSnd->SetChecked(true);
+  f.CbExec->SetChecked(true);
+  f.cbSD->SetChecked(true);
+  f.SoundEdit->SetFilename("C:\\sounds\\gone.wav");
+  f.ExecEdit->SetFilename("C:\\tools\\gone.exe");
+  tags.clear();
+  WatchTrayWithWarning(f);
+  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_TRUE(machine.shell.played.empty());
+  EXPECT_TRUE(machine.shell.opened.empty());
+  EXPECT_EQ(machine.shell.diskFullDialogs, std::vector<char>{'C'});
+  const std::vector<std::string> expected{"set_tray", "warn_space", "disk_full_dialog", "exec_warning_app"};
+  std::vector<std::string> seen;
+  for (const auto& t : tags)
+    if (std::find(expected.begin(), expected.end(), t) != expected.end()) seen.push_back(t);
+  EXPECT_EQ(seen, expected);
+  // With the files there, the sound plays and the program starts.
+  machine.shell.existingFiles = {"C:\\sounds\\gone.wav", "C:\\tools\\gone.exe"};
+  f.CbWarningClick(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(machine.shell.played, std::vector<std::string>{"C:\\sounds\\gone.wav"});
+  EXPECT_EQ(machine.shell.opened, std::vector<std::string>{"C:\\tools\\gone.exe"});
+}
+
+TEST_F(RefreshTest, UnreadableTrayDriveShowsPictureZeroAndKeepsTheArming) {
+  TForm1& f = Create();
+  f.TrayDriveList->SetItemIndex(0);  // a: without media
+  f.TrayDriveListChange(nullptr);
+  WatchTrayWithWarning(f);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 0);
+  EXPECT_TRUE(Balloons().empty());
+  EXPECT_FALSE(f.WarningDone());
+  EXPECT_EQ(f.TrayIcon->Hint(), "a:\\ no name -1 bytes (0%) free\n\r");
+  // Media in, nearly full: tested and warned on the next tick.
+  machine.drives.drives['a'] = {kDriveRemovable, "", true, 1'000, 1'440'000};
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), 1u);
+}
+
+TEST_F(RefreshTest, FailingTickReachesTheErrorFormAndTheTimerGoesOn) {
+  TForm1& f = Create();
+  f.CbShowTray->SetChecked(true);
+  machine.drives.throwOnSpace = true;
+  f.Timer1->SetInterval(10);
+  const DWORD until = GetTickCount() + 400;
+  while (GetTickCount() < until) {
+    Application().ProcessMessages();
+    Sleep(5);
+  }
+  ASSERT_TRUE(ErrorForm->Visible());
+  EXPECT_EQ(ErrorForm->ShownEvent(), "set_tray");
+  EXPECT_NE(ErrorForm->ShownMessage().find("space query failed"), std::string::npos);
+  EXPECT_GE(CountTag("timer1"), 3);  // it kept firing
+  EXPECT_TRUE(f.Timer1->Running());
+}
+
+TEST_F(RefreshTest, MemoryReadout) {
+  machine.memory.status = {37, 536'281'088};
+  TForm1& f = Create();
+  EXPECT_EQ(f.PhysMem->Caption(), "Total Mem: 523,712 KB");
+  EXPECT_EQ(f.FreeBar->Position(), 37);
+  machine.memory.status = {50, 2'147'483'647};
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.PhysMem->Caption(), "Total Mem: 2,097,152 KB");
+  machine.memory.status = {50, 4'294'967'295};
+  f.hide1Click(nullptr);  // also while hidden
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.PhysMem->Caption(), "Total Mem: 4,194,304 KB");
+  machine.memory.fail = true;
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.PhysMem->Caption(), "Total Mem: unknown");
+  EXPECT_EQ(f.FreeBar->Position(), 0);
+  EXPECT_FALSE(ErrorForm->Visible());  // absorbed, not reported
+}
+
+TEST_F(RefreshTest, TickOnlyWidensTheWindow) {
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);  // a: and c:
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.requiredWidth, 257 + 128);
+  EXPECT_EQ(f.Width(), 385);
+  f.SpeedButton4Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.requiredWidth, 257);
+  EXPECT_EQ(f.Width(), 385);  // never narrowed by the tick
+}
+
+TEST_F(RefreshTest, FirstVisibleRefreshRestoresAndStartsHidden) {
+  Store("CbHidden_Checked", "True");
+  Store("TrayDriveList_ItemIndex", "1");
+  TForm1& f = Create();
+  EXPECT_TRUE(f.firstRefreshPending);
+  f.Timer1Timer(nullptr);  // not visible yet: nothing deferred happens
+  EXPECT_TRUE(f.firstRefreshPending);
+  f.Show();
+  f.Timer1Timer(nullptr);
+  EXPECT_FALSE(f.firstRefreshPending);
+  EXPECT_FALSE(f.Visible());        // start hidden
+  EXPECT_EQ(f.trayDriveNumber, 3);  // the stored tray drive took effect
+  EXPECT_TRUE(Saw("saver_restor"));
+  f.Show();
+  f.Timer1Timer(nullptr);
+  EXPECT_TRUE(f.Visible());  // once per run
+}
+
+}  // namespace
+}  // namespace dorvane

@@ -1,0 +1,213 @@
+// The settings view and the settings that survive a restart, against the registry.
+#include "framework/SysUtils.h"
+#include "tests/main/MainWindowFixture.h"
+
+namespace dorvane {
+namespace {
+
+class SettingsTest : public testing::MainWindowTest {
+ protected:
+  // Closes the window through its closing steps (settings saved) and starts it again.
+  TForm1& Restart() {
+    form->Close();
+    Close();
+    Application().ClearTerminated();
+    return Start();
+  }
+};
+
+TEST_F(SettingsTest, FreshRegistryDefaults) {
+  TForm1& f = Start();
+  EXPECT_EQ(f.TbWT->Position(), 5);
+  EXPECT_EQ(f.TbWT->Min(), 1);
+  EXPECT_EQ(f.TbWT->Max(), 75);
+  EXPECT_EQ(f.CbWarning->Caption(), "warning on low space (5%)");
+  EXPECT_FALSE(f.CbShowTray->Checked());
+  EXPECT_FALSE(f.TrayDriveList->Enabled());
+  // The build of the drive list at start empties the combo's text; nothing selected.
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), -1);
+  EXPECT_TRUE(f.CbIgnore->Checked());
+  EXPECT_TRUE(f.CheckBox1->Checked());
+  EXPECT_EQ(f.GradientFill1->StartColor(), 15446654);
+  EXPECT_EQ(f.SpeedButton5->Caption(), "Version 3.3.0.0");
+  f.TbWT->SetPosition(75);
+  EXPECT_EQ(f.CbWarning->Caption(), "warning on low space (75%)");
+}
+
+TEST_F(SettingsTest, StoredThresholdOutsideTheBoundsIsClamped) {
+  Store("TbWT_Position", "0");
+  TForm1& f = Start();
+  EXPECT_EQ(f.TbWT->Position(), 1);
+  EXPECT_EQ(f.CbWarning->Caption(), "warning on low space (1%)");
+  Close();
+  Store("TbWT_Position", "99");
+  TForm1& g = Start();
+  EXPECT_EQ(g.TbWT->Position(), 75);
+}
+
+TEST_F(SettingsTest, ExpandAndCollapseWithTheScreenEdges) {
+  machine.screen = {1024, 768};
+  TForm1& f = Start();
+  f.SetBounds(700, 500, 261, 143);
+  f.GradButton1Click(nullptr);
+  EXPECT_EQ(f.Width(), 759);
+  EXPECT_EQ(f.Height(), 448);
+  EXPECT_EQ(f.Left(), 1024 - 759 - 10);  // exactly 10 pixels left to the right edge
+  EXPECT_EQ(f.Top(), 768 - 448 - 40);    // and 40 to the bottom
+  EXPECT_EQ(Stored("form left"), "700");
+  EXPECT_EQ(Stored("form top"), "500");
+  EXPECT_GT(f.PanelSettings->Height(), 250);
+  f.GradButton1Click(nullptr);
+  EXPECT_EQ(f.Width(), f.requiredWidth);
+  EXPECT_EQ(f.Height(), 143);
+  EXPECT_EQ(f.Left(), 700);
+  EXPECT_EQ(f.Top(), 500);
+  EXPECT_TRUE(Saw("saver_save"));
+  EXPECT_EQ(Stored("TbWT_Position"), "5");  // saved on collapsing
+}
+
+TEST_F(SettingsTest, ExpandAwayFromTheEdgesKeepsThePlace) {
+  machine.screen = {1600, 1200};
+  TForm1& f = Start();
+  f.SetBounds(100, 100, 261, 143);
+  f.GradButton1Click(nullptr);
+  EXPECT_EQ(f.Left(), 100);
+  EXPECT_EQ(f.Top(), 100);
+}
+
+TEST_F(SettingsTest, ChecksAreStoredByPositionAndCheckAllSurvivesClosing) {
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);  // check all, no click in the list afterwards
+  TForm1& g = Restart();
+  EXPECT_EQ(Stored("0 active"), "true");
+  EXPECT_EQ(Stored("1 active"), "true");
+  EXPECT_TRUE(g.DList->Items().Item(0)->Checked());
+  EXPECT_TRUE(g.DList->Items().Item(1)->Checked());
+  g.SpeedButton4Click(nullptr);
+  for (TPanel* p : g.DrivePanels) EXPECT_FALSE(p->Visible());
+}
+
+TEST_F(SettingsTest, OnlyExactlyTrueTicksARow) {
+  Store("0 active", "True");
+  Store("1 active", "true");
+  TForm1& f = Start();
+  EXPECT_FALSE(f.DList->Items().Item(0)->Checked());
+  EXPECT_TRUE(f.DList->Items().Item(1)->Checked());
+}
+
+TEST_F(SettingsTest, TrayComboFollowsItsCheckBox) {
+  TForm1& f = Start();
+  f.CbShowTray->SetChecked(true);
+  EXPECT_TRUE(f.TrayDriveList->Enabled());
+  EXPECT_TRUE(Saw("set_tray"));  // the tray was updated at once
+  f.CbShowTray->SetChecked(false);
+  EXPECT_FALSE(f.TrayDriveList->Enabled());
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 0);
+}
+
+TEST_F(SettingsTest, UnsavedChoicesAreReplacedWhenShownAgain) {
+  TForm1& f = Start();
+  f.GradButton1Click(nullptr);
+  f.GradButton1Click(nullptr);  // collapsing saves the threshold of 5
+  f.GradButton1Click(nullptr);
+  f.TbWT->SetPosition(40);
+  f.hide1Click(nullptr);
+  f.show1Click(nullptr);
+  EXPECT_EQ(f.TbWT->Position(), 5);
+  EXPECT_EQ(f.CbWarning->Caption(), "warning on low space (5%)");
+}
+
+TEST_F(SettingsTest, EverySettingSurvivesARestart) {
+  TForm1& f = Start();
+  f.GradButton1Click(nullptr);
+  f.CbHidden->SetChecked(true);
+  f.CbShowTray->SetChecked(true);
+  f.CbWarning->SetChecked(true);
+  f.TbWT->SetPosition(12);
+  f.CbSnd->SetChecked(true);
+  f.CbExec->SetChecked(true);
+  f.cbSD->SetChecked(true);
+  f.CheckBox1->SetChecked(false);
+  f.SoundEdit->SetFilename("C:\\Sounds\\Ding ß.wav");
+  f.SoundEdit->SetInitialDir("C:\\Sounds");
+  f.SoundEditBrowse(nullptr);
+  f.ExecEdit->SetFilename("C:\\Tools\\cleanup.exe");
+  f.ExecEditBrowse(nullptr);
+  f.TrayDriveList->SetItemIndex(1);
+  f.TrayDriveListChange(nullptr);
+  f.GradButton1Click(nullptr);  // collapse: saved
+  EXPECT_EQ(Stored("CbHidden_Checked"), "True");
+  EXPECT_EQ(Stored("TbWT_Position"), "12");
+  EXPECT_EQ(Stored("CbWarning_Caption"), "warning on low space (12%)");
+  EXPECT_EQ(Stored("TrayDriveList_Text"), "c:\\ SYSTEM");
+  EXPECT_EQ(Stored("TrayDriveList_ItemIndex"), "1");
+  EXPECT_EQ(Stored("SoundEdit_Filename"), "C:\\Sounds\\Ding ß.wav");
+  EXPECT_EQ(Stored("SoundEdit_Hint"), "C:\\Sounds\\Ding ß.wav");
+  EXPECT_EQ(Stored("GradientFill1_StartColor"), "15446654");
+  EXPECT_EQ(Stored("CheckBox1_Checked"), "False");
+  EXPECT_EQ(Stored("FormVersion"), "0");
+  EXPECT_EQ(Stored("CbIgnore_Checked"), "(none)");     // not stored
+  EXPECT_EQ(Stored("CbAutoStart_Checked"), "(none)");  // not stored
+  TForm1& g = Restart();
+  EXPECT_TRUE(g.CbShowTray->Checked());
+  EXPECT_TRUE(g.CbWarning->Checked());
+  EXPECT_EQ(g.TbWT->Position(), 12);
+  EXPECT_TRUE(g.CbSnd->Checked());
+  EXPECT_TRUE(g.CbExec->Checked());
+  EXPECT_TRUE(g.cbSD->Checked());
+  EXPECT_FALSE(g.CheckBox1->Checked());
+  EXPECT_EQ(g.SoundEdit->Filename(), "C:\\Sounds\\Ding ß.wav");
+  EXPECT_EQ(g.SoundEdit->InitialDir(), "C:\\Sounds");
+  EXPECT_EQ(g.ExecEdit->Hint(), "C:\\Tools\\cleanup.exe");
+  EXPECT_EQ(g.TrayDriveList->ItemIndex(), 1);
+  EXPECT_TRUE(g.CbHidden->Checked());
+}
+
+TEST_F(SettingsTest, BrowsingASoundPlaysItOnlyWhenItExists) {
+  TForm1& f = Start();
+  f.SoundEdit->SetFilename("C:\\nothing.wav");
+  f.SoundEditBrowse(nullptr);
+  EXPECT_TRUE(machine.shell.played.empty());
+  EXPECT_EQ(f.SoundEdit->Hint(), "C:\\nothing.wav");
+  machine.shell.existingFiles = {"C:\\ding.wav"};
+  f.SoundEdit->SetFilename("C:\\ding.wav");
+  f.SoundEditBrowse(nullptr);
+  EXPECT_EQ(machine.shell.played, std::vector<std::string>{"C:\\ding.wav"});
+}
+
+TEST_F(SettingsTest, OpeningOrClosingTheSettingsReArmsTheWarning) {
+  machine.drives.SetSpace('c', 1'000'000, 20'000'000'000);
+  TForm1& f = Start();
+  f.TrayDriveList->SetItemIndex(1);
+  f.TrayDriveListChange(nullptr);
+  f.CbWarning->SetChecked(true);
+  f.CbShowTray->SetChecked(true);
+  const auto warned = Balloons().size();
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), warned);
+  f.GradButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), warned + 1);
+  f.GradButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), warned + 2);
+}
+
+TEST_F(SettingsTest, AutostartEntry) {
+  TForm1& f = Start();
+  TRegistry run;
+  const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  f.CbAutoStart->SetChecked(true);
+  ASSERT_TRUE(run.OpenKeyReadOnly(runKey));
+  EXPECT_EQ(run.ReadString("Dorvane"), "\"" + ExecutablePath() + "\"");
+  run.CloseKey();
+  f.CbAutoStart->SetChecked(false);
+  ASSERT_TRUE(run.OpenKeyReadOnly(runKey));
+  EXPECT_FALSE(run.ValueExists("Dorvane"));
+  run.CloseKey();
+  f.RemoveFromAutostart("Dorvane");  // already absent: nothing happens, nothing shown
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace dorvane

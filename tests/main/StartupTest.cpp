@@ -1,0 +1,148 @@
+// Start-up, showing, hiding, fading and closing of the main window.
+#include "tests/main/MainWindowFixture.h"
+
+namespace dorvane {
+namespace {
+
+using StartupTest = testing::MainWindowTest;
+
+TEST_F(StartupTest, FirstRunAtTheScreenCentreFullyOpaque) {
+  machine.screen = {1000, 700};
+  TForm1& f = Start();
+  EXPECT_EQ(f.Left(), 500);
+  EXPECT_EQ(f.Top(), 350);
+  EXPECT_TRUE(f.AlphaBlend());
+  EXPECT_EQ(f.AlphaBlendValue(), 255);
+  EXPECT_EQ(Stored("alpha"), "255");
+  EXPECT_EQ(f.Caption(), "Dorvane v.3.3.0.0");
+  EXPECT_EQ(f.BtSwitch->Caption(), "labels");
+  EXPECT_EQ(f.ClientWidth(), 261);
+  EXPECT_EQ(f.ClientHeight(), 143);
+  EXPECT_EQ(f.Color(), 15446654);
+  EXPECT_TRUE(f.Visible());
+}
+
+TEST_F(StartupTest, StoredPlacementAlphaAndSwitchCaptionAreRead) {
+  Store("pos_x", "120");
+  Store("pos_y", "-5");
+  Store("alpha", "190");
+  Store("Labels", "letters");
+  TForm1& f = Start();
+  EXPECT_EQ(f.Left(), 120);
+  EXPECT_EQ(f.Top(), -5);
+  EXPECT_EQ(f.AlphaBlendValue(), 190);
+  EXPECT_EQ(f.BtSwitch->Caption(), "letters");
+}
+
+TEST_F(StartupTest, HideAndShowReturnToTheSamePlaceFullyOpaque) {
+  TForm1& f = Start();
+  f.SetBounds(300, 200, f.Width(), f.Height());
+  f.SetTransparency(127);
+  EXPECT_EQ(Stored("alpha"), "127");
+  f.hide1Click(nullptr);
+  EXPECT_FALSE(f.Visible());
+  EXPECT_EQ(f.AlphaBlendValue(), 0);
+  EXPECT_EQ(f.rememberedLeft, 300);
+  EXPECT_EQ(f.rememberedTop, 200);
+  f.show1Click(nullptr);
+  EXPECT_TRUE(f.Visible());
+  EXPECT_EQ(f.Left(), 300);
+  EXPECT_EQ(f.Top(), 200);
+  EXPECT_EQ(f.AlphaBlendValue(), 255);  // the chosen 50 % is not in force after a show
+}
+
+TEST_F(StartupTest, NineXFamilyUsesNoAlphaAndNeverTouchesTheStoredValue) {
+  machine.nt = false;
+  Store("alpha", "63");
+  TForm1& f = Start();
+  EXPECT_FALSE(f.AlphaBlend());
+  EXPECT_EQ(Stored("alpha"), "63");
+  f.SetTransparency(127);
+  EXPECT_FALSE(f.AlphaBlend());
+  EXPECT_EQ(Stored("alpha"), "63");
+  f.hide1Click(nullptr);  // immediate, no fade
+  EXPECT_FALSE(f.Visible());
+  EXPECT_FALSE(f.AlphaBlend());
+  f.show1Click(nullptr);
+  EXPECT_TRUE(f.Visible());
+  EXPECT_FALSE(f.AlphaBlend());
+}
+
+TEST_F(StartupTest, ClosingStoresPositionAndSwitchCaption) {
+  TForm1& f = Start();
+  f.SetBounds(40, 60, f.Width(), f.Height());
+  f.BtSwitch->SetCaption("letters");
+  f.Close();
+  EXPECT_EQ(Stored("pos_x"), "40");
+  EXPECT_EQ(Stored("pos_y"), "60");
+  EXPECT_EQ(Stored("Labels"), "letters");
+  EXPECT_FALSE(f.Visible());
+  EXPECT_TRUE(Application().Terminated());
+  EXPECT_EQ(tags.back(), "form_close");
+}
+
+TEST_F(StartupTest, ClosingWhileHiddenStoresThePositionItHadWhenHidden) {
+  TForm1& f = Start();
+  f.SetBounds(77, 88, f.Width(), f.Height());
+  f.hide1Click(nullptr);
+  f.Close();
+  EXPECT_EQ(Stored("pos_x"), "77");
+  EXPECT_EQ(Stored("pos_y"), "88");
+}
+
+TEST_F(StartupTest, ActivityTagsInTheOrderOfCreation) {
+  Create();
+  const std::vector<std::string> start(tags.begin(), tags.begin() + 2);
+  EXPECT_EQ(start, (std::vector<std::string>{"program_start", "is_app_in_run"}));
+  // The version check overwrites its own tag with the version's at once.
+  auto at = [&](const std::string& t) { return std::find(tags.begin(), tags.end(), t) - tags.begin(); };
+  EXPECT_LT(at("is_app_in_run"), at("version_check_-1"));
+  EXPECT_EQ(tags[static_cast<std::size_t>(at("version_check_-1")) + 1], "get_version");
+  EXPECT_LT(at("version_check_-1"), at("onstartup_regcreate"));
+  EXPECT_LT(at("onstartup_regcreate"), at("timer1"));
+  EXPECT_EQ(tags.back(), "mem_load");
+  EXPECT_EQ(ErrorForm->LastEvent, "mem_load");
+}
+
+TEST_F(StartupTest, WindowStructureFromTheDescription) {
+  TForm1& f = Create();
+  for (TImage* tile : {f.IL, f.IR, f.ITL, f.ITM, f.ITR, f.IBL, f.IB, f.IBR, f.ITBL, f.ITBM, f.ITBR}) {
+    ASSERT_NE(tile->Picture().Graphic(), nullptr) << tile->Name();
+    EXPECT_GT(tile->Picture().Width(), 0) << tile->Name();
+  }
+  EXPECT_EQ(f.IL->Width(), 10);
+  EXPECT_EQ(f.TopPanel->Height(), 10);
+  EXPECT_EQ(f.BottomPanel->Height(), 10);
+  EXPECT_EQ(f.ToolPanel->Height(), 20);
+  EXPECT_EQ(f.Panel11->Height(), 103);
+  EXPECT_EQ(f.Panel2->Width(), 193);
+  EXPECT_EQ(f.Panel3->Width(), 41);
+  EXPECT_EQ(f.ITBM->Hint(), "Double-click for Toolbar Mode");
+  EXPECT_EQ(f.btHide->Hint(), "Minimize to tray");
+  EXPECT_EQ(f.btClose->Hint(), "Close Dorvane");
+  for (int k = 0; k < 10; ++k) {
+    TPanel* p = f.DrivePanels[static_cast<std::size_t>(k)];
+    EXPECT_EQ(p->Width(), 64);
+    EXPECT_EQ(p->Height(), 99);
+  }
+  EXPECT_EQ(f.DrivePanels[8]->Name(), "P9");
+  EXPECT_EQ(f.PanelSettings->Height(), 0);  // the settings view is closed
+  EXPECT_EQ(f.Timer1->Interval(), 1000u);
+  EXPECT_TRUE(f.Timer1->Enabled());
+}
+
+TEST_F(StartupTest, DragSurfacesMoveTheWindowWithAnyButton) {
+  TForm1& f = Start();
+  for (TMouseButton b : {mbLeft, mbRight, mbMiddle}) {
+    f.ITM->MouseDown(b, 0, 3, 3);
+  }
+  f.IL->MouseDown(mbLeft, 0, 1, 1);
+  f.PanelSettings->MouseDown(mbLeft, 0, 1, 1);
+  EXPECT_EQ(moves, 5);
+  f.ITL->MouseDown(mbLeft, 0, 1, 1);  // corners are no drag surfaces
+  f.IB->MouseDown(mbLeft, 0, 1, 1);
+  EXPECT_EQ(moves, 5);
+}
+
+}  // namespace
+}  // namespace dorvane

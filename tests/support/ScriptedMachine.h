@@ -1,0 +1,53 @@
+#pragma once
+// A scripted machine for the main window: scripted drives and memory, a screen of a
+// chosen size, the platform family, and a shell that records what it was asked to do.
+#include <string>
+#include <vector>
+
+#include "core/Machine.h"
+#include "tests/support/ScriptedDrives.h"
+
+namespace dorvane::testing {
+
+class RecordingShell : public IShellActions {
+ public:
+  std::vector<std::string> existingFiles;
+  std::vector<std::string> played;
+  std::vector<std::string> opened;
+  std::vector<std::string> explored;
+  std::vector<char> diskFullDialogs;
+  int recycleBinEmptied = 0;
+  bool shellLibraryMissing = false;
+
+  bool FileExists(const std::string& path) override {
+    for (const auto& f : existingFiles)
+      if (f == path) return true;
+    return false;
+  }
+  void PlayWaveFile(const std::string& path) override { played.push_back(path); }
+  void OpenFile(const std::string& path) override { opened.push_back(path); }
+  void ExploreFolder(const std::string& path) override { explored.push_back(path); }
+  void ShowDiskFullDialog(char letter) override { diskFullDialogs.push_back(letter); }
+  bool EmptyRecycleBin() override {
+    if (shellLibraryMissing) return false;
+    ++recycleBinEmptied;
+    return true;
+  }
+};
+
+class ScriptedMachine : public IMachine {
+ public:
+  ScriptedDriveApi drives = ScriptedDriveApi::FloppyHardDiskCdRom();
+  ScriptedMemoryApi memory;
+  RecordingShell shell;
+  bool nt = true;
+  ScreenSize screen{1024, 768};
+
+  IDriveApi& Drives() override { return drives; }
+  IMemoryApi& Memory() override { return memory; }
+  IShellActions& Shell() override { return shell; }
+  bool IsNtPlatform() override { return nt; }
+  ScreenSize Screen() override { return screen; }
+};
+
+}  // namespace dorvane::testing

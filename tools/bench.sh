@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds and runs the refresh benchmark under Wine (headless). The benchmark gets a Wine
+# prefix of its own with a third drive (y:) beside c: and z:.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+"$here/setup.sh"
+cmake --build --preset mingw64 --target tick_benchmark
+prefix=$root/build/wine-bench
+if [ ! -f "$prefix/.dorvane-ready" ]; then
+  rm -rf "$prefix"
+  cp -a "$root/build/wine" "$prefix"
+fi
+mkdir -p "$root/build/bench-drive"
+ln -sfn "$root/build/bench-drive" "$prefix/dosdevices/y:"
+export WINEPREFIX=$prefix
+"$here/wine-server" start "$prefix" >/dev/null
+trap '"$here/wine-server" stop "$prefix" >/dev/null' EXIT
+WINEPREFIX=$prefix "$here/winerun" "$root/build/mingw64/bench/tick_benchmark.exe"
