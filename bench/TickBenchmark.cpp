@@ -55,16 +55,22 @@ int GdiObjects() {
   return live;
 }
 
+BOOL CALLBACK CountChild(HWND, LPARAM p) {
+  ++*reinterpret_cast<int*>(p);
+  return TRUE;
+}
+
+BOOL CALLBACK CountWindow(HWND w, LPARAM p) {
+  ++*reinterpret_cast<int*>(p);
+  EnumChildWindows(w, &CountChild, p);
+  return TRUE;
+}
+
 int UserObjects() {
   if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return static_cast<int>(n);
-  // Without the count, windows and menus of this thread are counted.
+  // Without the count, the windows of this thread are counted.
   int count = 0;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-    auto* n = reinterpret_cast<int*>(p);
-    ++*n;
-    EnumChildWindows(w, [](HWND, LPARAM q) -> BOOL { ++*reinterpret_cast<int*>(q); return TRUE; }, p);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&count));
+  EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 

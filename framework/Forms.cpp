@@ -203,6 +203,12 @@ std::function<TModalResult(TForm&)>& ModalHook() {
   static std::function<TModalResult(TForm&)> hook;
   return hook;
 }
+// The windows a modal form disables while it is shown.
+BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM lp) {
+  auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
+  if (IsWindowVisible(wnd) && IsWindowEnabled(wnd)) list->push_back(wnd);
+  return TRUE;
+}
 }  // namespace
 
 void TForm::SetMoveHook(std::function<void(TForm&)> hook) { MoveHook() = std::move(hook); }
@@ -247,11 +253,7 @@ TModalResult TForm::ShowModal() {
   if (ModalHook()) return modalResult_ = ModalHook()(*this);
   if (Visible() || inModal_) throw EInvalidOperation("Cannot make a visible window modal");
   std::vector<HWND> disabled;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND wnd, LPARAM lp) -> BOOL {
-    auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
-    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd)) list->push_back(wnd);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&disabled));
+  EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
   disabled.erase(std::remove(disabled.begin(), disabled.end(), Handle()), disabled.end());
   for (HWND w : disabled) EnableWindow(w, FALSE);
   inModal_ = true;
