@@ -78,7 +78,16 @@ std::size_t PrivateBytes() {
   PROCESS_MEMORY_COUNTERS_EX pmc{};
   pmc.cb = sizeof pmc;
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  return pmc.PrivateUsage;
+  if (pmc.PrivateUsage) return pmc.PrivateUsage;
+  // Wine leaves the counter at 0: add up the committed private memory instead.
+  std::size_t total = 0;
+  MEMORY_BASIC_INFORMATION mbi{};
+  for (const char* p = nullptr; VirtualQuery(p, &mbi, sizeof mbi) == sizeof mbi;
+       p = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize) {
+    if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
+    if (mbi.RegionSize == 0) break;
+  }
+  return total;
 }
 
 TForm1* StartWindow(IMachine& machine) {

@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""The tray icon appears in Wine's tray window; a click hides the main window, another
+shows it; a right click opens the tray menu, whose "Exit" ends the program with its
+position and switch caption stored."""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e  # noqa: E402
+
+MAIN = r"^Dorvane v\."
+
+
+def test(exe):
+    with e2e.App(exe) as app:
+        app.reset_settings()
+        app.start()
+        tray = e2e.wait_for(lambda: app.find_window("Wine System Tray"), 30, "Wine's tray window")
+        tx, ty, tw, th = app.geometry(tray)
+        # The icon: a grey drive box in the tray's first slot.
+        shot = app.screenshot("tray.png")
+        icon = [e2e.pixel(shot, tx + x, ty + y) for x in range(2, 18) for y in range(2, 18)]
+        e2e.check(any(abs(p[0] - p[1]) < 12 and abs(p[1] - p[2]) < 12 and 90 < p[0] < 220 for p in icon),
+                  "no grey drive picture in the tray's first slot")
+        app.click(tray, 10, 10)
+        e2e.wait_for(lambda: app.find_window(MAIN) is None, 15, "the main window to hide")
+        app.click(tray, 10, 10)
+        window = e2e.wait_for(lambda: app.find_window(MAIN), 15, "the main window to come back")
+        app.click(window, 120, 60)  # nothing happens there; the window stays
+        time.sleep(0.5)
+        e2e.check(app.find_window(MAIN) is not None, "the window went away after a click on it")
+        before = set(app.session.xdotool("search", "--onlyvisible", "--name", ".*").stdout.split())
+        app.click(tray, 10, 10, button=3)
+        menu = e2e.wait_for(lambda: next(iter(set(app.session.xdotool(
+            "search", "--onlyvisible", "--name", ".*").stdout.split()) - before), None), 10, "the tray menu")
+        mx, my, mw, mh = app.geometry(menu)
+        e2e.check(mh > 60, f"the tray menu is {mw}x{mh}, expected five items")
+        app.screenshot("tray-menu.png")
+        # "Exit" is the last of the five items.
+        app.click(menu, 30, mh - mh // 10)
+        e2e.check(app.program_exited(30), "the program did not end after Exit")
+        e2e.check(app.stored("pos_x") == "640", f"pos_x stored as {app.stored('pos_x')}")
+        e2e.check(app.stored("pos_y") == "512", f"pos_y stored as {app.stored('pos_y')}")
+        e2e.check(app.stored("Labels") == "labels", f"Labels stored as {app.stored('Labels')}")
+
+
+if __name__ == "__main__":
+    e2e.run(test)
