@@ -892,14 +892,20 @@ void TWinControl::AdjustClientRect(RECT& rect) const {
 // one kind they keep the order of their positions; the control whose change caused the
 // layout goes first and keeps its place against controls at the same position.
 void TWinControl::AlignControls(TControl* changed) {
-  static thread_local int depth = 0;
-  if (IsLoading() || depth > 8) return;
+  // Placing a child asks this control to align again; the pass that placed it is the
+  // answer, so such requests are not followed.
+  if (IsLoading() || aligning_) return;
+  aligning_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{aligning_};
+  AlignPass(changed);
+}
+
+void TWinControl::AlignPass(TControl* changed) {
   RECT rect = ClientRect();
   AdjustClientRect(rect);
-  ++depth;
-  struct DepthGuard {
-    ~DepthGuard() { --depth; }
-  } guard;
   auto insertBefore = [](TControl* a, TControl* b, TAlign align) {
     switch (align) {
       case alTop: return a->Top() < b->Top();

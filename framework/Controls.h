@@ -299,6 +299,7 @@ class TWinControl : public TControl {
   void PaintMessage();
   void CreateChildHandles();
   void UpdateWindowBounds();
+  void AlignPass(TControl* changed);
 
   HWND wnd_ = nullptr;
   bool systemClass_ = false;
@@ -306,6 +307,7 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   bool doubleBuffered_ = false;
   int borderWidth_ = 0;
+  bool aligning_ = false;
   TControl* captured_ = nullptr;     // graphic child that took the mouse on a button press
   TControl* mouseOver_ = nullptr;    // graphic child under the mouse
   bool trackingLeave_ = false;

@@ -248,3 +248,19 @@ TEST_F(PanelsTest, DoubleClickOnAPanelOpensTheAboutBox) {
 
 }  // namespace
 }  // namespace dorvane
+
+namespace dorvane {
+namespace {
+
+TEST_F(PanelsTest, FailedRebuildKeepsTheRefreshRunning) {
+  TForm1& f = Start();
+  machine.drives.throwOnLabel = true;
+  EXPECT_THROW(f.SpeedButton3Click(nullptr), std::runtime_error);
+  EXPECT_TRUE(f.Timer1->Enabled());
+  machine.drives.throwOnLabel = false;
+  f.SpeedButton3Click(nullptr);
+  EXPECT_EQ(f.DList->Items().Count(), 2);
+}
+
+}  // namespace
+}  // namespace dorvane

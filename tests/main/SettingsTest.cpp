@@ -211,3 +211,27 @@ TEST_F(SettingsTest, AutostartEntry) {
 
 }  // namespace
 }  // namespace dorvane
+
+namespace dorvane {
+namespace {
+
+TEST_F(SettingsTest, SettingsViewLayout) {
+  TForm1& f = Start();
+  f.GradButton1Click(nullptr);
+  auto inside = [](TControl* c, TControl* outer) {
+    return c->Left() >= 0 && c->Top() >= 0 && c->Left() + c->Width() <= outer->ClientWidth() &&
+           c->Top() + c->Height() <= outer->ClientHeight();
+  };
+  TControl* strip = f.GradientFill1->Parent();
+  EXPECT_EQ(strip->Width(), 44);
+  EXPECT_EQ(strip->Left() + strip->Width(), f.Panel5->ClientWidth());
+  EXPECT_GT(strip->Height(), 120);
+  EXPECT_TRUE(inside(f.SpeedButton1, strip));
+  EXPECT_EQ(f.GradientFill1->Width(), 42);
+  EXPECT_EQ(f.Panel7->Height(), 180);
+  EXPECT_EQ(f.DList->Left(), 193);
+  EXPECT_EQ(f.DList->Width(), f.PanelSettings->ClientWidth() - 193);
+}
+
+}  // namespace
+}  // namespace dorvane
