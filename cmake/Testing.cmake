@@ -39,6 +39,8 @@ function(dorvane_gtest name)
   if(WIN32)
     set(suites)
     foreach(src IN LISTS T_SOURCES)
+      # A new suite in a source must show up as a ctest entry without a manual reconfigure.
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${src})
       file(READ ${CMAKE_CURRENT_SOURCE_DIR}/${src} text)
       string(REGEX MATCHALL "(TEST|TEST_F|TEST_P)\\([ \t\r\n]*[A-Za-z0-9_]+" hits "${text}")
       foreach(hit IN LISTS hits)

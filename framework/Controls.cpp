@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "framework/ClassBuilder.h"
+#include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
 #include "framework/WideString.h"
@@ -131,6 +132,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_uniqu
 }
 
 TControl::~TControl() {
+  if (Application().HintControl() == this) Application().CancelHint();
   if (parent_) parent_->RemoveControl(this);
   parent_ = nullptr;
 }
@@ -518,6 +520,7 @@ bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_MOUSELEAVE:
       trackingLeave_ = false;
       UpdateMouseOver(nullptr);
+      Application().HintMouseMove(nullptr);
       return false;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lp) != wnd_) captured_ = nullptr;
@@ -723,10 +726,12 @@ void TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
         trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
       }
       if (!captured_) UpdateMouseOver(target);
+      Application().HintMouseMove(target);
       target->MouseMove(shift, x, y);
       break;
     }
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+      Application().CancelHint();
       if (target != this && !systemClass_) {
         captured_ = target;
         SetCapture(wnd_);

@@ -143,6 +143,19 @@ class TApplication : public TComponent {
   TColor HintColor() const { return hintColor_; }
   void SetHintColor(TColor color) { hintColor_ = color; }
 
+  // Hints: the mouse resting over a control that shows a hint brings up a small window
+  // with the hint's text after HintPause milliseconds; it goes when the mouse leaves
+  // the control, a button is pressed, or after HintHidePause.
+  void HintMouseMove(TControl* control);
+  void CancelHint();
+  TControl* HintControl() const { return hintControl_; }
+  unsigned HintPause() const { return hintPause_; }
+  void SetHintPause(unsigned ms) { hintPause_ = ms; }
+  unsigned HintHidePause() const { return hintHidePause_; }
+  void SetHintHidePause(unsigned ms) { hintHidePause_ = ms; }
+  bool HintShowing() const;
+  const std::string& HintText() const { return hintText_; }
+
   // Creates a form owned by the application; the first one becomes the main form.
   template <typename T, typename... A>
   T* CreateForm(A&&... args) {
@@ -187,6 +200,15 @@ class TApplication : public TComponent {
   bool showMainForm_ = true;
   bool terminated_ = false;
   TColor hintColor_ = clInfoBk;
+  void ShowHintWindow();
+  void HideHintWindow();
+  void HintTimer();
+  TControl* hintControl_ = nullptr;
+  std::string hintText_;
+  unsigned hintPause_ = 500;
+  unsigned hintHidePause_ = 5000;
+  UniqueHwnd hintWindow_;
+  bool hintTimerRunning_ = false;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int nextHook_ = 1;
 };

@@ -927,3 +927,64 @@ TEST_F(StdControlsTest, FormDescriptionBuildsTheControls) {
 
 }  // namespace
 }  // namespace dorvane
+
+namespace dorvane {
+namespace {
+
+// The mouse resting over a control with a hint brings up the hint window after the
+// pause; leaving the control or pressing a button takes it away.
+TEST(HintWindow, ShowsAfterThePauseAndGoesOnLeaving) {
+  Application().Initialize();
+  auto* form = new TForm(nullptr);
+  form->HandleNeeded();
+  form->SetBounds(10, 10, 200, 100);
+  auto* label = new TLabel(form);
+  label->SetParent(form);
+  label->SetAutoSize(false);
+  label->SetBounds(10, 10, 80, 20);
+  label->SetCaption("x");
+  label->SetHint("C:\\Sounds\\Ding.wav");
+  label->SetShowHint(true);
+  auto* plain = new TLabel(form);
+  plain->SetParent(form);
+  plain->SetAutoSize(false);
+  plain->SetBounds(100, 10, 80, 20);
+  form->Show();
+  Application().SetHintPause(50);
+  auto pump = [](DWORD ms) {
+    const DWORD until = GetTickCount() + ms;
+    while (GetTickCount() < until) {
+      Application().ProcessMessages();
+      Sleep(5);
+    }
+  };
+  // The cursor really is where the messages say: the window tracks its leaving.
+  auto moveTo = [&](int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(form->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+    SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  };
+  moveTo(20, 15);
+  EXPECT_FALSE(Application().HintShowing());
+  pump(300);
+  EXPECT_TRUE(Application().HintShowing());
+  EXPECT_EQ(Application().HintText(), "C:\\Sounds\\Ding.wav");
+  moveTo(120, 15);  // a control without a hint
+  EXPECT_FALSE(Application().HintShowing());
+  pump(200);
+  EXPECT_FALSE(Application().HintShowing());
+  moveTo(20, 15);
+  pump(300);
+  EXPECT_TRUE(Application().HintShowing());
+  SendMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15));
+  SendMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 15));
+  EXPECT_FALSE(Application().HintShowing());
+  label->Free();  // a freed control leaves no hint behind
+  EXPECT_EQ(Application().HintControl(), nullptr);
+  form->Free();
+  Application().SetHintPause(500);
+}
+
+}  // namespace
+}  // namespace dorvane
