@@ -203,18 +203,7 @@ const ClassInfo& TWinMinMaxInfo::StaticClass() {
   return info;
 }
 
-void TWinMinMaxInfo::Assign(const TPersistent& source) {
-  const auto* other = dynamic_cast<const TWinMinMaxInfo*>(&source);
-  if (!other) return TPersistent::Assign(source);
-  MaxPosLeft = other->MaxPosLeft;
-  MaxPosTop = other->MaxPosTop;
-  MaxSizeHeight = other->MaxSizeHeight;
-  MaxSizeWidth = other->MaxSizeWidth;
-  MaxTrackHeight = other->MaxTrackHeight;
-  MaxTrackWidth = other->MaxTrackWidth;
-  MinTrackHeight = other->MinTrackHeight;
-  MinTrackWidth = other->MinTrackWidth;
-}
+void TWinMinMaxInfo::Assign(const TPersistent& source) { AssignPublished(source); }
 
 // -- TPropsStorage --------------------------------------------------------------------------
 

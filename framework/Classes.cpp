@@ -25,6 +25,15 @@ void TPersistent::Assign(const TPersistent& source) {
 
 bool TPersistent::AssignTo(TPersistent&) const { return false; }
 
+void TPersistent::AssignPublished(const TPersistent& source) {
+  if (&source.ClassType() != &ClassType()) return TPersistent::Assign(source);
+  for (const PropInfo* p : ClassType().AllProps()) {
+    if (p->IsOrdinal() && p->setOrd) p->setOrd(*this, p->getOrd(source));
+    else if ((p->kind == PropKind::String || p->kind == PropKind::Char) && p->setStr) p->setStr(*this, p->getStr(source));
+    else if (p->kind == PropKind::Float && p->setFloat) p->setFloat(*this, p->getFloat(source));
+  }
+}
+
 // -- TComponent -----------------------------------------------------------------------
 
 const ClassInfo& TComponent::StaticClass() {
@@ -231,21 +240,33 @@ const ClassInfo& TStringList::StaticClass() {
   return info;
 }
 
-std::string TStringList::Get(int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+namespace {
+void CheckListIndex(int index, int limit) {
+  if (index < 0 || index >= limit) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+}
+}  // namespace
+
+std::string TStringList::Get(int index) const {
+  CheckListIndex(index, Count());
+  return lines_[static_cast<std::size_t>(index)];
+}
 
 void TStringList::Put(int index, const std::string& text) {
-  lines_.at(static_cast<std::size_t>(index)) = text;
+  CheckListIndex(index, Count());
+  // Writing the text a line already has changes nothing and tells nobody.
+  if (lines_[static_cast<std::size_t>(index)] == text) return;
+  lines_[static_cast<std::size_t>(index)] = text;
   Changed();
 }
 
 void TStringList::Insert(int index, const std::string& text) {
-  if (index < 0 || index > Count()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+  CheckListIndex(index, Count() + 1);
   lines_.insert(lines_.begin() + index, text);
   Changed();
 }
 
 void TStringList::Delete(int index) {
-  if (index < 0 || index >= Count()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+  CheckListIndex(index, Count());
   lines_.erase(lines_.begin() + index);
   Changed();
 }
@@ -266,12 +287,7 @@ const ClassInfo& TCollectionItem::StaticClass() {
 int TCollectionItem::Index() const { return collection_ ? collection_->IndexOf(this) : -1; }
 
 void TCollectionItem::Assign(const TPersistent& source) {
-  if (&source.ClassType() != &ClassType()) return TPersistent::Assign(source);
-  for (const PropInfo* p : ClassType().AllProps()) {
-    if (p->IsOrdinal() && p->setOrd) p->setOrd(*this, p->getOrd(source));
-    else if ((p->kind == PropKind::String || p->kind == PropKind::Char) && p->setStr) p->setStr(*this, p->getStr(source));
-    else if (p->kind == PropKind::Float && p->setFloat) p->setFloat(*this, p->getFloat(source));
-  }
+  AssignPublished(source);
   Changed();
 }
 

@@ -48,6 +48,9 @@ class TPersistent : public TObject {
 
  protected:
   virtual bool AssignTo(TPersistent& dest) const;
+  // Copies every published value (ordinal, text, number) of an object of the same
+  // class; raises EConvertError for another class.
+  void AssignPublished(const TPersistent& source);
 };
 
 enum class TOperation { opInsert, opRemove };

@@ -365,17 +365,30 @@ TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(s
 
 TGraphicControl::~TGraphicControl() = default;
 
+namespace {
+
+// A control's canvas on a device context for one paint, with the control's font; the
+// canvas lets go of the device context on every way out.
+class CanvasBinding {
+ public:
+  CanvasBinding(TCanvas& canvas, HDC dc, const TFont& font) : canvas_(canvas) {
+    canvas_.SetHandle(dc);
+    canvas_.Font().Assign(font);
+  }
+  CanvasBinding(const CanvasBinding&) = delete;
+  CanvasBinding& operator=(const CanvasBinding&) = delete;
+  ~CanvasBinding() { canvas_.SetHandle(nullptr); }
+
+ private:
+  TCanvas& canvas_;
+};
+
+}  // namespace
+
 void TGraphicControl::PaintTo(HDC dc) {
   ++g_paints;
-  canvas_->SetHandle(dc);
-  canvas_->Font().Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
+  const CanvasBinding binding(*canvas_, dc, Font());
+  Paint();
 }
 
 // -- TWinControl -------------------------------------------------------------------------
@@ -618,6 +631,7 @@ bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 bool TWinControl::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   switch (msg) {
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wp);
       SetTextColor(dc, ColorToRGB(Font().Color()));
@@ -975,16 +989,9 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc) {
   TWinControl::PaintWindow(dc);
-  canvas_->SetHandle(dc);
-  canvas_->Font().Assign(Font());
+  const CanvasBinding binding(*canvas_, dc, Font());
   canvas_->Brush().SetColor(Color());
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
+  Paint();
 }
 
 void RegisterControlClasses() {}

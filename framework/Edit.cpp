@@ -90,15 +90,7 @@ bool TEdit::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       }
       Fire(OnChange, this);
       return true;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC: {  // a read-only edit asks for the static colours
-      HDC dc = reinterpret_cast<HDC>(wp);
-      SetTextColor(dc, ColorToRGB(Font().Color()));
-      SetBkColor(dc, ColorToRGB(Color()));
-      result = reinterpret_cast<LRESULT>(BackgroundBrush());
-      return true;
-    }
-    default:
+    default:  // colours: a read-only edit asks for the static ones; the base answers both
       return TWinControl::Reflected(msg, wp, lp, result);
   }
 }

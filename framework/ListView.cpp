@@ -118,36 +118,6 @@ TListColumns::TListColumns(TListView& owner)
 
 // -- TListSubItems ----------------------------------------------------------------------
 
-std::string TListSubItems::Get(int index) const {
-  CheckIndex(index, Count());
-  return lines_[static_cast<std::size_t>(index)];
-}
-
-void TListSubItems::Put(int index, const std::string& text) {
-  CheckIndex(index, Count());
-  if (lines_[static_cast<std::size_t>(index)] == text) return;
-  lines_[static_cast<std::size_t>(index)] = text;
-  Changed();
-}
-
-void TListSubItems::Insert(int index, const std::string& text) {
-  CheckIndex(index, Count() + 1);
-  lines_.insert(lines_.begin() + index, text);
-  Changed();
-}
-
-void TListSubItems::Delete(int index) {
-  CheckIndex(index, Count());
-  lines_.erase(lines_.begin() + index);
-  Changed();
-}
-
-void TListSubItems::Clear() {
-  if (lines_.empty()) return;
-  lines_.clear();
-  Changed();
-}
-
 // -- TListItem --------------------------------------------------------------------------
 
 const ClassInfo& TListItem::StaticClass() {

@@ -70,19 +70,7 @@ class TListColumns : public TCollection {
 };
 
 // The sub-item texts of a row (column 1 on). Its change event belongs to the row.
-class TListSubItems : public TStrings {
- public:
-  TListSubItems() = default;
-  int Count() const override { return static_cast<int>(lines_.size()); }
-  std::string Get(int index) const override;
-  void Put(int index, const std::string& text) override;
-  void Insert(int index, const std::string& text) override;
-  void Delete(int index) override;
-  void Clear() override;
-
- private:
-  std::vector<std::string> lines_;
-};
+class TListSubItems : public TStringList {};
 
 class TListItem : public TPersistent {
   DORVANE_CLASS(TListItem)
