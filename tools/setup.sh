@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up everything a fresh Debian machine of ours needs to build and test Dorvane, then
 # configures and builds. Safe to run again: every step is skipped when already done.
-#   tools/setup.sh            packages, sources, Wine prefixes, both builds
-#   DORVANE_SKIP_BUILD=1 ...  everything but the builds
+#   tools/setup.sh              packages, sources, Wine prefixes, both builds
+#   DORVANE_SKIP_BUILD=1 ...    everything but the builds
+#   DORVANE_PROGRAM_ONLY=1 ...  build only dorvane.exe (what tools/run.sh needs)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -74,7 +75,11 @@ make_prefix "$build/wine-x11"
 
 # 4. Configure and build: the Windows build first (the native build's ctest includes its
 #    tests), then the native one; the i686 build only has to compile.
-if [ -z "${DORVANE_SKIP_BUILD:-}" ]; then
+if [ -n "${DORVANE_PROGRAM_ONLY:-}" ]; then
+  log "building dorvane.exe"
+  [ -f "$build/mingw64/CMakeCache.txt" ] || cmake --preset mingw64 >/dev/null
+  cmake --build --preset mingw64 --target dorvane
+elif [ -z "${DORVANE_SKIP_BUILD:-}" ]; then
   for preset in mingw64 native ${DORVANE_WITH_I686:+mingw32}; do
     log "building $preset"
     [ -f "$build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
