@@ -514,6 +514,10 @@ void TForm1::ExploreDrive(TObject* sender) {
   machine_.Shell().ExploreFolder(entry->Caption());
 }
 
+void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Click(sender); }
+
+void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
+
 void TForm1::Panel2Click(TObject*) { RecordEvent("parse_d_list"); }
 
 // -- settings ---------------------------------------------------------------------------------

@@ -141,6 +141,10 @@ class TForm1 : public TForm {
   void TrayDriveListChange(TObject* sender);
   void SpeedButton3Click(TObject* sender);
   void ExploreDrive(TObject* sender);
+  // A volume arrived or went (the device notifier's events): the list is rebuilt; the
+  // drive argument is not used.
+  void DeviceChanged1DeviceArrived(TObject* sender, char drive);
+  void DeviceChanged1DeviceRemoveCompleted(TObject* sender, char drive);
   void Panel2Click(TObject* sender);
 
   // -- settings --

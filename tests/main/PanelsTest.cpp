@@ -252,6 +252,17 @@ TEST_F(PanelsTest, DoubleClickOnAPanelOpensTheAboutBox) {
 namespace dorvane {
 namespace {
 
+TEST_F(PanelsTest, VolumeArrivalAndRemovalRebuildTheList) {
+  TForm1& f = Start();
+  machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1, 2};
+  f.DeviceChanged1DeviceArrived(nullptr, 'e');
+  EXPECT_EQ(f.DList->Items().Count(), 3);
+  machine.drives.drives.erase('e');
+  f.DeviceChanged1DeviceRemoveCompleted(nullptr, 'e');
+  EXPECT_EQ(f.DList->Items().Count(), 2);
+  EXPECT_EQ(CountTag("rebuild_drivelist"), 2);
+}
+
 TEST_F(PanelsTest, FailedRebuildKeepsTheRefreshRunning) {
   TForm1& f = Start();
   machine.drives.throwOnLabel = true;

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+#include "framework/Timer.h"
+
+namespace dorvane {
+namespace {
+
+void Pump(DWORD ms) {
+  const DWORD until = GetTickCount() + ms;
+  while (GetTickCount() < until) {
+    Application().ProcessMessages();
+    Sleep(2);
+  }
+}
+
+// An exception that escapes a timer's handler reaches OnException, and the loop and the
+// timer go on.
+TEST(ApplicationExceptions, TimerHandlerExceptionReachesOnExceptionAndTheLoopGoesOn) {
+  Application().Initialize();
+  std::vector<std::string> seen;
+  std::vector<TObject*> senders;
+  Application().OnException = [&](TObject* sender, const Exception& e) {
+    seen.push_back(e.Message());
+    senders.push_back(sender);
+  };
+  TTimer timer(nullptr);
+  int ticks = 0;
+  timer.OnTimer = [&](TObject*) {
+    ++ticks;
+    if (ticks == 1) throw EConvertError("'x' is not a valid integer value");
+    if (ticks == 2) throw std::runtime_error("plain failure");
+  };
+  timer.SetInterval(10);
+  Pump(300);
+  EXPECT_GE(ticks, 4);
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen[0], "'x' is not a valid integer value");
+  EXPECT_EQ(seen[1], "plain failure");  // not one of ours: wrapped, still reported
+  EXPECT_EQ(senders[0], &timer);
+  EXPECT_TRUE(timer.Running());
+  Application().OnException = nullptr;
+}
+
+// Without a handler, an escaping exception is shown in a message box; the program goes on.
+TEST(ApplicationExceptions, WithoutAHandlerAMessageBoxShowsIt) {
+  Application().Initialize();
+  std::vector<std::string> boxes;
+  SetMessageAnswerer([&](const MessageRequest& r) {
+    boxes.push_back(r.text);
+    return IDOK;
+  });
+  try {
+    throw EInvalidOperation("Cannot do that");
+  } catch (...) {
+    Application().HandleException(nullptr);
+  }
+  SetMessageAnswerer(nullptr);
+  EXPECT_EQ(boxes, std::vector<std::string>{"Cannot do that."});
+}
+
+}  // namespace
+}  // namespace dorvane
