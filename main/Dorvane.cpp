@@ -620,6 +620,8 @@ void TForm1::N251Click(TObject*) { SetTransparency(63); }
 
 void TForm1::SetTransparency(int level) {
   if (!IsNtPlatform()) return;
+  // An opacity is a byte; a stored value beyond it is taken as the nearer bound.
+  level = std::clamp(level, 0, 255);
   SetAlphaBlend(true);
   SetAlphaBlendValue(level);
   Saver->WriteInteger("alpha", level);

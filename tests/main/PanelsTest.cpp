@@ -275,3 +275,29 @@ TEST_F(PanelsTest, FailedRebuildKeepsTheRefreshRunning) {
 
 }  // namespace
 }  // namespace dorvane
+
+namespace dorvane {
+namespace {
+
+TEST_F(PanelsTest, BigDrivesAndLabelsBeyondAscii) {
+  machine.drives.drives['e'] = {kDriveFixed, "Архив 数据 é", true, 400'000'000'000, 4'000'000'000'000};
+  TForm1& f = Start();
+  ASSERT_EQ(f.DList->Items().Count(), 3);
+  f.DList->Items().Item(2)->SetChecked(true);
+  f.TrayDriveList->SetItemIndex(2);
+  f.TrayDriveListChange(nullptr);
+  f.CbShowTray->SetChecked(true);
+  f.BtSwitchClick(nullptr);  // letters: the panels show the labels
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayDriveList->Text(), "e:\\ Архив 数据 é");
+  EXPECT_EQ(f.PanelLabels[2]->Caption(), "Архив 数据 é");
+  EXPECT_EQ(f.DList->Items().Item(2)->SubItems().Get(3), "3725.29 Gb");
+  // The gauge counts whole megabytes and truncates: 381469 of 3814697 is 9 %.
+  EXPECT_EQ(f.Gauges[2]->MaxValue(), 3814697);
+  EXPECT_EQ(f.Gauges[2]->PercentDone(), 9);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 15);  // 90 % used
+  EXPECT_NE(f.TrayIcon->Hint().find("e:\\ Архив 数据 é 372.53 Gb (10%) free"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dorvane

@@ -146,3 +146,39 @@ TEST_F(StartupTest, DragSurfacesMoveTheWindowWithAnyButton) {
 
 }  // namespace
 }  // namespace dorvane
+
+namespace dorvane {
+namespace {
+
+TEST_F(StartupTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramRuns) {
+  {
+    TRegistry reg;
+    reg.OpenKey(SectionPath(), true);
+    reg.WriteInteger("pos_x", 100);  // a number where text belongs
+  }
+  TForm1& f = Create();
+  ASSERT_NE(ErrorForm, nullptr);
+  EXPECT_TRUE(ErrorForm->Visible());
+  EXPECT_EQ(ErrorForm->ShownMessage(), "Invalid data type for 'pos_x'");
+  EXPECT_EQ(ErrorForm->ShownEvent(), "program_start");
+  // The window and its refresh are there all the same.
+  f.Show();
+  f.Timer1Timer(nullptr);
+  EXPECT_TRUE(f.Visible());
+  EXPECT_TRUE(f.Timer1->Running());
+}
+
+TEST_F(StartupTest, GarbageOrOutOfRangeValuesFallBackOrAreClamped) {
+  Store("pos_x", "12ab");
+  Store("pos_y", "");
+  Store("alpha", "999");
+  machine.screen = {800, 600};
+  TForm1& f = Start();
+  EXPECT_EQ(f.Left(), 400);  // not a number: the default
+  EXPECT_EQ(f.Top(), 300);
+  EXPECT_EQ(f.AlphaBlendValue(), 255);
+  EXPECT_EQ(Stored("alpha"), "255");
+}
+
+}  // namespace
+}  // namespace dorvane
