@@ -967,7 +967,7 @@ TEST(HintWindow, ShowsAfterThePauseAndGoesOnLeaving) {
   };
   moveTo(20, 15);
   EXPECT_FALSE(Application().HintShowing());
-  pump(300);
+  pump(700);
   EXPECT_TRUE(Application().HintShowing());
   EXPECT_EQ(Application().HintText(), "C:\\Sounds\\Ding.wav");
   moveTo(120, 15);  // a control without a hint
@@ -975,7 +975,7 @@ TEST(HintWindow, ShowsAfterThePauseAndGoesOnLeaving) {
   pump(200);
   EXPECT_FALSE(Application().HintShowing());
   moveTo(20, 15);
-  pump(300);
+  pump(700);
   EXPECT_TRUE(Application().HintShowing());
   SendMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15));
   SendMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 15));
