@@ -786,16 +786,24 @@ void TFormStorage::Notification(TComponent* component, TOperation operation) {
   }
 }
 
-void TFormStorage::SaveProps() {
-  PlacementProps props(*this);
+void TFormStorage::ForEachStoredProp(const std::function<void(TComponent&, const PropInfo&)>& action) {
   TComponent* form = Owner();
+  if (!form) return;
   for (const std::string& entry : storedProps_->ToVector()) {
     std::string name, property;
-    if (!form || !SplitEntry(entry, name, property)) continue;
+    if (!SplitEntry(entry, name, property)) continue;
     TComponent* component = form->FindComponent(name);
-    const PropInfo* prop = component ? component->ClassType().FindProp(property) : nullptr;
-    if (prop) props.StoreProperty(*component, *prop, component->Name() + "_");
+    // An entry naming no property of its component is skipped.
+    if (const PropInfo* prop = component ? component->ClassType().FindProp(property) : nullptr)
+      action(*component, *prop);
   }
+}
+
+void TFormStorage::SaveProps() {
+  PlacementProps props(*this);
+  ForEachStoredProp([&](TComponent& component, const PropInfo& prop) {
+    props.StoreProperty(component, prop, component.Name() + "_");
+  });
   for (int i = 0; i < storedValues_->Count(); ++i) {
     TStoredValue* item = storedValues_->Values(i);
     std::string value = item->Value();
@@ -807,20 +815,14 @@ void TFormStorage::SaveProps() {
 
 void TFormStorage::RestoreProps() {
   PlacementProps props(*this);
-  TComponent* form = Owner();
-  for (const std::string& entry : storedProps_->ToVector()) {
-    std::string name, property;
-    if (!form || !SplitEntry(entry, name, property)) continue;
-    TComponent* component = form->FindComponent(name);
-    const PropInfo* prop = component ? component->ClassType().FindProp(property) : nullptr;
-    if (!prop) continue;
+  ForEachStoredProp([&](TComponent& component, const PropInfo& prop) {
     // One property that cannot be restored (a value of the wrong registry type, a text
     // its setter refuses) does not keep the others from being restored.
     try {
-      props.LoadProperty(*component, *prop, component->Name() + "_");
+      props.LoadProperty(component, prop, component.Name() + "_");
     } catch (const std::exception&) {
     }
-  }
+  });
   for (int i = 0; i < storedValues_->Count(); ++i) {
     TStoredValue* item = storedValues_->Values(i);
     if (item->Name().empty()) continue;

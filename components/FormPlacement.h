@@ -265,6 +265,8 @@ class TFormStorage : public TFormPlacement {
  protected:
   void SaveProps() override;
   void RestoreProps() override;
+  // Each StoredProps entry, in list order, whose component and property exist.
+  void ForEachStoredProp(const std::function<void(TComponent&, const PropInfo&)>& action);
   void Notification(TComponent* component, TOperation operation) override;
 
  private:

@@ -231,13 +231,18 @@ void TGauge::PaintAsText(TCanvas& canvas, const RECT& paintRect) {
   canvas.FillRect(paintRect);
 }
 
-void TGauge::PaintAsHorizontalBar(TCanvas& canvas, const RECT& paintRect) {
-  const int w = paintRect.right - paintRect.left + 1;
-  const int h = paintRect.bottom - paintRect.top + 1;
+// Both bars: the background in BackColor, then pen and brush in ForeColor for the fill.
+void TGauge::PrepareBar(TCanvas& canvas, const RECT& paintRect) {
   SolidBrush(canvas, backColor_);
   canvas.FillRect(paintRect);
   SolidPen(canvas, foreColor_);
   canvas.Brush().SetColor(foreColor_);
+}
+
+void TGauge::PaintAsHorizontalBar(TCanvas& canvas, const RECT& paintRect) {
+  const int w = paintRect.right - paintRect.left + 1;
+  const int h = paintRect.bottom - paintRect.top + 1;
+  PrepareBar(canvas, paintRect);
   // The percentage is scaled by 0.01 first: a product that should be whole can land
   // just below it and truncate one pixel short, which is how this bar has always looked.
   int fillSize = static_cast<int>(w * (PercentDone() * 0.01));
@@ -248,10 +253,7 @@ void TGauge::PaintAsHorizontalBar(TCanvas& canvas, const RECT& paintRect) {
 void TGauge::PaintAsVerticalBar(TCanvas& canvas, const RECT& paintRect) {
   const int w = paintRect.right - paintRect.left + 1;
   const int h = paintRect.bottom - paintRect.top + 1;
-  SolidBrush(canvas, backColor_);
-  canvas.FillRect(paintRect);
-  SolidPen(canvas, foreColor_);
-  canvas.Brush().SetColor(foreColor_);
+  PrepareBar(canvas, paintRect);
   int fillSize = static_cast<int>(h * (PercentDone() * 0.01));
   if (fillSize >= h) fillSize = h - 1;
   canvas.FillRect(RECT{paintRect.left, h - fillSize, w, h});

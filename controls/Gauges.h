@@ -57,6 +57,7 @@ class TGauge : public TGraphicControl {
   RECT PaintRect() const;
   void PaintText(TBitmap& image, const RECT& paintRect);
   void PaintAsText(TCanvas& canvas, const RECT& paintRect);
+  void PrepareBar(TCanvas& canvas, const RECT& paintRect);
   void PaintAsHorizontalBar(TCanvas& canvas, const RECT& paintRect);
   void PaintAsVerticalBar(TCanvas& canvas, const RECT& paintRect);
   void PaintAsPie(TCanvas& canvas, const RECT& paintRect);

@@ -213,8 +213,9 @@ void TForm1::FormCreate(TObject*) {
 
   if (CheckBox1->Checked()) CheckNewerVersion(true);
 
-  SpeedButton5->SetCaption("Version " + GetProgramVersion());
-  SetCaption("Dorvane v." + GetProgramVersion());
+  const std::string version = GetProgramVersion();
+  SpeedButton5->SetCaption("Version " + version);
+  SetCaption("Dorvane v." + version);
 
   BtSwitch->SetCaption(Saver->ReadString("Labels", "labels"));
 
@@ -699,7 +700,9 @@ void TForm1::ShowDiskFullDialog() {
 
 std::string TForm1::GetProgramVersion() {
   RecordEvent("get_version");
-  return FileVersionText(ExecutablePath());
+  // The running program's version cannot change: its file is read once.
+  static const std::string version = FileVersionText(ExecutablePath());
+  return version;
 }
 
 void TForm1::CheckNewerVersion(bool quiet) {
