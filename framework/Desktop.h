@@ -1,0 +1,47 @@
+#pragma once
+// Everything the program asks of the interactive desktop that a test must script: message
+// boxes, the file-open dialog, modal loops, the move loop, popup-menu tracking, the
+// shell's notification-area call and the
+// executable's name. One object answers all of it; the application holds it (see
+// TApplication::Desktop), the real one by default, a scripted one in tests.
+#include <windows.h>
+
+#include <string>
+
+namespace dorvane {
+
+class TForm;
+class TOpenDialog;
+class TPopupMenu;
+struct MessageRequest;
+
+class IDesktop {
+ public:
+  virtual ~IDesktop() = default;
+
+  // -- windows and dialogs --
+  // Shows a message box; returns the button pressed (IDOK, IDYES, ...).
+  virtual int ShowMessageBox(const MessageRequest& request) = 0;
+  // Runs the file-open dialog; true when a file was chosen (the dialog's FileName and
+  // Files then hold it).
+  virtual bool RunOpenDialog(TOpenDialog& dialog) = 0;
+  // Runs a form's modal loop until its ModalResult is set; returns that result.
+  virtual int RunModal(TForm& form) = 0;
+  // Lets the system move a form with the pointer until the button is released.
+  virtual void RunMoveLoop(TForm& form) = 0;
+  // Shows a popup menu at a screen point and returns when it closes.
+  virtual void TrackPopupMenu(TPopupMenu& menu, HMENU handle, int x, int y, UINT flags) = 0;
+
+  // -- the shell --
+  // Shell_NotifyIconW.
+  virtual BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) = 0;
+
+  // -- the process --
+  // The executable's file name without folder and extension ("dorvane").
+  virtual std::string ExeName() = 0;
+};
+
+// The desktop the program really runs on.
+IDesktop& RealDesktop();
+
+}  // namespace dorvane
