@@ -1,8 +1,7 @@
 #pragma once
 // Everything the program asks of the interactive desktop that a test must script: message
 // boxes, the file-open dialog, modal loops, the move loop, popup-menu tracking, the
-// shell's notification-area call and the
-// executable's name. One object answers all of it; the application holds it (see
+// shell's notification-area and "open" calls, and the executable's name. One object answers all of it; the application holds it (see
 // TApplication::Desktop), the real one by default, a scripted one in tests.
 #include <windows.h>
 
@@ -35,6 +34,9 @@ class IDesktop {
   // -- the shell --
   // Shell_NotifyIconW.
   virtual BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) = 0;
+  // Opens a file, folder or URL with the shell's default verb; false when the shell
+  // could not.
+  virtual bool OpenDocument(const std::string& target) = 0;
 
   // -- the process --
   // The executable's file name without folder and extension ("dorvane").
