@@ -1,6 +1,7 @@
 #include "errorreport/ErrorReport.h"
 
 #include "framework/ClassBuilder.h"
+#include "framework/Trace.h"
 
 namespace dorvane {
 
@@ -16,6 +17,7 @@ std::function<void(std::string_view)>& Observer() {
 void SetActivityObserver(std::function<void(std::string_view tag)> observer) { Observer() = std::move(observer); }
 
 void RecordEvent(std::string_view tag) {
+  TraceMark(tag);
   if (ErrorForm) ErrorForm->Record(tag);
   if (Observer()) Observer()(tag);
 }

@@ -7,6 +7,7 @@
 
 #include "core/Text.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 
 namespace dorvane {
 namespace {
@@ -378,6 +379,7 @@ class Loader {
       Apply(root_, d.properties);
       for (const FormObject& child : d.children) Create(child, &root_);
       for (const Fixup& f : fixups_) Resolve(f);
+      TraceMark("loaded: references resolved");
     } catch (...) {
       root_.SetLoading(false);
       for (TComponent* c : created_) c->SetLoading(false);
@@ -392,6 +394,7 @@ class Loader {
     const ClassInfo* info = FindClass(d.className);
     if (!info) Fail(d.line, "unknown class " + d.className);
     if (!info->create) Fail(d.line, "the class " + d.className + " cannot be created by a form");
+    if (TraceEnabled()) TraceMark("create " + d.name + ": " + d.className);
     TComponent* c = info->create(&root_);
     created_.push_back(c);
     c->SetLoading(true);
@@ -717,9 +720,15 @@ class Writer {
 
 }  // namespace
 
-FormObject ParseForm(std::string_view text) { return Parser(text).Form(); }
+FormObject ParseForm(std::string_view text) {
+  const TraceScope trace("parse form");
+  return Parser(text).Form();
+}
 
-void LoadForm(TComponent& root, const FormObject& description) { Loader(root).Load(description); }
+void LoadForm(TComponent& root, const FormObject& description) {
+  const TraceScope trace(TraceEnabled() ? "load form " + description.name : std::string());
+  Loader(root).Load(description);
+}
 
 void LoadFormText(TComponent& root, std::string_view text) { LoadForm(root, ParseForm(text)); }
 
