@@ -19,7 +19,8 @@ ExternalProject_Add(libjpeg_turbo_build
   BINARY_DIR ${_jpeg_build}
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=$<IF:$<BOOL:${DORVANE_RELEASE}>,MinSizeRel,Release>
+    "-DCMAKE_C_FLAGS=$<$<BOOL:${DORVANE_RELEASE}>:-ffunction-sections -fdata-sections -DNO_GETENV>"
     -DCMAKE_INSTALL_PREFIX=${_jpeg_build}/unused-install
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
     -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF -DWITH_CRT_DLL=OFF

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "core/NumberFormat.h"
 #include "core/Text.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
@@ -575,9 +576,7 @@ std::string Quote(std::string_view s) {
 }
 
 std::string FloatText(double d) {
-  char buf[64];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
-  std::string s(buf, ec == std::errc() ? end : buf);
+  std::string s = ShortestFloatText(d);
   if (s.find_first_of(".eE") == std::string::npos && s.find("inf") == std::string::npos &&
       s.find("nan") == std::string::npos)
     s += ".0";
