@@ -118,16 +118,21 @@ std::string ShortestFloatText(double value) {
     std::snprintf(scientific, sizeof scientific, "%.*e", digits - 1, value);
     if (std::strtod(scientific, nullptr) == value) break;
   }
-  // The same digits in fixed notation.
-  const std::string text = scientific;
-  const bool negative = text[0] == '-';
-  const std::size_t e = text.find('e');
+  // The digits and the exponent, written again in both notations (C runtimes differ in how
+  // many exponent digits they print).
+  const std::string printed = scientific;
+  const bool negative = printed[0] == '-';
+  const std::size_t e = printed.find('e');
   std::string digits;
   for (std::size_t i = negative ? 1 : 0; i < e; ++i)
-    if (text[i] != '.') digits += text[i];
-  const int exponent = std::atoi(text.c_str() + e + 1);
+    if (printed[i] != '.') digits += printed[i];
+  const int exponent = std::atoi(printed.c_str() + e + 1);
   const int count = static_cast<int>(digits.size());
-  std::string fixed = negative ? "-" : "";
+  const std::string sign = negative ? "-" : "";
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  const std::string text = sign + digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "") + "e" +
+                           (exponent < 0 ? "-" : "+") + (magnitude < 10 ? "0" : "") + std::to_string(magnitude);
+  std::string fixed = sign;
   if (exponent >= count - 1) {
     fixed += digits + std::string(static_cast<std::size_t>(exponent - (count - 1)), '0');
   } else if (exponent >= 0) {

@@ -47,8 +47,11 @@ void TraceMark(std::string_view text) {
   GetSystemTimePreciseAsFileTime(&now);
   const unsigned long long ticks = FileTimeTicks(now);
   const double sinceStart = trace.created ? static_cast<double>(ticks - trace.created) / 1e4 : 0.0;
-  std::fprintf(trace.file, "%llu %.3f %.*s\n", (ticks - kUnixEpochAsFileTime) / 10, sinceStart,
-               static_cast<int>(text.size()), text.data());
+  char elapsed[32];
+  std::snprintf(elapsed, sizeof elapsed, "%.3f", sinceStart);
+  const std::string line =
+      std::to_string((ticks - kUnixEpochAsFileTime) / 10) + " " + elapsed + " " + std::string(text) + "\n";
+  std::fputs(line.c_str(), trace.file);
   std::fflush(trace.file);
 }
 
