@@ -52,6 +52,8 @@ PROGRAMS = [
     ("styled+tray", os.path.join(BUILD, "bench", "bare_styled_window.exe"), ["tray"], "Bare styled window"),
     ("dorvane", os.path.join(BUILD, "main", "dorvane.exe"), [], "Dorvane v."),
 ]
+# What users run: the release build when there is one (tools/package.sh), else the test build.
+RELEASE_EXE = os.path.join(ROOT, "build", "release-x64", "main", "dorvane.exe")
 
 
 # -- a minimal X client through libX11 (no Python bindings needed) ---------------------------
@@ -202,9 +204,12 @@ def main():
     ap.add_argument("--no-keeper", action="store_true", help="let Wine's desktop process end between launches")
     ap.add_argument("--only", nargs="*", help="names of the programs to launch")
     ap.add_argument("--prefix", default=os.path.join(ROOT, "build", "wine-bench-x11"))
+    ap.add_argument("--exe", default=RELEASE_EXE if os.path.exists(RELEASE_EXE) else PROGRAMS[-1][1],
+                    help="the dorvane.exe to launch (default: the release build if built)")
     opts = ap.parse_args()
 
-    programs = [p for p in PROGRAMS if not opts.only or p[0] in opts.only]
+    programs = [p if p[0] != "dorvane" else (p[0], opts.exe, p[2], p[3]) for p in PROGRAMS]
+    programs = [p for p in programs if not opts.only or p[0] in opts.only]
     for p in programs:
         if not os.path.exists(p[1]):
             sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_styled_window")
@@ -256,6 +261,7 @@ def main():
     bare = statistics.median(results["bare"][0]) if "bare" in results else None
     bare_exit = statistics.median(results["bare"][1]) if "bare" in results else None
     print()
+    print(f"dorvane.exe: {opts.exe}")
     print(f"median of {opts.rounds} launches, {opts.spacing:g} s apart, "
           f"{'without' if opts.no_keeper else 'with'} a keeper (Wine {wine_version()}, Xvfb)")
     print(f"{'program':<13}{'launch→visible':>16}{'× bare':>8}{'close→exit':>13}{'× bare':>8}")

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/Text.h"
+#include "core/win32/SystemLibrary.h"
 
 namespace dorvane {
 namespace {
@@ -86,7 +87,9 @@ bool Win32ShellActions::FileExists(const std::string& path) {
 }
 
 void Win32ShellActions::PlayWaveFile(const std::string& path) {
-  PlaySoundW(Wide(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+  // Loaded on first use: a warning sound is rare, and the DLL costs start-up time.
+  static const auto play = SystemFunctionAs<BOOL WINAPI(LPCWSTR, HMODULE, DWORD)>(L"winmm.dll", "PlaySoundW");
+  if (play) play(Wide(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
 }
 
 void Win32ShellActions::OpenFile(const std::string& path) {
