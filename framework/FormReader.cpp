@@ -386,7 +386,11 @@ class Loader {
       for (TComponent* c : created_) c->SetLoading(false);
       throw;
     }
-    for (TComponent* c : created_) c->Loaded();
+    for (TComponent* c : created_) {
+      if (TraceEnabled()) TraceMark("loaded " + c->Name());
+      c->Loaded();
+    }
+    TraceMark("loaded: the form");
     root_.Loaded();
   }
 
