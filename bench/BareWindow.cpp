@@ -1,6 +1,14 @@
 // The smallest Win32 window program: one window class, one window, the message loop.
 // The start-up benchmark launches it beside dorvane.exe as the floor any program pays.
+// Built a second time with BARE_WITH_PROGRAM_IMPORTS (bare_window_imports.exe): then it
+// imports the system DLLs dorvane.exe imports and carries its manifest (common controls
+// 6), and shows what loading those costs before the first line of a program runs.
 #include <windows.h>
+
+#ifdef BARE_WITH_PROGRAM_IMPORTS
+#include <commctrl.h>
+#include <shellapi.h>
+#endif
 
 namespace {
 
@@ -15,6 +23,16 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+#ifdef BARE_WITH_PROGRAM_IMPORTS
+  // Never true: the calls only make the linker import their DLLs.
+  if (show == -12345) {
+    InitCommonControls();
+    SHGetFileInfoW(L"", 0, nullptr, 0, 0);
+    GradientFill(nullptr, nullptr, 0, nullptr, 0, 0);
+    GetFileVersionInfoSizeW(L"", nullptr);
+    RegCloseKey(nullptr);
+  }
+#endif
   WNDCLASSW wc{};
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;

@@ -3,6 +3,7 @@
 Xvfb, beside two yardsticks launched in the same run, round by round:
 
   bare      the smallest Win32 window program (bench/BareWindow.cpp)
+  bare+imports  the same importing the system DLLs dorvane.exe imports, with its manifest
   styled    a bare window set up like ours: borderless, topmost, layered, rounded region
   styled+tray  the same with an icon in the notification area, removed at exit
   dorvane   the program
@@ -48,6 +49,7 @@ BUILD = os.path.join(ROOT, "build", "mingw64")
 PROGRAMS = [
     # name, exe, arguments, the window title
     ("bare", os.path.join(BUILD, "bench", "bare_window.exe"), [], "Bare window"),
+    ("bare+imports", os.path.join(BUILD, "bench", "bare_window_imports.exe"), [], "Bare window"),
     ("styled", os.path.join(BUILD, "bench", "bare_styled_window.exe"), [], "Bare styled window"),
     ("styled+tray", os.path.join(BUILD, "bench", "bare_styled_window.exe"), ["tray"], "Bare styled window"),
     ("dorvane", os.path.join(BUILD, "main", "dorvane.exe"), [], "Dorvane v."),
@@ -212,7 +214,7 @@ def main():
     programs = [p for p in programs if not opts.only or p[0] in opts.only]
     for p in programs:
         if not os.path.exists(p[1]):
-            sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_styled_window")
+            sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_window_imports, bare_styled_window")
     if not os.path.exists(os.path.join(opts.prefix, ".dorvane-ready")):
         print(f"copying the Xvfb Wine prefix to {opts.prefix} ...", flush=True)
         shutil.rmtree(opts.prefix, ignore_errors=True)
@@ -231,7 +233,7 @@ def main():
         try:
             watch = XWatch(session.display)
             if not opts.no_keeper:
-                keeper = subprocess.Popen(["wine", PROGRAMS[1][1], "keeper"], env=session.env(),
+                keeper = subprocess.Popen(["wine", PROGRAMS[2][1], "keeper"], env=session.env(),
                                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                           stderr=subprocess.DEVNULL)
                 time.sleep(opts.spacing)
