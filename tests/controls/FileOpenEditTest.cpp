@@ -18,7 +18,8 @@
 #include "framework/Dialogs.h"
 #include "framework/Edit.h"
 #include "framework/FormReader.h"
-#include "framework/WideString.h"
+#include "framework/Resources.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -87,19 +88,6 @@ class FileOpenEditTest : public ControlTest {
   TEdit* other_ = nullptr;
   std::vector<std::string> log_;
 };
-
-TEST_F(FileOpenEditTest, NewEditHoldsTheDefaultsItsTableDeclares) {
-  TFileOpenEdit loose(nullptr);
-  for (const PropInfo& p : TFileOpenEdit::StaticClass().props) {
-    if (p.IsOrdinal() && p.ordDefault) {
-      EXPECT_EQ(p.getOrd(loose), *p.ordDefault) << p.name;
-    } else if (p.kind == PropKind::String && p.strDefault) {
-      EXPECT_EQ(p.getStr(loose), *p.strDefault) << p.name;
-    }
-  }
-  EXPECT_EQ(loose.CustomButtonWidth(), 18);
-  EXPECT_EQ(loose.Options(), OpenOptionOf(ofHideReadOnly));
-}
 
 // -- the browse sequence --------------------------------------------------------------------
 

@@ -14,7 +14,10 @@ extern "C" {
 }
 
 #include "framework/FormReader.h"
+#include "framework/FrameworkClasses.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
+#include "framework/Resources.h"
 #include "tests/support/TestJpeg.h"
 #include "framework/SysUtils.h"
 
@@ -604,7 +607,7 @@ TEST(PictureFormats, IconsAndResources) {
   try {
     pic.LoadFromResourceName("NoSuchPicture");
     ADD_FAILURE() << "a missing resource loaded";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const EResNotFound& e) {
     EXPECT_NE(std::string(e.what()).find("NoSuchPicture"), std::string::npos);
   }
   EXPECT_EQ(pic.ResourceName(), "GRAPHICSTESTICON");
@@ -686,7 +689,7 @@ TEST(ImageLists, StripFromResourcesAndDescriptions) {
   list.SetWidth(24);  // the strip is cut again at the new size
   EXPECT_EQ(list.Count(), 2);
 
-  RegisterGraphicsClasses();
+  RegisterFrameworkClasses();
   TComponent root(nullptr);
   LoadFormText(root, "Root: TComponent {\n  Images: TImageList {\n    Height: 16\n    Strip: @GraphicsTestStrip\n"
                      "    MaskColor: clLime\n  }\n}\n");

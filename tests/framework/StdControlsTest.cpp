@@ -20,9 +20,10 @@
 #include "framework/Label.h"
 #include "framework/ListView.h"
 #include "framework/Panel.h"
+#include "framework/Resources.h"
 #include "framework/SpeedButton.h"
 #include "framework/TrackBar.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -593,7 +594,7 @@ TEST_F(StdControlsTest, PanelPaintsItsColourBevelAndTransparentLabel) {
 TEST_F(StdControlsTest, LabelSizeFollowsItsText) {
   auto* label = Make<TLabel>(form_, 100, 10, 0, 0);
   UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  SelectObjectGuard font(dc.get(), label->Font().Handle());
+  const auto font = SelectInto(dc.get(), label->Font().Handle());
   auto extent = [&](const wchar_t* text) {
     SIZE size{};
     GetTextExtentPoint32W(dc.get(), text, lstrlenW(text), &size);
