@@ -10,6 +10,7 @@
 
 #include "core/Exceptions.h"
 #include "framework/Controls.h"
+#include "framework/Desktop.h"
 #include "framework/UtilityWindow.h"
 
 namespace dorvane {
@@ -53,11 +54,9 @@ class TForm : public TWinControl {
   bool CloseQuery();
   // Lets the system move the window with the pointer until the button is released, as
   // a drag of a caption would (borderless windows are dragged by their own surfaces).
+  // The desktop runs the move loop.
   void BeginMoveByMouse();
-  // Tests observe moves instead (the system's move loop waits for a real mouse).
-  static void SetMoveHook(std::function<void(TForm&)> hook);
-  // Tests answer modal windows instead (nobody can press a button headless).
-  static void SetModalHook(std::function<TModalResult(TForm&)> hook);
+  // Shows the form modally until its ModalResult is set; the desktop runs the loop.
   TModalResult ShowModal();
   void BringToFront();
   bool Showing() const override;
@@ -104,6 +103,10 @@ class TForm : public TWinControl {
   virtual void DoClose(TCloseAction& action);
 
  private:
+  friend class Win32Desktop;
+  // The modal loop the real desktop runs: the thread's other windows are disabled while it
+  // lasts.
+  TModalResult ModalLoop();
   void ApplyLayered();
   void Finish();
   TFormBorderStyle borderStyle_ = fbsSizeable;
@@ -192,6 +195,12 @@ class TApplication : public TComponent {
   int AddMessageHook(MessageHook hook);
   void RemoveMessageHook(int id);
 
+  // The interactive desktop the program talks to (message boxes, dialogs, modal and move
+  // loops, menus, the shell): the real one unless another is installed (tests). Null
+  // installs the real one again.
+  IDesktop& Desktop() const;
+  void SetDesktop(IDesktop* desktop) { desktop_ = desktop; }
+
  private:
   std::optional<LRESULT> AppMessage(UINT msg, WPARAM wp, LPARAM lp);
   std::string title_;
@@ -211,6 +220,7 @@ class TApplication : public TComponent {
   bool hintTimerRunning_ = false;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int nextHook_ = 1;
+  IDesktop* desktop_ = nullptr;
 };
 
 // The application object, created on first use.

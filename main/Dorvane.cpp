@@ -8,7 +8,6 @@
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
-#include "framework/Registry.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
 
@@ -19,7 +18,6 @@ TForm2* Form2 = nullptr;
 namespace {
 
 constexpr const char* kDefaultServer = "www.dorvane.example";
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kAutostartName = "Dorvane";
 
 // The window's normal-view height; taller means the settings view is open.
@@ -139,6 +137,7 @@ std::vector<MethodEntry> TForm1::Methods() const {
       Method("Timer1Timer", &TForm1::Timer1Timer),
       Method("BtSwitchClick", &TForm1::BtSwitchClick),
       Method("DListClick", &TForm1::DListClick),
+      Method("DListItemChecked", &TForm1::DListItemChecked),
       Method("DListSelectItem", &TForm1::DListSelectItem),
       Method("TrayDriveListChange", &TForm1::TrayDriveListChange),
       Method("SpeedButton3Click", &TForm1::SpeedButton3Click),
@@ -275,17 +274,6 @@ void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
 
 // -- the drive list mirror ----------------------------------------------------------------
 
-const std::vector<DriveEntry>& TForm1::Rows() {
-  ReadChecks();
-  return catalog_->Rows();
-}
-
-void TForm1::ReadChecks() {
-  auto& rows = catalog_->Rows();
-  const int n = std::min(DList->Items().Count(), static_cast<int>(rows.size()));
-  for (int i = 0; i < n; ++i) rows[static_cast<std::size_t>(i)].active = DList->Items().Item(i)->Checked();
-}
-
 void TForm1::SetRowChecked(int row, bool checked) {
   auto& rows = catalog_->Rows();
   if (row < 0 || row >= static_cast<int>(rows.size())) return;
@@ -341,7 +329,6 @@ void TForm1::Timer1Timer(TObject*) {
 
 void TForm1::RefreshDrives() {
   RecordEvent("get_free_spaces");
-  ReadChecks();
   if (CbShowTray->Checked()) {
     UpdateTray();
   } else {
@@ -362,7 +349,6 @@ void TForm1::RefreshDrives() {
 
 void TForm1::UpdateTray() {
   RecordEvent("set_tray");
-  ReadChecks();
   const DriveSpace space = catalog_->Space().Query(trayDriveNumber);
   const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), TrayDriveList->Text(), space);
   TrayIcon->SetIconIndex(figures.iconIndex);
@@ -465,6 +451,13 @@ void TForm1::ColourGauge(TGauge& gauge) {
 void TForm1::BtSwitchClick(TObject*) { BtSwitch->SetCaption(BtSwitch->Caption() != "labels" ? "labels" : "letters"); }
 
 void TForm1::DListClick(TObject*) { SaveChecks(); }
+
+void TForm1::DListItemChecked(TObject*, TListItem* item) {
+  // The rows hold the check marks; the list shows them and reports the user's ticks here.
+  auto& rows = catalog_->Rows();
+  const int row = item->Index();
+  if (row >= 0 && row < static_cast<int>(rows.size())) rows[static_cast<std::size_t>(row)].active = item->Checked();
+}
 
 void TForm1::DListSelectItem(TObject*, TListItem* item, bool) {
   RecordEvent("select_for_tray");
@@ -634,35 +627,17 @@ void TForm1::ITMMouseDown(TObject*, TMouseButton, TShiftState, int, int) { Begin
 
 bool TForm1::IsInAutostart(const std::string& name) {
   RecordEvent("is_app_in_run");
-  try {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (!reg.OpenKeyReadOnly(kRunKey)) return false;
-    return reg.ValueExists(name);
-  } catch (const Exception&) {
-    return false;
-  }
+  return dorvane::IsInAutostart(machine_, name);
 }
 
 void TForm1::AddToAutostart(const std::string& name, const std::string& data) {
   RecordEvent("do_app_to_run");
-  try {
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (reg.OpenKey(kRunKey, true)) reg.WriteString(name, data);
-  } catch (const Exception&) {
-    // Autostart failures are never shown.
-  }
+  dorvane::AddToAutostart(machine_, name, data);
 }
 
 void TForm1::RemoveFromAutostart(const std::string& name) {
   RecordEvent("del_app_from_run");
-  try {
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (reg.OpenKey(kRunKey, true) && reg.ValueExists(name)) reg.DeleteValue(name);
-  } catch (const Exception&) {
-  }
+  dorvane::RemoveFromAutostart(machine_, name);
 }
 
 void TForm1::CbAutoStartClick(TObject*) {

@@ -136,6 +136,7 @@ class TForm1 : public TForm {
   void ColourGauge(TGauge& gauge);
   void BtSwitchClick(TObject* sender);
   void DListClick(TObject* sender);
+  void DListItemChecked(TObject* sender, TListItem* item);
   void DListSelectItem(TObject* sender, TListItem* item, bool selected);
   void SelectTrayDrive(int number, const std::string& root, const std::string& label);
   void TrayDriveListChange(TObject* sender);
@@ -209,8 +210,9 @@ class TForm1 : public TForm {
 
   DriveCatalog& Catalog() { return *catalog_; }
   IMachine& Machine() { return machine_; }
-  // The drive list's rows with their check marks as the list shows them.
-  const std::vector<DriveEntry>& Rows();
+  // The drive list's rows with their check marks (the list shows them; a user's tick
+  // reaches the row at once).
+  const std::vector<DriveEntry>& Rows() const { return catalog_->Rows(); }
 
  protected:
   void BindFields() override;
@@ -222,8 +224,7 @@ class TForm1 : public TForm {
   void MirrorDriveList();
   // Writes changed row figures into the drive list.
   void MirrorFigures();
-  // Takes the check marks as the user set them in the list.
-  void ReadChecks();
+  // Sets a row's check mark and shows it in the list.
   void SetRowChecked(int row, bool checked);
   void GiveLowSpaceWarning(const TrayFigures& figures);
 

@@ -4,8 +4,10 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "core/Text.h"
 
@@ -117,6 +119,48 @@ bool Win32ShellActions::EmptyRecycleBin() {
     fn(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
   FreeLibrary(shell);
   return true;
+}
+
+namespace {
+
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+using KeyOwner = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)>;
+
+// The Run key opened for reading (not created) or for writing (created when missing);
+// empty when it cannot be opened.
+KeyOwner OpenRunKey(bool forWriting) {
+  HKEY key = nullptr;
+  const LONG status =
+      forWriting ? RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr)
+                 : RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key);
+  return KeyOwner(status == ERROR_SUCCESS ? key : nullptr, &RegCloseKey);
+}
+
+bool HasValue(HKEY key, const std::wstring& name) {
+  return RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool Win32AutostartList::Contains(const std::string& name) {
+  const KeyOwner key = OpenRunKey(false);
+  return key && HasValue(key.get(), Wide(name));
+}
+
+void Win32AutostartList::Write(const std::string& name, const std::string& command) {
+  const KeyOwner key = OpenRunKey(true);
+  if (!key) return;
+  const std::wstring data = Wide(command);
+  RegSetValueExW(key.get(), Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void Win32AutostartList::Remove(const std::string& name) {
+  const KeyOwner key = OpenRunKey(true);
+  const std::wstring wname = Wide(name);
+  if (key && HasValue(key.get(), wname)) RegDeleteValueW(key.get(), wname.c_str());
 }
 
 bool Win32Machine::IsNtPlatform() {
