@@ -19,15 +19,8 @@ namespace dorvane::testing {
 
 class ScriptedDesktop : public IDesktop {
  public:
-  struct Popup {
-    TPopupMenu* menu;
-    int x, y;
-    UINT flags;
-  };
-  struct ShellCall {
-    DWORD message;
-    NOTIFYICONDATAW data;
-  };
+  struct Popup { TPopupMenu* menu; int x, y; UINT flags; };
+  struct ShellCall { DWORD message; NOTIFYICONDATAW data; };
 
   // -- the answers --
   int messageAnswer = IDOK;
@@ -36,7 +29,6 @@ class ScriptedDesktop : public IDesktop {
   std::function<bool(TOpenDialog&)> openDialog;
   TModalResult modalAnswer = mrOk;
   BOOL shellAnswer = TRUE;
-  bool documentOpens = true;
   std::string exeName = "DorvaneTest";
   // Runs while a popup menu would be open (the test may pick an item).
   std::function<void(TPopupMenu&, int x, int y)> onPopup;
@@ -72,7 +64,7 @@ class ScriptedDesktop : public IDesktop {
   }
   bool OpenDocument(const std::string& target) override {
     documents.push_back(target);
-    return documentOpens;
+    return true;
   }
   std::string ExeName() override { return exeName; }
 
