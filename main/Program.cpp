@@ -1,7 +1,6 @@
 #include "main/Program.h"
 
-#include "components/FormPlacement.h"
-#include "components/NotifyTrayIcon.h"
+#include "components/ComponentsRegistration.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
@@ -13,11 +12,9 @@ namespace dorvane {
 
 void RegisterProgramClasses() {
   const TraceScope trace("register classes");
-  Application().Initialize();
-  RegisterFormPlacementClasses();
-  RegisterTrayIconClasses();
+  Application().Initialize();  // the framework's classes
+  RegisterServiceComponents();
   RegisterVisualControls();
-  RegisterMainWindowClasses();
 }
 
 void CreateProgramWindows(IMachine& machine) {
