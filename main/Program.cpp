@@ -1,7 +1,11 @@
 #include "main/Program.h"
 
 #include "components/FormPlacement.h"
+#include "components/DeviceChanged.h"
 #include "components/NotifyTrayIcon.h"
+#include "components/ShellStarter.h"
+#include "components/WaveComp.h"
+#include "components/WinDialogs.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
@@ -15,6 +19,10 @@ void RegisterProgramClasses() {
   Application().Initialize();
   RegisterFormPlacementClasses();
   RegisterTrayIconClasses();
+  RegisterDeviceChangedClasses();
+  RegisterWinDialogsClasses();
+  RegisterWaveClasses();
+  RegisterShellStarterClasses();
   RegisterVisualControls();
   RegisterMainWindowClasses();
 }
