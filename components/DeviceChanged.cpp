@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 
 namespace dorvane {
@@ -70,7 +71,5 @@ void TDeviceChanged::Settled() {
     HandleException(this);
   }
 }
-
-void RegisterDeviceChangedClasses() { RegisterComponentClass(TDeviceChanged::StaticClass()); }
 
 }  // namespace dorvane

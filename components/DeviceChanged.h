@@ -63,6 +63,4 @@ class TDeviceChanged : public TComponent {
 // = A); 0 when the mask names no drive A to Z.
 char LowestDriveOfMask(DWORD unitMask);
 
-void RegisterDeviceChangedClasses();
-
 }  // namespace dorvane

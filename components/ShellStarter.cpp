@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/ShellServices.h"
@@ -183,7 +184,5 @@ void TShellStarter::PollProcess() {
   CloseProcess();
   Fire(OnFinished, this);
 }
-
-void RegisterShellStarterClasses() { RegisterComponentClass(TShellStarter::StaticClass()); }
 
 }  // namespace dorvane

@@ -103,6 +103,4 @@ class TShellStarter : public TComponent {
   TSimpleTimer pollTimer_;
 };
 
-void RegisterShellStarterClasses();
-
 }  // namespace dorvane

@@ -15,6 +15,4 @@ TWaveComp::TWaveComp(TComponent* owner) : TComponent(owner), wave_(std::make_uni
 
 TWaveComp::~TWaveComp() = default;
 
-void RegisterWaveClasses() { RegisterComponentClass(TWaveComp::StaticClass()); }
-
 }  // namespace dorvane

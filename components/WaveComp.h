@@ -28,6 +28,4 @@ class TWaveComp : public TComponent {
   std::unique_ptr<TWaveData> wave_;
 };
 
-void RegisterWaveClasses();
-
 }  // namespace dorvane

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "framework/ClassBuilder.h"
-#include "framework/Graphics.h"
-#include "framework/Handles.h"
+#include "framework/Resources.h"
+#include "core/win32/Handles.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -36,6 +36,4 @@ bool TDiskFullDialog::Execute() {
   return true;
 }
 
-void RegisterWinDialogsClasses() { RegisterComponentClass(TDiskFullDialog::StaticClass()); }
-
 }  // namespace dorvane

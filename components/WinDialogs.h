@@ -37,6 +37,4 @@ class TDiskFullDialog : public TCommonDialogF {
   char driveChar_ = 'C';
 };
 
-void RegisterWinDialogsClasses();
-
 }  // namespace dorvane

@@ -3,8 +3,9 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-#include "framework/Handles.h"
-#include "framework/WideString.h"
+#include "core/ScopeExit.h"
+#include "core/win32/Handles.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -98,11 +99,7 @@ IShellServices* SetShellServices(IShellServices* services) {
 bool EmptyAllRecycleBins(IShellServices& shell, HWND owner) {
   HMODULE library = shell.LoadShellLibrary();
   if (!library) return false;
-  struct Release {
-    IShellServices& shell;
-    HMODULE library;
-    ~Release() { shell.FreeShellLibrary(library); }
-  } release{shell, library};
+  const auto release = OnScopeExit([&] { shell.FreeShellLibrary(library); });
   shell.EmptyRecycleBins(library, owner, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
   return true;
 }

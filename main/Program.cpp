@@ -1,11 +1,6 @@
 #include "main/Program.h"
 
-#include "components/FormPlacement.h"
-#include "components/DeviceChanged.h"
-#include "components/NotifyTrayIcon.h"
-#include "components/ShellStarter.h"
-#include "components/WaveComp.h"
-#include "components/WinDialogs.h"
+#include "components/ComponentsRegistration.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
@@ -14,17 +9,10 @@
 
 namespace dorvane {
 
-
 void RegisterProgramClasses() {
-  Application().Initialize();
-  RegisterFormPlacementClasses();
-  RegisterTrayIconClasses();
-  RegisterDeviceChangedClasses();
-  RegisterWinDialogsClasses();
-  RegisterWaveClasses();
-  RegisterShellStarterClasses();
+  Application().Initialize();  // the framework's classes
+  RegisterServiceComponents();
   RegisterVisualControls();
-  RegisterMainWindowClasses();
 }
 
 void CreateProgramWindows(IMachine& machine) {

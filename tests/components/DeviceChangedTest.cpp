@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "components/ComponentsRegistration.h"
 #include "components/DeviceChanged.h"
+#include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/FormReader.h"
 
@@ -24,7 +26,7 @@ class DeviceChangedTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     Application().Initialize();
-    RegisterDeviceChangedClasses();
+    RegisterServiceComponents();
   }
   void SetUp() override {
     notifier = new TDeviceChanged(&owner);

@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "components/ComponentsRegistration.h"
 #include "components/ShellStarter.h"
 #include "components/WaveComp.h"
 #include "components/WinDialogs.h"
 #include "framework/FormReader.h"
 #include "framework/Forms.h"
-#include "framework/Graphics.h"
+#include "framework/Resources.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 #include "tests/support/ScriptedShell.h"
 
 namespace dorvane {
@@ -32,9 +33,7 @@ class ShellComponentsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     Application().Initialize();
-    RegisterWinDialogsClasses();
-    RegisterWaveClasses();
-    RegisterShellStarterClasses();
+    RegisterServiceComponents();
   }
   ScriptedShellServices shell;
   ScopedShellServices installed{shell};

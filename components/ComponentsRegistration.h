@@ -1,0 +1,10 @@
+#pragma once
+// Makes the service components known to the form loader by class name.
+
+namespace dorvane {
+
+// Registers TNotifyTrayIcon, TFormPlacement, TFormStorage, TDeviceChanged, TDiskFullDialog,
+// TWaveComp and TShellStarter. Calling it again does no harm.
+void RegisterServiceComponents();
+
+}  // namespace dorvane
