@@ -133,7 +133,7 @@ void TShellStarter::CheckAutoStart(TDateTime now) {
 
 void TShellStarter::CloseProcess() {
   pollTimer_.Stop();
-  if (process_) ShellServices().CloseProcess(std::exchange(process_, nullptr));
+  if (process_) Application().Desktop().ShellServices().CloseProcess(std::exchange(process_, nullptr));
 }
 
 void TShellStarter::Start() {
@@ -159,7 +159,7 @@ void TShellStarter::Start() {
       request.directory = defaultDir_;
     }
   }
-  IShellServices& shell = ShellServices();
+  IShellServices& shell = Application().Desktop().ShellServices();
   const ShellExecuteReply reply = shell.ExecuteShell(request);
   process_ = reply.process;
   if (IsShellError(reply.instance) || (!reply.succeeded && reply.instance <= 32)) {
@@ -180,7 +180,7 @@ void TShellStarter::PollProcess() {
   DWORD code = 0;
   // A start that gave no process (a folder shown by a running shell) has nothing to
   // wait for: it counts as finished at the first look.
-  if (process_ && ShellServices().ProcessExitCode(process_, code) && code == STILL_ACTIVE) return;
+  if (process_ && Application().Desktop().ShellServices().ProcessExitCode(process_, code) && code == STILL_ACTIVE) return;
   CloseProcess();
   Fire(OnFinished, this);
 }

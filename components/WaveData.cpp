@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Resources.h"
 #include "core/win32/Handles.h"
@@ -31,7 +32,7 @@ TWaveData::~TWaveData() { StopPlaying(); }
 
 void TWaveData::StopPlaying() {
   if (bytes_.empty() || g_playing != bytes_.data()) return;
-  ShellServices().PlayMemorySound(nullptr, SND_MEMORY);
+  Application().Desktop().ShellServices().PlayMemorySound(nullptr, SND_MEMORY);
   g_playing = nullptr;
 }
 
@@ -85,7 +86,7 @@ void TWaveData::LoadFromBytes(std::vector<std::uint8_t> bytes, const std::string
 
 bool TWaveData::Play() {
   if (bytes_.empty()) return false;
-  IShellServices& shell = ShellServices();
+  IShellServices& shell = Application().Desktop().ShellServices();
   if (shell.WaveOutDevices() == 0) return false;
   g_playing = bytes_.data();
   return shell.PlayMemorySound(bytes_.data(), SND_ASYNC | SND_NODEFAULT | SND_MEMORY);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "framework/ShellServices.h"
 
@@ -28,7 +29,7 @@ void TDiskFullDialog::SetDriveChar(const std::string& value) {
 }
 
 bool TDiskFullDialog::Execute() {
-  IShellServices& shell = ShellServices();
+  IShellServices& shell = Application().Desktop().ShellServices();
   if (!shell.DiskFullDialogAvailable()) throw Exception("This function is not supported by your version of Windows");
   const std::string root = DriveChar() + ":\\";
   if (shell.DriveTypeOf(root) != DRIVE_FIXED) return false;

@@ -73,27 +73,11 @@ class RealServices final : public IShellServices {
   }
 };
 
-IShellServices*& Installed() {
-  static IShellServices* installed = nullptr;
-  return installed;
-}
-
 }  // namespace
 
 IShellServices& RealShellServices() {
   static RealServices real;
   return real;
-}
-
-IShellServices& ShellServices() {
-  IShellServices* installed = Installed();
-  return installed ? *installed : RealShellServices();
-}
-
-IShellServices* SetShellServices(IShellServices* services) {
-  IShellServices* previous = Installed();
-  Installed() = services;
-  return previous;
 }
 
 bool EmptyAllRecycleBins(IShellServices& shell, HWND owner) {

@@ -1,8 +1,9 @@
 #pragma once
 // What the service components ask of the shell and the system: starting things through
 // the shell and watching the processes started, sound from memory, the shell's
-// disk-full dialog and the recycle bin. One object answers all of it; the real one calls
-// the system, tests give a scripted one.
+// disk-full dialog and the recycle bin. The desktop holds it
+// (Application().Desktop().ShellServices()): the real one calls the system, a scripted
+// desktop gives a scripted one.
 #include <windows.h>
 
 #include <string>
@@ -65,13 +66,8 @@ class IShellServices {
   virtual void FreeShellLibrary(HMODULE shell) = 0;
 };
 
-// The system itself.
+// The system itself (the real desktop's).
 IShellServices& RealShellServices();
-
-// The services the components use: the real ones unless a test installed others.
-IShellServices& ShellServices();
-// Installs services (null: the real ones again); returns the previous ones.
-IShellServices* SetShellServices(IShellServices* services);
 
 // Empties the recycle bins of all drives without a question, progress or sound
 // (SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND): loads the shell library

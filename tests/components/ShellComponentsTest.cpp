@@ -20,12 +20,13 @@
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"
-#include "tests/support/ScriptedShell.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
 
-using testing::ScopedShellServices;
+using testing::InstalledDesktop;
+using testing::ScriptedDesktop;
 using testing::ScriptedShellServices;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -35,8 +36,9 @@ class ShellComponentsTest : public ::testing::Test {
     Application().Initialize();
     RegisterServiceComponents();
   }
-  ScriptedShellServices shell;
-  ScopedShellServices installed{shell};
+  ScriptedDesktop desktop;
+  InstalledDesktop installed{desktop};
+  ScriptedShellServices& shell = desktop.shellServices;
   TComponent owner{nullptr};
 };
 

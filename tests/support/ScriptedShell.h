@@ -101,16 +101,4 @@ class ScriptedShellServices : public IShellServices {
   }
 };
 
-// Installs scripted services for a test's lifetime.
-class ScopedShellServices {
- public:
-  explicit ScopedShellServices(IShellServices& services) : previous_(SetShellServices(&services)) {}
-  ScopedShellServices(const ScopedShellServices&) = delete;
-  ScopedShellServices& operator=(const ScopedShellServices&) = delete;
-  ~ScopedShellServices() { SetShellServices(previous_); }
-
- private:
-  IShellServices* previous_;
-};
-
 }  // namespace dorvane::testing
