@@ -88,4 +88,12 @@ bool EmptyAllRecycleBins(IShellServices& shell, HWND owner) {
   return true;
 }
 
+void OpenWithDefaultAction(IShellServices& shell, HWND owner, const std::string& file) {
+  ShellExecuteRequest request;
+  request.window = owner;
+  request.file = file;
+  request.show = SW_SHOWNORMAL;
+  shell.ExecuteShell(request);
+}
+
 }  // namespace dorvane

@@ -75,4 +75,8 @@ IShellServices& RealShellServices();
 // cannot be loaded; everything else fails silently.
 bool EmptyAllRecycleBins(IShellServices& shell, HWND owner);
 
+// Opens a file with its default action (a program starts, a document opens in its
+// program), owned by a window and shown normally; the outcome is not asked for.
+void OpenWithDefaultAction(IShellServices& shell, HWND owner, const std::string& file);
+
 }  // namespace dorvane

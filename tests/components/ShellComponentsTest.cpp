@@ -6,8 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,8 +18,8 @@
 #include "framework/Forms.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
 #include "tests/support/ScriptedDesktop.h"
+#include "tests/support/TestWave.h"
 
 namespace dorvane {
 namespace {
@@ -29,6 +28,7 @@ using testing::InstalledDesktop;
 using testing::ScriptedDesktop;
 using testing::ScriptedShellServices;
 using Bytes = std::vector<std::uint8_t>;
+using testing::PcmWave;
 
 class ShellComponentsTest : public ::testing::Test {
  protected:
@@ -87,52 +87,17 @@ TEST_F(ShellComponentsTest, TheDiskFullDialogIsAskedForOnlyOnFixedDisks) {
 
 // -- the wave player --------------------------------------------------------------------
 
-// A mono 8-bit PCM sound of `samples` samples at 8000 per second, as a recorder writes it.
-Bytes PcmFile(std::uint32_t samples) {
-  Bytes b(44 + samples);
-  auto put = [&](std::size_t at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  std::memcpy(&b[0], "RIFF", 4);
-  put(4, 36 + samples, 4);
-  std::memcpy(&b[8], "WAVEfmt ", 8);
-  put(16, 16, 4);    // format chunk size
-  put(20, 1, 2);     // PCM
-  put(22, 1, 2);     // mono
-  put(24, 8000, 4);  // samples per second
-  put(28, 8000, 4);  // bytes per second
-  put(32, 1, 2);     // block alignment
-  put(34, 8, 2);     // bits per sample
-  std::memcpy(&b[36], "data", 4);
-  put(40, samples, 4);
-  for (std::uint32_t i = 0; i < samples; ++i) b[44 + i] = static_cast<std::uint8_t>(128 + (i % 16) * 4);
-  return b;
-}
-
 class WaveTest : public ShellComponentsTest {
  protected:
-  // A file in a folder of its own, named beyond ASCII.
+  // Writes a file that lives as long as the test.
   std::string Write(const std::string& name, const Bytes& bytes) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::string path = Narrow(temp) + "dorvane wave \xC3\xA9 " + name;
-    FILE* f = _wfopen(Widen(path).c_str(), L"wb");
-    EXPECT_NE(f, nullptr);
-    if (f) {
-      if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
-      fclose(f);
-    }
-    files.push_back(path);
-    return path;
+    return files.emplace_back(std::make_unique<testing::TempFile>(name, bytes))->Path();
   }
-  void TearDown() override {
-    for (const auto& f : files) DeleteFileW(Widen(f).c_str());
-  }
-  std::vector<std::string> files;
+  std::vector<std::unique_ptr<testing::TempFile>> files;
 };
 
 TEST_F(WaveTest, APcmFilePlaysFromMemoryInTheBackground) {
-  const Bytes pcm = PcmFile(800);
+  const Bytes pcm = PcmWave(800);
   TWaveComp wave(nullptr);
   EXPECT_FALSE(wave.Play()) << "nothing sounds by default";
   EXPECT_TRUE(shell.played.empty());
@@ -154,7 +119,7 @@ TEST_F(WaveTest, APcmFilePlaysFromMemoryInTheBackground) {
 
 TEST_F(WaveTest, AnEmptyFileStopsTheSoundAndEmptiesTheWave) {
   TWaveComp wave(nullptr);
-  wave.LoadFromFile(Write("tone.wav", PcmFile(100)));
+  wave.LoadFromFile(Write("tone.wav", PcmWave(100)));
   ASSERT_TRUE(wave.Play());
   wave.LoadFromFile(Write("empty.wav", {}));
   EXPECT_TRUE(wave.Wave()->Empty());
@@ -167,7 +132,7 @@ TEST_F(WaveTest, AnEmptyFileStopsTheSoundAndEmptiesTheWave) {
 
 TEST_F(WaveTest, AShortFileFailsNamingItAndKeepsTheSound) {
   TWaveComp wave(nullptr);
-  wave.LoadFromFile(Write("tone.wav", PcmFile(100)));
+  wave.LoadFromFile(Write("tone.wav", PcmWave(100)));
   const std::string shortFile = Write("short.wav", {'R', 'I', 'F', 'F', 2, 0, 0, 0, 'W', 'A'});
   try {
     wave.LoadFromFile(shortFile);
@@ -175,39 +140,39 @@ TEST_F(WaveTest, AShortFileFailsNamingItAndKeepsTheSound) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "GetWaveData: Cannot open file " + shortFile);
   }
-  EXPECT_EQ(wave.Wave()->Bytes(), PcmFile(100));
+  EXPECT_EQ(wave.Wave()->Bytes(), PcmWave(100));
 }
 
 TEST_F(WaveTest, AFileThatIsNotAWaveKeepsTheSoundQuietly) {
   TWaveComp wave(nullptr);
-  wave.LoadFromFile(Write("tone.wav", PcmFile(100)));
+  wave.LoadFromFile(Write("tone.wav", PcmWave(100)));
   ASSERT_TRUE(wave.Play());
-  Bytes avi = PcmFile(100);
+  Bytes avi = PcmWave(100);
   avi[8] = 'A', avi[9] = 'V', avi[10] = 'I', avi[11] = ' ';
   EXPECT_NO_THROW(wave.LoadFromFile(Write("movie.wav", avi)));
-  EXPECT_EQ(wave.Wave()->Bytes(), PcmFile(100));
+  EXPECT_EQ(wave.Wave()->Bytes(), PcmWave(100));
   EXPECT_EQ(shell.played.size(), 1u) << "the sound playing was left alone";
   EXPECT_THROW(wave.LoadFromFile(Write("x", {}) + ".missing"), EOSError);
 }
 
 TEST_F(WaveTest, LyingSizesAreCutBeforeTheSystemSeesThem) {
-  Bytes lying = PcmFile(100);
+  Bytes lying = PcmWave(100);
   lying[40] = lying[41] = 0xFF;  // the data chunk claims 65535 bytes more than there are
   TWaveComp wave(nullptr);
   wave.LoadFromFile(Write("lying.wav", lying));
   ASSERT_TRUE(wave.Play());
-  EXPECT_EQ(shell.played[0].image, PcmFile(100));
+  EXPECT_EQ(shell.played[0].image, PcmWave(100));
 }
 
 TEST_F(WaveTest, ASoundIsStoppedBeforeItsBufferGoes) {
   auto* wave = new TWaveComp(&owner);
-  wave->LoadFromFile(Write("tone.wav", PcmFile(100)));
+  wave->LoadFromFile(Write("tone.wav", PcmWave(100)));
   wave->Play();
   TWaveComp copy(nullptr);
   copy.SetWave(*wave->Wave());
-  EXPECT_EQ(copy.Wave()->Bytes(), PcmFile(100));
+  EXPECT_EQ(copy.Wave()->Bytes(), PcmWave(100));
   // Replacing the sound that plays stops it; a copy that is not playing is freed quietly.
-  wave->LoadFromFile(Write("longer.wav", PcmFile(200)));
+  wave->LoadFromFile(Write("longer.wav", PcmWave(200)));
   ASSERT_EQ(shell.played.size(), 2u);
   EXPECT_TRUE(shell.played[1].image.empty());
   wave->Play();
@@ -217,7 +182,7 @@ TEST_F(WaveTest, ASoundIsStoppedBeforeItsBufferGoes) {
 }
 
 TEST_F(WaveTest, FormDescriptionsTakeASoundFromTheResources) {
-  const Bytes pcm = PcmFile(64);
+  const Bytes pcm = PcmWave(64);
   Bytes block = {static_cast<std::uint8_t>(pcm.size()), 0, 0, 0};
   block.insert(block.end(), pcm.begin(), pcm.end());
   AddTestResource("TESTBEEP", block);
