@@ -6,8 +6,11 @@
 //       clicks a push button or check box of a top-level window (BM_CLICK)
 //   desktop_poke checked <window title prefix> <button caption>
 //       prints 1 when that check box is ticked, else 0
+//   desktop_poke rows <window title prefix>
+//       prints the number of rows of the window's first list view
 // Exits 0 on success, 1 on a failure it names on stderr, 2 on bad arguments.
 #include <windows.h>
+#include <commctrl.h>
 #include <dbt.h>
 
 #include <cstdio>
@@ -18,6 +21,7 @@ namespace {
 
 struct Search {
   std::wstring text;
+  std::wstring cls;
   HWND found = nullptr;
 };
 
@@ -36,28 +40,29 @@ BOOL CALLBACK FindTopLevel(HWND wnd, LPARAM lp) {
   return TRUE;
 }
 
-BOOL CALLBACK FindButton(HWND wnd, LPARAM lp) {
+// A child window of a class (Search::cls) with a caption (Search::text; empty: any).
+BOOL CALLBACK FindChild(HWND wnd, LPARAM lp) {
   auto* s = reinterpret_cast<Search*>(lp);
   wchar_t cls[64] = {};
   GetClassNameW(wnd, cls, 64);
-  if (_wcsicmp(cls, L"Button") == 0 && TextOf(wnd) == s->text) {
+  if (_wcsicmp(cls, s->cls.c_str()) == 0 && (s->text.empty() || TextOf(wnd) == s->text)) {
     s->found = wnd;
     return FALSE;
   }
   return TRUE;
 }
 
-HWND FindControl(const wchar_t* title, const wchar_t* caption) {
-  Search top{title};
+HWND FindControl(const wchar_t* title, const wchar_t* cls, const wchar_t* caption) {
+  Search top{title, L""};
   EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&top));
   if (!top.found) {
     fwprintf(stderr, L"no top-level window titled %ls...\n", title);
     return nullptr;
   }
-  Search button{caption};
-  EnumChildWindows(top.found, FindButton, reinterpret_cast<LPARAM>(&button));
-  if (!button.found) fwprintf(stderr, L"no button \"%ls\" in \"%ls\"\n", caption, TextOf(top.found).c_str());
-  return button.found;
+  Search child{caption, cls};
+  EnumChildWindows(top.found, FindChild, reinterpret_cast<LPARAM>(&child));
+  if (!child.found) fwprintf(stderr, L"no %ls \"%ls\" in \"%ls\"\n", cls, caption, TextOf(top.found).c_str());
+  return child.found;
 }
 
 int Broadcast(bool arrive, wchar_t letter, bool media) {
@@ -87,12 +92,18 @@ int wmain(int argc, wchar_t** argv) {
     return Broadcast(what == L"arrive", argv[3][0], argc > 4 && std::wstring(argv[4]) == L"media");
   }
   if ((command == L"click" || command == L"checked") && argc == 4) {
-    HWND button = FindControl(argv[2], argv[3]);
+    HWND button = FindControl(argv[2], L"Button", argv[3]);
     if (!button) return 1;
     if (command == L"click") SendMessageW(button, BM_CLICK, 0, 0);
     else wprintf(L"%d\n", SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
     return 0;
   }
-  fwprintf(stderr, L"usage: desktop_poke volume arrive|remove <letter> [media] | click|checked <title> <caption>\n");
+  if (command == L"rows" && argc == 3) {
+    HWND list = FindControl(argv[2], WC_LISTVIEWW, L"");
+    if (!list) return 1;
+    wprintf(L"%d\n", static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+    return 0;
+  }
+  fwprintf(stderr, L"usage: desktop_poke volume arrive|remove <letter> [media] | click|checked <title> <caption> | rows <title>\n");
   return 2;
 }
