@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "components/ComponentsRegistration.h"
 #include "components/DeviceChanged.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
-#include "framework/FormReader.h"
 
 namespace dorvane {
 namespace {
@@ -24,10 +22,7 @@ struct Report {
 
 class DeviceChangedTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Application().Initialize();
-    RegisterServiceComponents();
-  }
+  static void SetUpTestSuite() { Application().Initialize(); }
   void SetUp() override {
     notifier = new TDeviceChanged(&owner);
     notifier->OnDeviceArrived = [this](TObject* sender, char d) {
@@ -148,15 +143,6 @@ TEST_F(DeviceChangedTest, AFailingHandlerAfterABurstReachesTheApplication) {
   }
   Application().OnException = nullptr;
   EXPECT_EQ(errors, std::vector<std::string>{"rebuild failed"});
-}
-
-TEST_F(DeviceChangedTest, FormDescriptionsSetTheOptions) {
-  TComponent root(nullptr);
-  LoadFormText(root, "Root: TComponent {\n  Dev: TDeviceChanged {\n    WholeVolumes: True\n    SettleTime: 400\n  }\n}\n");
-  auto* loaded = root.Require<TDeviceChanged>("Dev");
-  EXPECT_TRUE(loaded->WholeVolumes());
-  EXPECT_EQ(loaded->SettleTime(), 400);
-  EXPECT_NE(loaded->Handle(), notifier->Handle()) << "each notifier has a window of its own";
 }
 
 }  // namespace

@@ -43,9 +43,36 @@ Bytes Pcm(std::uint32_t samples, std::uint16_t tag = 1, std::uint16_t channels =
   return b;
 }
 
-TEST(WaveHeader, ReadsTheFormatOfAPcmFile) {
+TEST(WaveHeader, ReadsTheHeaderOnlyWhenCompleteAndTagged) {
+  auto with = [](Bytes b, std::size_t at, const char* tag) {
+    std::copy(tag, tag + 4, b.begin() + static_cast<long>(at));
+    return b;
+  };
+  const Bytes pcm = Pcm(100);
+  const struct {
+    const char* what;
+    Bytes data;
+    WaveHeaderCheck check;
+  } cases[] = {
+      {"a PCM file", pcm, WaveHeaderCheck::Valid},
+      {"the bare header", Bytes(pcm.begin(), pcm.begin() + kWaveHeaderSize), WaveHeaderCheck::Valid},
+      {"one byte short", Bytes(pcm.begin(), pcm.begin() + kWaveHeaderSize - 1), WaveHeaderCheck::Truncated},
+      {"ten bytes", Bytes(pcm.begin(), pcm.begin() + 10), WaveHeaderCheck::Truncated},
+      {"short and untagged", Bytes(20, 'x'), WaveHeaderCheck::Truncated},
+      {"big-endian RIFF", with(pcm, 0, "RIFX"), WaveHeaderCheck::NotWave},
+      {"a video", with(pcm, 8, "AVI "), WaveHeaderCheck::NotWave},
+      {"a list before the format", with(pcm, 12, "LIST"), WaveHeaderCheck::NotWave},
+      {"tags are case-sensitive", with(pcm, 12, "FMT "), WaveHeaderCheck::NotWave},
+  };
+  for (const auto& c : cases) {
+    WaveFormat f;
+    f.riffSize = 77;
+    EXPECT_EQ(ReadWaveHeader(c.data, f), c.check) << c.what;
+    if (c.check != WaveHeaderCheck::Valid) EXPECT_EQ(f.riffSize, 77u) << c.what << ": the format is left alone";
+  }
+
   WaveFormat f;
-  ASSERT_EQ(ReadWaveHeader(Pcm(100), f), WaveHeaderCheck::Valid);
+  ASSERT_EQ(ReadWaveHeader(pcm, f), WaveHeaderCheck::Valid);
   EXPECT_EQ(f.riffSize, 136u);
   EXPECT_EQ(f.formatChunkSize, 16u);
   EXPECT_TRUE(f.pcm);
@@ -53,39 +80,11 @@ TEST(WaveHeader, ReadsTheFormatOfAPcmFile) {
   EXPECT_EQ(f.samplesPerSecond, 11025u);
   EXPECT_EQ(f.averageBytesPerSecond, 11025u);
   EXPECT_EQ(f.blockAlign, 1);
-
   ASSERT_EQ(ReadWaveHeader(Pcm(4, 3, 2), f), WaveHeaderCheck::Valid);
   EXPECT_FALSE(f.pcm);
   EXPECT_EQ(f.channels, WaveChannels::Stereo);
   ASSERT_EQ(ReadWaveHeader(Pcm(4, 1, 6), f), WaveHeaderCheck::Valid);
   EXPECT_EQ(f.channels, WaveChannels::Other);
-}
-
-TEST(WaveHeader, ShortDataIsTruncatedWhateverItsTags) {
-  const Bytes whole = Pcm(0);
-  for (std::size_t n : {std::size_t{1}, std::size_t{10}, std::size_t{16}, kWaveHeaderSize - 1}) {
-    WaveFormat f;
-    f.riffSize = 77;
-    EXPECT_EQ(ReadWaveHeader(Bytes(whole.begin(), whole.begin() + static_cast<long>(n)), f),
-              WaveHeaderCheck::Truncated)
-        << n << " bytes";
-    EXPECT_EQ(f.riffSize, 77u) << "a failed read leaves the format alone";
-  }
-  WaveFormat f;
-  EXPECT_EQ(ReadWaveHeader(Bytes(whole.begin(), whole.begin() + kWaveHeaderSize), f), WaveHeaderCheck::Valid);
-}
-
-TEST(WaveHeader, CompleteHeadersWithOtherTagsAreNotWaves) {
-  struct Case {
-    std::size_t at;
-    const char* tag;
-  } cases[] = {{0, "RIFX"}, {8, "AVI "}, {12, "LIST"}, {12, "FMT "}};
-  for (const Case& c : cases) {
-    Bytes b = Pcm(8);
-    std::copy(c.tag, c.tag + 4, b.begin() + static_cast<long>(c.at));
-    WaveFormat f;
-    EXPECT_EQ(ReadWaveHeader(b, f), WaveHeaderCheck::NotWave) << c.tag;
-  }
 }
 
 TEST(WaveHeader, SizesThatClaimTooMuchAreCutToTheData) {
