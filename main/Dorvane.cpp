@@ -9,6 +9,7 @@
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
+#include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
 
@@ -424,9 +425,15 @@ void TForm1::ExploreDrive(TObject* sender) {
   auto* entry = dynamic_cast<TMenuItem*>(sender);
   if (!entry) return;
   // Our menus carry the root path as it is (no accelerator marker is inserted).
-  machine_.Shell().ExploreFolder(entry->Caption());
+  const std::string root = entry->Caption();
+  ShellStarter1->SetDefaultDir(root);
+  ShellStarter1->SetCommand(root);
+  ShellStarter1->Start();
 }
 
+// Drives that come and go: the notifier also reports whole volumes (a stick plugged in,
+// a network drive mapped) and gathers a burst of broadcasts into one report, so the list
+// follows the drives with one rebuild per burst.
 void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Click(sender); }
 
 void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
@@ -567,7 +574,8 @@ void TForm1::CbAutoStartClick(TObject*) {
 
 void TForm1::EmptyRecycleBin() {
   RecordEvent("empty_bin");
-  if (!machine_.Shell().EmptyRecycleBin()) MessageDlg("Failed to load Shell32.dll.", mtError, MB_OK);
+  if (!EmptyAllRecycleBins(Application().Desktop().ShellServices(), Application().Handle()))
+    MessageDlg("Failed to load Shell32.dll.", mtError, MB_OK);
 }
 
 void TForm1::emptyrecyclebin1Click(TObject*) { EmptyRecycleBin(); }
@@ -575,11 +583,13 @@ void TForm1::emptyrecyclebin3Click(TObject*) { EmptyRecycleBin(); }
 
 void TForm1::PlayWarningSound(const std::string& path) {
   RecordEvent("play_snd");
-  if (machine_.Shell().FileExists(path)) machine_.Shell().PlayWaveFile(path);
+  if (!machine_.Shell().FileExists(path)) return;
+  Wave->LoadFromFile(path);
+  Wave->Play();
 }
 
 void TForm1::RunWarningProgram(const std::string& path) {
-  if (machine_.Shell().FileExists(path)) machine_.Shell().OpenFile(path);
+  if (machine_.Shell().FileExists(path)) OpenWithDefaultAction(Application().Desktop().ShellServices(), Handle(), path);
 }
 
 void TForm1::Dorvanev31Click(TObject*) {
@@ -588,8 +598,9 @@ void TForm1::Dorvanev31Click(TObject*) {
 }
 
 void TForm1::ShowDiskFullDialog() {
-  // The shell's dialog is asked for drive C, and only when C is a fixed disk.
-  if (machine_.Drives().DriveType("c:\\") == kDriveFixed) machine_.Shell().ShowDiskFullDialog('C');
+  // The dialog keeps its drive C: it is shown when C is a fixed disk, whichever drive
+  // runs low.
+  DiskFullDialog1->Execute();
 }
 
 std::string TForm1::GetProgramVersion() {

@@ -5,8 +5,12 @@
 #include <memory>
 #include <string>
 
+#include "components/DeviceChanged.h"
 #include "components/FormPlacement.h"
 #include "components/NotifyTrayIcon.h"
+#include "components/ShellStarter.h"
+#include "components/WaveComp.h"
+#include "components/WinDialogs.h"
 #include "controls/FileOpenEdit.h"
 #include "controls/Gauges.h"
 #include "controls/GradientFill.h"
@@ -97,7 +101,11 @@ namespace dorvane {
   X(TMenuItem, explore1) \
   X(TMenuItem, transparency1) \
   X(TPopupMenu, DLMenu) \
-  X(TPopupMenu, TrayMnu)
+  X(TPopupMenu, TrayMnu) \
+  X(TDeviceChanged, DeviceChanged1) \
+  X(TDiskFullDialog, DiskFullDialog1) \
+  X(TWaveComp, Wave) \
+  X(TShellStarter, ShellStarter1)
 
 // The main window's handlers, the ones its form description names, each named once:
 // the declarations and the method table are made from this list.
@@ -113,6 +121,8 @@ namespace dorvane {
   X(DListSelectItem, (TObject* sender, TListItem* item, bool selected)) \
   X(TrayDriveListChange, (TObject* sender)) \
   X(SpeedButton3Click, (TObject* sender)) \
+  X(DeviceChanged1DeviceArrived, (TObject* sender, char drive)) \
+  X(DeviceChanged1DeviceRemoveCompleted, (TObject* sender, char drive)) \
   X(Panel2Click, (TObject* sender)) \
   X(GradButton1Click, (TObject* sender)) \
   X(TbWTChange, (TObject* sender)) \
@@ -190,10 +200,6 @@ class TForm1 : public TForm {
   void ColourGauge(TGauge& gauge);
   void SelectTrayDrive(int number, const std::string& root, const std::string& label);
   void ExploreDrive(TObject* sender);
-  // A volume arrived or went (the device notifier's events): the list is rebuilt; the
-  // drive argument is not used.
-  void DeviceChanged1DeviceArrived(TObject* sender, char drive);
-  void DeviceChanged1DeviceRemoveCompleted(TObject* sender, char drive);
 
   // -- settings --
   void SaveChecks();
