@@ -68,7 +68,9 @@ TEST(WaveHeader, ReadsTheHeaderOnlyWhenCompleteAndTagged) {
     WaveFormat f;
     f.riffSize = 77;
     EXPECT_EQ(ReadWaveHeader(c.data, f), c.check) << c.what;
-    if (c.check != WaveHeaderCheck::Valid) EXPECT_EQ(f.riffSize, 77u) << c.what << ": the format is left alone";
+    if (c.check != WaveHeaderCheck::Valid) {
+      EXPECT_EQ(f.riffSize, 77u) << c.what << ": the format is left alone";
+    }
   }
 
   WaveFormat f;
