@@ -1,12 +1,14 @@
 #include "main/Program.h"
 
 #include "components/FormPlacement.h"
+#include "components/HTTPGet.h"
 #include "components/NotifyTrayIcon.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
 #include "main/AboutDorvane.h"
 #include "main/Dorvane.h"
+#include "main/OrvikSystemsWeblink.h"
 
 namespace dorvane {
 
@@ -15,7 +17,9 @@ void RegisterProgramClasses() {
   Application().Initialize();
   RegisterFormPlacementClasses();
   RegisterTrayIconClasses();
+  RegisterHttpGetClasses();
   RegisterVisualControls();
+  RegisterWeblinkClasses();
   RegisterMainWindowClasses();
 }
 
