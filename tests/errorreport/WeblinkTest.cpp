@@ -21,7 +21,9 @@ class WeblinkTest : public ::testing::Test {
     _putenv_s("DORVANE_SERVER", "127.0.0.1:8765");
     about = new TForm2(&Application());
   }
-  void TearDown() override { about->Free(); }
+  void TearDown() override {
+    if (about) about->Free();
+  }
   TForm2* about = nullptr;
 };
 
