@@ -38,18 +38,8 @@ struct Outcome {
   int Events() const { return static_cast<int>(done.size()) + errors; }
 };
 
-class HTTPGetTest : public ::testing::Test {
+class HTTPGetTest : public testing::MakerServerTest {
  protected:
-  static void SetUpTestSuite() {
-    Application().Initialize();
-    RegisterHttpGetClasses();
-    server = new MakerServer();
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
-
   void SetUp() override {
     server->Reset();
     windowThread = GetCurrentThreadId();
@@ -73,12 +63,10 @@ class HTTPGetTest : public ::testing::Test {
     return PumpUntil([&] { return outcome.Events() > 0; }, ms);
   }
 
-  static MakerServer* server;
   DWORD windowThread = 0;
   THTTPGet* getter = nullptr;
   Outcome outcome;
 };
-MakerServer* HTTPGetTest::server = nullptr;
 
 TEST(HttpUrlSplit, SchemeHostPortAndPath) {
   struct Case {

@@ -47,19 +47,10 @@ TEST(ReportQuery, KeepsTheUnderscoreRuleAndEscapesEverythingElse) {
             "&os=Microsoft_Windows_XP_5.1&email=anonymous");
 }
 
-class ErrorReportTest : public ::testing::Test {
+class ErrorReportTest : public testing::MakerServerTest {
  protected:
-  static void SetUpTestSuite() {
-    Application().Initialize();
-    Application().SetTitle("Dorvane");
-    server = new MakerServer();
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
-
   void SetUp() override {
+    Application().SetTitle("Dorvane");
     server->Reset();
     _putenv_s("DORVANE_SERVER", server->Host().c_str());
     SetMessageAnswerer([this](const MessageRequest& r) {
@@ -85,10 +76,8 @@ class ErrorReportTest : public ::testing::Test {
     }
   }
 
-  static MakerServer* server;
   std::vector<std::string> messages;
 };
-MakerServer* ErrorReportTest::server = nullptr;
 
 TEST_F(ErrorReportTest, TheWindowAsDescribed) {
   TErrorForm& f = *ErrorForm;

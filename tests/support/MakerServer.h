@@ -1,9 +1,11 @@
 #pragma once
 // Our maker's web server (tools/maker_server.py) for tests under Wine: each test process
 // starts its own on an ephemeral loopback port, scripts its misbehaviour and reads back
-// the requests it received. Also a message pump for tests that wait for events.
+// the requests it received.
 #include <windows.h>
 #include <wininet.h>
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <stdexcept>
@@ -13,27 +15,13 @@
 
 #include "framework/Forms.h"
 #include "framework/WideString.h"
+#include "tests/support/Pump.h"
 
 #ifndef DORVANE_SOURCE_DIR
 #error "DORVANE_SOURCE_DIR (the source tree's Unix path) is needed to find the server"
 #endif
 
 namespace dorvane::testing {
-
-template <typename Done>
-bool PumpUntil(Done done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Application().ProcessMessages();
-    Sleep(2);
-  }
-  return true;
-}
-
-inline void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}
 
 // One request as the server received it.
 struct ReceivedRequest {
@@ -186,6 +174,20 @@ class MakerServer {
 
   std::string portFileWindows_;
   int port_ = 0;
+};
+
+// A test suite sharing one server, started before its first test.
+class MakerServerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Application().Initialize();
+    server = new MakerServer();
+  }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+  static inline MakerServer* server = nullptr;
 };
 
 }  // namespace dorvane::testing
