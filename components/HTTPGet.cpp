@@ -27,6 +27,12 @@ constexpr DWORD kLengthBuffer = 1024;
 // for a cancelled call to return, short enough not to stall the window thread.
 constexpr DWORD kStopWait = 500;
 
+// How long the request waits for the server at most. Closing the handles cancels a
+// blocked call on Windows but not under every implementation (Wine keeps waiting): the
+// bound keeps a server that never answers from holding a worker, and with it the
+// component's one transfer, forever.
+constexpr DWORD kReceiveTimeout = 60000;
+
 constexpr const wchar_t* kPostHeader = L"Content-Type: application/x-www-form-urlencoded";
 
 bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
@@ -162,6 +168,8 @@ void HttpTransfer::Run() {
                                                L"HTTP/1.0", Widen(t.referer).c_str(), acceptTypes,
                                                t.useCache ? 0 : INTERNET_FLAG_RELOAD, 0));
   if (!request) return;
+  DWORD timeout = kReceiveTimeout;
+  InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
   const BOOL sent = post ? HttpSendRequestW(request, kPostHeader, static_cast<DWORD>(wcslen(kPostHeader)),
                                             const_cast<char*>(t.postQuery.data()),
                                             static_cast<DWORD>(t.postQuery.size()))

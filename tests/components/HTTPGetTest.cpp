@@ -123,6 +123,19 @@ TEST_F(HTTPGetTest, SendsThePlainRequestAndHandsBackTheBody) {
   EXPECT_EQ(outcome.done, std::vector<std::string>{"A newer reply"});
 }
 
+TEST_F(HTTPGetTest, APostQueryIsPostedAsAForm) {
+  getter->URL = server->Url("/php/exceptions.php");
+  getter->PostQuery = "a=1&b=x y";
+  getter->GetString();
+  ASSERT_TRUE(WaitForEvent());
+  const auto requests = server->Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "POST");
+  EXPECT_EQ(requests[0].Header("Content-Type"), "application/x-www-form-urlencoded");
+  EXPECT_EQ(requests[0].body, "\"a=1&b=x y\"");
+  EXPECT_EQ(outcome.done.size(), 1u);
+}
+
 TEST_F(HTTPGetTest, EachKindOfReplyGivesItsEvent) {
   struct Case {
     const char* mode;

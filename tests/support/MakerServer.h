@@ -29,6 +29,7 @@ struct ReceivedRequest {
   std::vector<std::pair<std::string, std::string>> headers;
   std::map<std::string, std::string> query;  // decoded values, as JSON strings
   std::vector<std::string> queryKeys;        // in the order sent
+  std::string body;                          // of a POST, as a JSON string
 
   std::string Header(const std::string& name) const {
     for (const auto& [k, v] : headers)
@@ -120,6 +121,8 @@ class MakerServer {
         const std::string key = line.substr(6, eq - 6);
         list.back().query[key] = line.substr(eq + 1);
         list.back().queryKeys.push_back(key);
+      } else if (line.rfind("BODY ", 0) == 0 && !list.empty()) {
+        list.back().body = line.substr(5);
       }
     }
     return list;
