@@ -10,8 +10,9 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "core/ScopeExit.h"
 #include "framework/ClassBuilder.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
@@ -277,10 +278,7 @@ class THTTPGet::Dispatcher {
     std::shared_ptr<HttpTransfer> transfer = getter->worker_;
     if (!transfer || transfer->id != static_cast<UINT_PTR>(wp)) return 0;
     if (msg == kProgressMessage) {
-      struct Release {
-        HttpTransfer& t;
-        ~Release() { t.ProgressHandled(); }
-      } release{*transfer};
+      const auto release = OnScopeExit([&] { transfer->ProgressHandled(); });  // the worker waits for it
       getter->Progress(*transfer);
     } else {
       getter->Complete(*transfer);
@@ -314,8 +312,6 @@ const ClassInfo& THTTPGet::StaticClass() {
                                     .Build();
   return info;
 }
-
-void RegisterHttpGetClasses() { RegisterComponentClass(THTTPGet::StaticClass()); }
 
 THTTPGet::THTTPGet(TComponent* owner) : TComponent(owner), dispatcher_(Dispatcher::Acquire()) {}
 
@@ -405,13 +401,9 @@ void THTTPGet::Complete(HttpTransfer& transfer) {
   success_ = !transfer.Stopped() && t.success;
   // The worker is forgotten only after the handler has returned (a GetString from inside
   // it does nothing), unless the handler destroyed this component.
-  struct Forget {
-    THTTPGet* self;
-    std::shared_ptr<bool> alive;
-    ~Forget() {
-      if (*alive) self->worker_.reset();
-    }
-  } forget{this, alive_};
+  const auto forget = OnScopeExit([this, alive = alive_] {
+    if (*alive) worker_.reset();
+  });
   if (!success_) Fire(OnError, this);
   else if (t.toFile) Fire(OnDoneFile, this, t.fileName, t.totalSize);
   else Fire(OnDoneString, this, t.result);

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "framework/Classes.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 #include "framework/UtilityWindow.h"
 
 namespace dorvane {
@@ -107,7 +107,5 @@ class THTTPGet : public TComponent {
   bool success_ = false;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
-
-void RegisterHttpGetClasses();
 
 }  // namespace dorvane

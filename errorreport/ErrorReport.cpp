@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
+#include "components/ComponentsRegistration.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 #include "main/MakerServer.h"
 
 namespace dorvane {
@@ -123,10 +124,8 @@ const ClassInfo& TErrorForm::StaticClass() {
   return info;
 }
 
-void RegisterErrorReportClasses() { RegisterHttpGetClasses(); }
-
 TErrorForm::TErrorForm(TComponent* owner) : TForm(owner) {
-  RegisterErrorReportClasses();
+  RegisterServiceComponents();  // its getter
   InitializeForm("ErrorReport");
 }
 

@@ -85,6 +85,4 @@ void SetActivityObserver(std::function<void(std::string_view tag)> observer);
 // The trail as a sink for the core's operations: forwards to RecordEvent.
 IActivitySink& ActivityTrail();
 
-void RegisterErrorReportClasses();
-
 }  // namespace dorvane

@@ -1,6 +1,6 @@
 #include "main/OrvikSystemsWeblink.h"
 
-#include "core/win32/Win32Machine.h"
+#include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "main/MakerServer.h"
 
@@ -10,6 +10,9 @@ const ClassInfo& TOrvikSystemsWeblink::StaticClass() {
   using T = TOrvikSystemsWeblink;
   static const ClassInfo info = ClassBuilder<T>("TOrvikSystemsWeblink", &TLabel::StaticClass())
                                     .Str("webadress", &T::webadress, &T::Setwebadress)
+                                    // A link starts without auto-size and with the hand cursor.
+                                    .Bool("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, false)
+                                    .Int("Cursor", &TControl::Cursor, &TControl::SetCursor, crHandPoint)
                                     .Build();
   return info;
 }
@@ -39,7 +42,7 @@ void TOrvikSystemsWeblink::MouseLeave() {
 
 void TOrvikSystemsWeblink::Click() {
   TLabel::Click();
-  Win32ShellActions().OpenFile(Url());
+  Application().Desktop().OpenDocument(Url());  // a failure is silent
 }
 
 }  // namespace dorvane

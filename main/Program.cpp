@@ -1,8 +1,6 @@
 #include "main/Program.h"
 
-#include "components/FormPlacement.h"
-#include "components/HTTPGet.h"
-#include "components/NotifyTrayIcon.h"
+#include "components/ComponentsRegistration.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
@@ -12,15 +10,11 @@
 
 namespace dorvane {
 
-
 void RegisterProgramClasses() {
-  Application().Initialize();
-  RegisterFormPlacementClasses();
-  RegisterTrayIconClasses();
-  RegisterHttpGetClasses();
+  Application().Initialize();  // the framework's classes
+  RegisterServiceComponents();
   RegisterVisualControls();
   RegisterWeblinkClasses();
-  RegisterMainWindowClasses();
 }
 
 void CreateProgramWindows(IMachine& machine) {

@@ -12,6 +12,7 @@
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "tests/support/MakerServer.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -53,16 +54,11 @@ class ErrorReportTest : public testing::MakerServerTest {
     Application().SetTitle("Dorvane");
     server->Reset();
     _putenv_s("DORVANE_SERVER", server->Host().c_str());
-    SetMessageAnswerer([this](const MessageRequest& r) {
-      messages.push_back(r.text);
-      return IDOK;
-    });
     Application().ClearTerminated();
     ErrorForm = new TErrorForm(&Application());
   }
   void TearDown() override {
     if (ErrorForm) ErrorForm->Free();
-    SetMessageAnswerer(nullptr);
     Application().OnException = nullptr;
     Application().ClearTerminated();
   }
@@ -76,7 +72,8 @@ class ErrorReportTest : public testing::MakerServerTest {
     }
   }
 
-  std::vector<std::string> messages;
+  testing::ScriptedDesktop desktop;
+  testing::InstalledDesktop installed{desktop};
 };
 
 TEST_F(ErrorReportTest, TheWindowAsDescribed) {
@@ -109,7 +106,9 @@ TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheRepl
   EXPECT_EQ(f.BtOk->Caption(), "Connecting...");
   EXPECT_FALSE(f.BtOk->Enabled());
   ASSERT_TRUE(PumpUntil([&] { return Application().Terminated(); }, 20000));
-  EXPECT_EQ(messages, std::vector<std::string>{"Thank you, your report has been received."});
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].text, "Thank you, your report has been received.");
+  EXPECT_EQ(desktop.messages[0].buttons, static_cast<UINT>(MB_OK));
 
   const auto requests = server->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -184,7 +183,7 @@ TEST_F(ErrorReportTest, AFailedReportLeavesConnectingAndTheProgramRunning) {
   ASSERT_TRUE(PumpUntil([&] { return server->Requests().size() == 1; }, 20000));
   PumpFor(500);
   EXPECT_FALSE(Application().Terminated());
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(desktop.messages.empty());
   EXPECT_EQ(f.BtOk->Caption(), "Connecting...");
   EXPECT_FALSE(f.BtOk->Enabled());
   EXPECT_TRUE(f.Visible());

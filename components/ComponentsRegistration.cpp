@@ -1,0 +1,16 @@
+#include "components/ComponentsRegistration.h"
+
+#include "components/FormPlacement.h"
+#include "components/HTTPGet.h"
+#include "components/NotifyTrayIcon.h"
+
+namespace dorvane {
+
+void RegisterServiceComponents() {
+  RegisterComponentClass(TNotifyTrayIcon::StaticClass());
+  RegisterComponentClass(TFormPlacement::StaticClass());
+  RegisterComponentClass(TFormStorage::StaticClass());
+  RegisterComponentClass(THTTPGet::StaticClass());
+}
+
+}  // namespace dorvane
