@@ -50,8 +50,6 @@ class TErrorForm : public TForm, public IActivitySink {
   // The server's answer: shown, then the application ends.
   void HTTPDoneString(TObject* sender, const std::string& result);
 
-  // Kept for callers that install the exception event themselves.
-  void ApplicationException(TObject* sender, const Exception& error) { HandleAppException(sender, error); }
   // The message shown now, and the activity tag that was the last one when it came.
   std::string ShownMessage() const { return ErrLabel->Caption(); }
   const std::string& ShownEvent() const { return shownEvent_; }

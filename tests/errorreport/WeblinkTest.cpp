@@ -4,10 +4,12 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "framework/Forms.h"
 #include "main/AboutDorvane.h"
 #include "main/OrvikSystemsWeblink.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -52,6 +54,17 @@ TEST_F(WeblinkTest, UnderlinedOnlyWhileTheMouseIsOver_EventsFirst) {
   link.MouseLeave();
   EXPECT_EQ(link.Font().Style(), 0u);
   EXPECT_EQ(link.Font().Color(), clBlack);
+}
+
+TEST_F(WeblinkTest, AClickRunsOnClickBeforeTheBrowserOpensThePage) {
+  testing::ScriptedDesktop desktop;
+  testing::InstalledDesktop installed(desktop);
+  TOrvikSystemsWeblink& link = *about->OrvikSystemsWeblink1;
+  std::size_t openedBeforeOnClick = 99;
+  link.OnClick = [&](TObject*) { openedBeforeOnClick = desktop.documents.size(); };
+  link.Click();
+  EXPECT_EQ(openedBeforeOnClick, 0u);
+  EXPECT_EQ(desktop.documents, std::vector<std::string>{"http://127.0.0.1:8765/enter.php?ref=Dorvane"});
 }
 
 TEST(Weblink, AnEmptyAddressIsTheBareServer) {
