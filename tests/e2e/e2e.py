@@ -5,6 +5,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 import urllib.parse
 import urllib.request
@@ -94,7 +95,7 @@ class App:
     # -- dialogs, read and answered from inside the program's Wine session --------------
     def windows(self):
         """[(title, class, [child texts])] of the visible top-level windows."""
-        out = self.session.wine(["wine", self.wintool, "list"], check=False).stdout
+        out = self.run_wintool("list")
         found = []
         for line in out.splitlines():
             if line.startswith("  ["):
@@ -120,8 +121,20 @@ class App:
         """The texts of the program's message box (a dialog titled as the program)."""
         return self.dialog("Dorvane", timeout, MESSAGE_BOX)
 
+    def run_wintool(self, *args):
+        # Output through a file, not a pipe: a Wine helper started on the way may inherit
+        # the pipe and keep it open long after the tool has ended.
+        with tempfile.TemporaryFile("w+", encoding="utf-8") as out:
+            try:
+                subprocess.run(["wine", self.wintool] + list(args), env=self.session.env(), stdin=subprocess.DEVNULL,
+                               stdout=out, stderr=subprocess.DEVNULL, timeout=30)
+            except subprocess.TimeoutExpired:
+                return ""
+            out.seek(0)
+            return out.read()
+
     def press(self, title, button):
-        out = self.session.wine(["wine", self.wintool, "click", title, button], check=False).stdout
+        out = self.run_wintool("click", title, button)
         check("clicked" in out, f"no button {button!r} in the window {title!r}")
 
     def script(self, path, mode, reply=None):
