@@ -42,6 +42,18 @@ TEST_F(WeblinkTest, TheAboutBoxLinksToTheMakersPage) {
   EXPECT_EQ(link.Font().Style(), kUnderline);  // as the description starts it
 }
 
+TEST_F(WeblinkTest, TheAboutBoxIsCentredOverTheMainWindow) {
+  TForm* main = new TForm(&Application());
+  main->SetBounds(100, 60, 401, 143);
+  Application().SetMainForm(main);
+  about->Show();
+  EXPECT_EQ(about->Left(), 100 + (401 - about->Width()) / 2);
+  EXPECT_EQ(about->Top(), 60 + (143 - about->Height()) / 2);
+  about->Hide();
+  Application().SetMainForm(nullptr);
+  main->Free();
+}
+
 TEST_F(WeblinkTest, UnderlinedOnlyWhileTheMouseIsOver_EventsFirst) {
   TOrvikSystemsWeblink& link = *about->OrvikSystemsWeblink1;
   TFontStyles styleInEvent = 99;
