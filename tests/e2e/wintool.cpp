@@ -41,21 +41,26 @@ std::wstring WithoutAmpersands(std::wstring text) {
   return out;
 }
 
+// Plain functions, not lambdas: the 32-bit build needs the system's calling convention.
+BOOL CALLBACK AddVisible(HWND wnd, LPARAM list) {
+  if (IsWindowVisible(wnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+  return TRUE;
+}
+
+BOOL CALLBACK AddAny(HWND wnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevel() {
   std::vector<HWND> list;
-  EnumWindows([](HWND wnd, LPARAM p) -> BOOL {
-    if (IsWindowVisible(wnd)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(wnd);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&list));
+  EnumWindows(&AddVisible, reinterpret_cast<LPARAM>(&list));
   return list;
 }
 
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> list;
-  EnumChildWindows(parent, [](HWND wnd, LPARAM p) -> BOOL {
-    reinterpret_cast<std::vector<HWND>*>(p)->push_back(wnd);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&list));
+  EnumChildWindows(parent, &AddAny, reinterpret_cast<LPARAM>(&list));
   return list;
 }
 
