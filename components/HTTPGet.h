@@ -7,8 +7,8 @@
 // worker posts to a hidden window shared by every getter of the process and, for
 // progress, waits until the handler has run. A component that is destroyed while its
 // transfer runs asks the worker to stop (closing its Internet handles, which is how a
-// blocking call is cancelled) and forgets it at once; whatever the worker does later
-// can no longer reach the component.
+// blocking call is cancelled), waits half a second at most for it to end, and forgets
+// it; whatever the worker does later can no longer reach the component.
 #include <windows.h>
 
 #include <functional>

@@ -22,11 +22,11 @@ Misbehaviour is scripted per path (or "*" for every path), on the command line w
   cut:N         announces the whole reply, sends its first N bytes and closes
   never         reads the request and never answers (until /_release or the end)
 
-Every request is recorded: GET /_requests answers the list as JSON (/_requests.txt as
-lines: REQUEST, HEADER, QUERY with the decoded value as a JSON string) (method, target,
-path, query with its raw and decoded values, version, headers), /_reset forgets them
-and every script, /_release lets go of the requests held by "never", /_quit ends the
-server. --exit-with-parent ends it with the process that started it. --log also
+Every request is recorded: GET /_requests answers the list as JSON (method, target,
+path, query with its raw and decoded values, version, headers), /_requests.txt the same as
+lines (REQUEST, HEADER, QUERY with the decoded value as a JSON string, BODY), /_reset
+forgets them and every script, /_release lets go of the requests held by "never", /_quit
+ends the server. --exit-with-parent ends it with the process that started it. --log also
 appends one JSON line per request to a file.
 """
 import argparse
