@@ -2,6 +2,7 @@
 
 #include "components/DeviceChanged.h"
 #include "components/FormPlacement.h"
+#include "components/HTTPGet.h"
 #include "components/NotifyTrayIcon.h"
 #include "components/ShellStarter.h"
 #include "components/WaveComp.h"
@@ -17,6 +18,7 @@ void RegisterServiceComponents() {
   RegisterComponentClass(TDiskFullDialog::StaticClass());
   RegisterComponentClass(TWaveComp::StaticClass());
   RegisterComponentClass(TShellStarter::StaticClass());
+  RegisterComponentClass(THTTPGet::StaticClass());
 }
 
 }  // namespace dorvane

@@ -4,7 +4,7 @@
 namespace dorvane {
 
 // Registers TNotifyTrayIcon, TFormPlacement, TFormStorage, TDeviceChanged, TDiskFullDialog,
-// TWaveComp and TShellStarter. Calling it again does no harm.
+// TWaveComp, TShellStarter and THTTPGet. Calling it again does no harm.
 void RegisterServiceComponents();
 
 }  // namespace dorvane

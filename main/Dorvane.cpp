@@ -6,12 +6,14 @@
 
 #include "core/NumberFormat.h"
 #include "core/ScopeExit.h"
+#include "core/Text.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
+#include "main/MakerServer.h"
 
 namespace dorvane {
 
@@ -19,7 +21,6 @@ TForm2* Form2 = nullptr;
 
 namespace {
 
-constexpr const char* kDefaultServer = "www.dorvane.example";
 constexpr const char* kAutostartName = "Dorvane";
 
 // The window's normal-view height; taller means the settings view is open.
@@ -60,11 +61,6 @@ std::string RowCheckName(int row) { return std::to_string(row) + kRowActive.name
 
 }  // namespace
 
-std::string MakerServer() {
-  const char* server = std::getenv("DORVANE_SERVER");
-  return server && *server ? server : kDefaultServer;
-}
-
 const ClassInfo& TForm1::StaticClass() {
   static const ClassInfo info = ClassBuilder<TForm1>("TForm1", &TForm::StaticClass()).Build();
   return info;
@@ -104,9 +100,6 @@ void TForm1::FormCreate(TObject*) {
   // The error report comes first: every later step may fail and must be reported.
   ErrorForm = new TErrorForm(&Application());
   ErrorForm->Hide();
-  Application().OnException = [](TObject* sender, const Exception& e) {
-    if (ErrorForm) ErrorForm->ApplicationException(sender, e);
-  };
   RecordEvent("program_start");
 
   const ScreenSize screen = machine_.Screen();
@@ -594,7 +587,7 @@ void TForm1::RunWarningProgram(const std::string& path) {
 
 void TForm1::Dorvanev31Click(TObject*) {
   RecordEvent("go_web");
-  machine_.Shell().OpenFile("http://" + MakerServer() + "/enter.php?ref=Dorvane3");
+  Application().Desktop().OpenDocument("http://" + MakerServer() + "/enter.php?ref=Dorvane3");
 }
 
 void TForm1::ShowDiskFullDialog() {
@@ -613,8 +606,24 @@ std::string TForm1::GetProgramVersion() {
 void TForm1::CheckNewerVersion(bool quiet) {
   RecordEvent(quiet ? "version_check_-1" : "version_check_0");
   const std::string version = GetProgramVersion();
-  versionCheckUrl = "http://" + MakerServer() + "/php/versioncheck.php?program=Dorvane&version=" + version;
   quietVersionCheck = quiet;
+  UPDATER->WaitThread = quiet;
+  UPDATER->URL = "http://" + MakerServer() + "/php/versioncheck.php?program=Dorvane&version=" + version;
+  UPDATER->GetString();  // ignored while a check still runs; the quiet flag is set all the same
+}
+
+void TForm1::UPDATERDoneString(TObject*, const std::string& result) {
+  const std::string reply = Trim(result);
+  if (reply.rfind("http://", 0) == 0) {
+    // A download address: offered whether or not the check was asked for.
+    if (MessageDlg("A newer version is available, do you want to close this program and download the installer now?",
+                   mtConfirmation, MB_YESNO) == IDNO)
+      return;
+    Application().Desktop().OpenDocument(reply);
+    Close();
+  } else if (!quietVersionCheck) {
+    ShowMessage(reply);
+  }
 }
 
 void TForm1::checkfornewerversion1Click(TObject*) { CheckNewerVersion(false); }

@@ -7,6 +7,7 @@
 #include "framework/Trace.h"
 #include "main/AboutDorvane.h"
 #include "main/Dorvane.h"
+#include "main/OrvikSystemsWeblink.h"
 
 namespace dorvane {
 
@@ -15,6 +16,7 @@ void RegisterProgramClasses() {
   Application().Initialize();  // the framework's classes
   RegisterServiceComponents();
   RegisterVisualControls();
+  RegisterWeblinkClasses();
 }
 
 void CreateProgramWindows(IMachine& machine) {

@@ -19,6 +19,7 @@
 #include "framework/Menus.h"
 #include "framework/Resources.h"
 #include "tests/support/ScriptedDesktop.h"
+#include "tests/support/Pump.h"
 
 namespace dorvane {
 namespace {
@@ -28,20 +29,8 @@ std::vector<std::string>& Errors() {
   return errors;
 }
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Application().ProcessMessages();
-    Sleep(5);
-  }
-  return true;
-}
-
-void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}
+using testing::PumpFor;
+using testing::PumpUntil;
 
 constexpr TColor kColors[] = {RGBColor(200, 30, 30), RGBColor(30, 200, 30), RGBColor(30, 30, 200),
                               RGBColor(200, 200, 30)};

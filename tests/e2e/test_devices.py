@@ -86,6 +86,6 @@ def test(exe, poke):
 
 
 if __name__ == "__main__":
-    poke = sys.argv[2] if len(sys.argv) > 2 else os.path.join(e2e.ds.BUILD, "mingw64", "tests", "e2e",
+    poke = sys.argv[3] if len(sys.argv) > 3 else os.path.join(e2e.ds.BUILD, "mingw64", "tests", "e2e",
                                                                "desktop_poke.exe")
     e2e.run(lambda exe: test(exe, poke))

@@ -131,9 +131,13 @@ TEST_F(TrayMenusTest, RecycleBinAndWebPage) {
   f.EmptyRecycleBin();
   EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Failed to load Shell32.dll."});
   f.TrayMnu->Items()->Items(0)->Click();
-  ASSERT_EQ(machine.shell.opened.size(), 1u);
-  EXPECT_EQ(machine.shell.opened[0], "http://127.0.0.1:9/enter.php?ref=Dorvane3");
+  EXPECT_EQ(desktop.documents, std::vector<std::string>{"http://127.0.0.1:9/enter.php?ref=Dorvane3"});
+  EXPECT_TRUE(machine.shell.opened.empty());
   EXPECT_EQ(tags.back(), "go_web");
+  // The memory panel's link leads to the same page.
+  f.OrvikSystemsWeblink1->Click();
+  EXPECT_EQ(desktop.documents.size(), 2u);
+  EXPECT_EQ(desktop.documents.back(), desktop.documents.front());
 }
 
 TEST_F(TrayMenusTest, MinimisingHidesIntoTheTray) {
