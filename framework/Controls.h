@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/Classes.h"
@@ -37,6 +38,13 @@ inline constexpr TShiftState ShiftOf(TShiftFlag f) { return 1u << f; }
 using TCursor = int;
 constexpr TCursor crDefault = 0, crArrow = -2, crCross = -3, crIBeam = -4, crSizeAll = -22,
                   crHandPoint = -21, crHourGlass = -11;
+
+// Whether ch is the accelerator of a caption: the character after a single "&" ("&&" is
+// a plain ampersand), letter case ignored.
+bool IsAccel(wchar_t ch, std::string_view caption);
+
+// The system cursor shown for a cursor value (shared, never freed).
+HCURSOR CursorHandle(TCursor cursor);
 
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
