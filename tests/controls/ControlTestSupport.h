@@ -62,6 +62,17 @@ class ControlTest : public ::testing::Test {
     return bitmap;
   }
 
+  // A windowed control painted into a bitmap of its size, the same way.
+  static std::unique_ptr<TBitmap> Render(TWinControl& control, TColor under = 0x00123456) {
+    auto bitmap = std::make_unique<TBitmap>(control.Width(), control.Height());
+    TCanvas& canvas = bitmap->Canvas();
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(under);
+    canvas.FillRect(RECT{0, 0, control.Width(), control.Height()});
+    control.PaintTo(canvas.Handle());
+    return bitmap;
+  }
+
   // Shows the form so that repaints really happen (and are counted).
   void ShowForm() {
     form_->Show();
