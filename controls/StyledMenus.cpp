@@ -174,7 +174,7 @@ const ClassInfo& TStyledPopupMenu::StaticClass() {
           .Bool("ShowCheckMarks", &TStyledPopupMenu::ShowCheckMarks, &TStyledPopupMenu::SetShowCheckMarks, true)
           .Int("LeftMargin", &TStyledPopupMenu::LeftMargin, &TStyledPopupMenu::SetLeftMargin, 0)
           .Int("MinTextOffset", &TStyledPopupMenu::MinTextOffset, &TStyledPopupMenu::SetMinTextOffset, 0)
-          .Int("Cursor", &TStyledPopupMenu::Cursor, &TStyledPopupMenu::SetCursor, crDefault)
+          .Int("Cursor", &TStyledPopupMenu::Cursor, &TStyledPopupMenu::SetCursor, crDefault, CursorIdents())
           .Event("OnGetImageIndex", &TStyledPopupMenu::OnGetImageIndex)
           .Event("OnDrawItem", &TStyledPopupMenu::OnDrawItem)
           .Event("OnDrawMargin", &TStyledPopupMenu::OnDrawMargin)

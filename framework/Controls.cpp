@@ -54,6 +54,14 @@ bool IsAccel(wchar_t ch, std::string_view caption) {
   return false;
 }
 
+std::span<const IntIdent> CursorIdents() {
+  static constexpr IntIdent kCursors[] = {{"crDefault", crDefault},   {"crArrow", crArrow},
+                                          {"crCross", crCross},       {"crIBeam", crIBeam},
+                                          {"crHourGlass", crHourGlass}, {"crHandPoint", crHandPoint},
+                                          {"crSizeAll", crSizeAll}};
+  return kCursors;
+}
+
 HCURSOR CursorHandle(TCursor cursor) {
   LPCWSTR id = IDC_ARROW;
   switch (cursor) {
@@ -125,7 +133,7 @@ const ClassInfo& TControl::StaticClass() {
           .Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false)
           .Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
           .Ref("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu, &TPopupMenu::StaticClass)
-          .Int("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault)
+          .Int("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault, CursorIdents())
           .Int("Tag", &TControl::Tag, &TControl::SetTag, 0)
           .Event("OnClick", &TControl::OnClick)
           .Event("OnDblClick", &TControl::OnDblClick)

@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
+#include "framework/TypInfo.h"
 
 namespace dorvane {
 
@@ -42,6 +44,9 @@ constexpr TCursor crDefault = 0, crArrow = -2, crCross = -3, crIBeam = -4, crSiz
 // Whether ch is the accelerator of a caption: the character after a single "&" ("&&" is
 // a plain ampersand), letter case ignored.
 bool IsAccel(wchar_t ch, std::string_view caption);
+
+// Cursor identifiers (crDefault, crHandPoint, ...) and their values.
+std::span<const IntIdent> CursorIdents();
 
 // The system cursor shown for a cursor value (shared, never freed).
 HCURSOR CursorHandle(TCursor cursor);

@@ -367,6 +367,7 @@ TEST_F(GradientButtonTest, LoadsFromADescription) {
                "    ColorScheme: csNeoSky\n"
                "    Layout: blGlyphTop\n"
                "    Spacing: 7\n"
+               "    Cursor: crHandPoint\n"
                "    Hint: \"Close\"\n"
                "  }\n"
                "}\n");
@@ -377,6 +378,7 @@ TEST_F(GradientButtonTest, LoadsFromADescription) {
   EXPECT_EQ(b->Spacing(), 7);
   EXPECT_EQ(b->Width(), 22);
   EXPECT_EQ(b->Hint(), "Close");
+  EXPECT_EQ(b->Cursor(), crHandPoint);
 }
 
 TEST_F(GradientButtonTest, ThousandPaintsInEveryStateLeaveNoGdiObjects) {
