@@ -51,19 +51,9 @@ class ControlTest : public ::testing::Test {
   }
 
   // The control painted on its own into a bitmap of its size (prefilled with `under`,
-  // which an opaque control must cover completely).
-  static std::unique_ptr<TBitmap> Render(TGraphicControl& control, TColor under = 0x00123456) {
-    auto bitmap = std::make_unique<TBitmap>(control.Width(), control.Height());
-    TCanvas& canvas = bitmap->Canvas();
-    canvas.Brush().SetStyle(bsSolid);
-    canvas.Brush().SetColor(under);
-    canvas.FillRect(RECT{0, 0, control.Width(), control.Height()});
-    control.PaintTo(canvas.Handle());
-    return bitmap;
-  }
-
-  // A windowed control painted into a bitmap of its size, the same way.
-  static std::unique_ptr<TBitmap> Render(TWinControl& control, TColor under = 0x00123456) {
+  // which an opaque control must cover completely). Graphic and windowed controls alike.
+  template <typename C>
+  static std::unique_ptr<TBitmap> Render(C& control, TColor under = 0x00123456) {
     auto bitmap = std::make_unique<TBitmap>(control.Width(), control.Height());
     TCanvas& canvas = bitmap->Canvas();
     canvas.Brush().SetStyle(bsSolid);
