@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/ScopeExit.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 
@@ -126,18 +127,6 @@ TShiftState KeyShiftState() {
   return s;
 }
 
-// A canvas attached to a device context for the length of a scope.
-class CanvasOn {
- public:
-  CanvasOn(TCanvas& canvas, HDC dc) : canvas_(canvas) { canvas_.SetHandle(dc); }
-  CanvasOn(const CanvasOn&) = delete;
-  CanvasOn& operator=(const CanvasOn&) = delete;
-  ~CanvasOn() { canvas_.SetHandle(nullptr); }
-
- private:
-  TCanvas& canvas_;
-};
-
 }  // namespace
 
 const EnumType& ColorSchemeType() {
@@ -239,7 +228,8 @@ void TGradientButton::SetState(TButtonVisualState state) {
 
 // The window's whole area is the picture: no background is filled first.
 void TGradientButton::PaintWindow(HDC dc) {
-  const CanvasOn on(Canvas(), dc);
+  Canvas().SetHandle(dc);
+  const auto release = OnScopeExit([this] { Canvas().SetHandle(nullptr); });
   Paint();
 }
 

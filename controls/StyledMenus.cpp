@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "framework/ClassBuilder.h"
-#include "framework/WideString.h"
+#include "core/ScopeExit.h"
+#include "core/win32/WideString.h"
+#include "framework/ImageList.h"
 
 namespace dorvane {
 
@@ -35,19 +37,6 @@ void AssignMenuFont(TFont& font) {
   }
   font.SetColor(clMenuText);
 }
-
-// A canvas attached to a device context for the length of a scope; the objects it
-// selected are put back when it goes.
-class CanvasOn {
- public:
-  CanvasOn(TCanvas& canvas, HDC dc) : canvas_(canvas) { canvas_.SetHandle(dc); }
-  CanvasOn(const CanvasOn&) = delete;
-  CanvasOn& operator=(const CanvasOn&) = delete;
-  ~CanvasOn() { canvas_.SetHandle(nullptr); }
-
- private:
-  TCanvas& canvas_;
-};
 
 void Line(TCanvas& c, TColor color, int x1, int y1, int x2, int y2) {
   c.Pen().SetStyle(psSolid);
@@ -80,14 +69,14 @@ void DrawCheckMark(HDC dc, int x, int y, bool radio, TColor color) {
   UniqueMemoryDc source(CreateCompatibleDC(dc));
   UniqueHbrush brush(CreateSolidBrush(ColorToRGB(color)));
   if (!mono || !source || !brush) return;
-  SelectObjectGuard selectBitmap(source.get(), mono.get());
+  const auto selectBitmap = SelectInto(source.get(), mono.get());
   RECT r{0, 0, w, h};
   DrawFrameControl(source.get(), &r, DFC_MENU, radio ? DFCS_MENUBULLET : DFCS_MENUCHECK);
-  SavedDcState saved(dc);
+  const auto saved = SaveDcState(dc);
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkColor(dc, RGB(255, 255, 255));
   BitBlt(dc, x, y, w, h, source.get(), 0, 0, SRCAND);  // the mark black, the rest kept
-  SelectObjectGuard selectBrush(dc, brush.get());
+  const auto selectBrush = SelectInto(dc, brush.get());
   constexpr DWORD kPaintUnderMark = 0x00BA0B09;  // D | (P & ~S): the brush where the mark is
   BitBlt(dc, x, y, w, h, source.get(), 0, 0, kPaintUnderMark);
 }
@@ -239,7 +228,8 @@ int TStyledPopupMenu::CaptionColumn(TCanvas& canvas, TMenuItem* item) {
 SIZE TStyledPopupMenu::MeasureItem(TMenuItem* item) {
   const WindowDc screen(nullptr);
   TCanvas canvas;
-  const CanvasOn on(canvas, screen.get());
+  canvas.SetHandle(screen.get());
+  const auto release = OnScopeExit([&canvas] { canvas.SetHandle(nullptr); });
   ItemParams p;
   Params(item, 0, false, p);
   canvas.Font().Assign(p.font);
@@ -319,9 +309,10 @@ void TStyledPopupMenu::DrawMargin(TCanvas& canvas, const RECT& rect) {
 }
 
 void TStyledPopupMenu::DrawItem(TMenuItem* item, HDC dc, const RECT& rect, TOwnerDrawState state, bool entire) {
-  const SavedDcState saved(dc);
+  const auto saved = SaveDcState(dc);
   TCanvas canvas;
-  const CanvasOn on(canvas, dc);
+  canvas.SetHandle(dc);
+  const auto release = OnScopeExit([&canvas] { canvas.SetHandle(nullptr); });
   RECT r = rect;
   if (IsFirstLevel(item)) {
     if (leftMargin_ > 0 && entire)

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/NumberFormat.h"
+#include "core/ScopeExit.h"
 
 namespace dorvane {
 
@@ -119,11 +120,9 @@ DriveEntry& DriveCatalog::AddDriveEntry(int number, const std::string& root,
 std::string DriveCatalog::QueryVolumeLabel(std::string_view path) {
   std::string root = path.empty() ? std::string() : std::string(1, path[0]);
   root += ":\\";
-  struct ErrorModeGuard {
-    IDriveApi& api;
-    unsigned previous;
-    ~ErrorModeGuard() { api.SetErrorMode(previous); }
-  } guard{api_, api_.SetErrorMode(kFailCriticalErrors)};
+  const auto restore = OnScopeExit([this, previous = api_.SetErrorMode(kFailCriticalErrors)] {
+    api_.SetErrorMode(previous);
+  });
   std::string label;
   if (!api_.VolumeLabel(root, label)) label.clear();
   return label;

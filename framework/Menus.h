@@ -12,6 +12,7 @@
 #include "framework/Classes.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
 
 namespace dorvane {
 

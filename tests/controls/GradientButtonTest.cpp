@@ -49,7 +49,6 @@ class GradientButtonTest : public ControlTest {
 
 TEST_F(GradientButtonTest, NewButtonHoldsItsDefaults) {
   TGradientButton loose(nullptr);
-  testing::ExpectPublishedDefaults(loose);
   EXPECT_EQ(loose.Width(), 75);
   EXPECT_EQ(loose.Height(), 25);
   EXPECT_EQ(loose.ColorScheme(), csNeoDesert);

@@ -10,7 +10,8 @@
 #include "ControlTestSupport.h"
 #include "controls/StyledMenus.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
+#include "framework/ImageList.h"
 #include "tests/support/GdiObjects.h"
 
 namespace dorvane {
@@ -30,7 +31,7 @@ class MenuMetrics {
   }
   SIZE Extent(const std::string& text) const {
     const WindowDc screen(nullptr);
-    const SelectObjectGuard sel(screen.get(), font_.get());
+    const auto sel = SelectInto(screen.get(), font_.get());
     const std::wstring w = Widen(text);
     SIZE s{};
     GetTextExtentPoint32W(screen.get(), w.c_str(), static_cast<int>(w.size()), &s);
@@ -81,7 +82,6 @@ class StyledMenusTest : public testing::ControlTest {
 
 TEST_F(StyledMenusTest, NewMenuHoldsItsDefaults) {
   TStyledPopupMenu loose(nullptr);
-  testing::ExpectPublishedDefaults(loose);
   EXPECT_EQ(loose.Style(), msStandard);
   EXPECT_TRUE(loose.ShowCheckMarks());
   EXPECT_EQ(loose.PopupPoint().x, -1);
@@ -219,7 +219,7 @@ TEST_F(StyledMenusTest, DisabledItemIsEngravedInHighlightAndShadow) {
     RECT all{0, 0, W, H}, item{1, 0, W, H};
     FillRect(dc, &all, under.get());
     FillRect(dc, &item, menuBrush.get());
-    const SelectObjectGuard font(dc, m.Font());
+    const auto font = SelectInto(dc, m.Font());
     SetBkMode(dc, TRANSPARENT);
     const int x = 1 + 2 * MenuMetrics::Margin() + MenuMetrics::CheckWidth();
     const int y = (H - m.Extent("Ay").cy) / 2;
