@@ -9,8 +9,10 @@
 #include "components/NotifyTrayIcon.h"
 #include "controls/FileOpenEdit.h"
 #include "controls/Gauges.h"
+#include "controls/GradientButton.h"
 #include "controls/GradientFill.h"
 #include "controls/SpecialProgress.h"
+#include "controls/StyledMenus.h"
 #include "core/DriveCatalog.h"
 #include "core/Machine.h"
 #include "core/TrayFigures.h"
@@ -56,8 +58,8 @@ namespace dorvane {
   X(TImage, ITBL) \
   X(TImage, ITBM) \
   X(TImage, ITBR) \
-  X(TSpeedButton, btHide) \
-  X(TSpeedButton, btClose) \
+  X(TGradientButton, btHide) \
+  X(TGradientButton, btClose) \
   /* Status panel. */ \
   X(TImage, Image1) \
   X(TLabel, PhysMem) \
@@ -96,8 +98,8 @@ namespace dorvane {
   X(TPopupMenu, PopupMenu2) \
   X(TMenuItem, explore1) \
   X(TMenuItem, transparency1) \
-  X(TPopupMenu, DLMenu) \
-  X(TPopupMenu, TrayMnu)
+  X(TStyledPopupMenu, DLMenu) \
+  X(TStyledPopupMenu, TrayMnu)
 
 // The main window's handlers, the ones its form description names, each named once:
 // the declarations and the method table are made from this list.

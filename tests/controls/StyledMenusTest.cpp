@@ -13,6 +13,7 @@
 #include "core/win32/WideString.h"
 #include "framework/ImageList.h"
 #include "tests/support/GdiObjects.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -51,7 +52,6 @@ class MenuMetrics {
 class StyledMenusTest : public testing::ControlTest {
  protected:
   void TearDown() override {
-    TPopupMenu::SetTracker(nullptr);
     TMenu::SetHelpHandler(nullptr);
     ControlTest::TearDown();
   }
@@ -303,17 +303,14 @@ TEST_F(StyledMenusTest, ErrorWhileMeasuringReachesTheApplicationNotTheSystem) {
   EXPECT_EQ(errors, (std::vector<std::string>{"measuring failed"}));
 }
 
-// Opens a menu the way the system would: measure and draw every item, select one, run
-// its command.
-struct ScriptedTracking {
+// A desktop on which an open menu is measured and drawn item by item and each item is
+// selected in turn, as the system does while the user looks through it.
+struct ScriptedTracking : testing::ScriptedDesktop {
   int measured = 0, drawn = 0;
-  POINT at{};
-  UINT flags = 0;
   TBitmap surface{200, 30};
 
-  void operator()(TPopupMenu&, HMENU handle, int x, int y, UINT trackFlags) {
-    at = {x, y};
-    flags = trackFlags;
+  void TrackPopupMenu(TPopupMenu& menu, HMENU handle, int x, int y, UINT flags) override {
+    ScriptedDesktop::TrackPopupMenu(menu, handle, x, y, flags);
     HWND list = TMenu::PopupListWindow();
     SendMessageW(list, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(handle), 0);
     for (int i = 0, n = GetMenuItemCount(handle); i < n; ++i) {
@@ -344,17 +341,18 @@ TEST_F(StyledMenusTest, PopupShowsAtThePointAndItemsAreMeasuredAndDrawn) {
   auto* menu = Menu(msBtnLowered, {"Dorvane v.3", "Show", "Hide", "Empty recycle bin", "Exit"});
   int popups = 0;
   menu->OnPopup = [&](TObject*) { ++popups; };
-  auto tracking = std::make_shared<ScriptedTracking>();
-  TPopupMenu::SetTracker([tracking](TPopupMenu& m, HMENU h, int x, int y, UINT f) { (*tracking)(m, h, x, y, f); });
+  ScriptedTracking desktop;
+  const testing::InstalledDesktop installed{desktop};
   menu->Popup(300, 400);
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(menu->PopupPoint().x, 300);
   EXPECT_EQ(menu->PopupPoint().y, 400);
-  EXPECT_EQ(tracking->at.x, 300);
-  EXPECT_EQ(tracking->at.y, 400);
-  EXPECT_EQ(tracking->flags, static_cast<UINT>(TPM_LEFTALIGN | TPM_RIGHTBUTTON));
-  EXPECT_EQ(tracking->measured, 5);
-  EXPECT_EQ(tracking->drawn, 10);
+  ASSERT_EQ(desktop.popups.size(), 1u);
+  EXPECT_EQ(desktop.popups[0].x, 300);
+  EXPECT_EQ(desktop.popups[0].y, 400);
+  EXPECT_EQ(desktop.popups[0].flags, static_cast<UINT>(TPM_LEFTALIGN | TPM_RIGHTBUTTON));
+  EXPECT_EQ(desktop.measured, 5);
+  EXPECT_EQ(desktop.drawn, 10);
 }
 
 TEST_F(StyledMenusTest, ThousandOpeningsOfEachMenuLeaveNoGdiObjects) {
@@ -365,8 +363,8 @@ TEST_F(StyledMenusTest, ThousandOpeningsOfEachMenuLeaveNoGdiObjects) {
   Item(list, 2)->SetShortCut(0x4000 | 'R');
   Item(list, 1)->SetRadioItem(true);
   Item(list, 1)->SetChecked(true);
-  auto tracking = std::make_shared<ScriptedTracking>();
-  TPopupMenu::SetTracker([tracking](TPopupMenu& m, HMENU h, int x, int y, UINT f) { (*tracking)(m, h, x, y, f); });
+  ScriptedTracking desktop;
+  const testing::InstalledDesktop installed{desktop};
   tray->Popup(10, 10);
   list->Popup(10, 10);
   const int before = testing::LiveGdiObjects();
@@ -375,7 +373,7 @@ TEST_F(StyledMenusTest, ThousandOpeningsOfEachMenuLeaveNoGdiObjects) {
     list->Popup(10, 10);
   }
   EXPECT_EQ(testing::LiveGdiObjects(), before);
-  EXPECT_EQ(tracking->measured, 1001 * 10);  // every item of both menus, each time
+  EXPECT_EQ(desktop.measured, 1001 * 10);  // every item of both menus, each time
 }
 
 }  // namespace
