@@ -49,23 +49,26 @@ def test(exe):
         def visible():
             return set(app.session.xdotool("search", "--onlyvisible", "--name", ".*").stdout.split())
 
-        # The styled menu: "Show" under the mouse is framed, dark above and light below,
-        # with the menu's colour inside instead of a highlight bar.
+        # The styled menu: "Show" under the mouse is framed like a lowered button, a shadow
+        # line on top and at the left (the highlight lines below and right may be the
+        # menu's own colour), with the menu's colour inside instead of a highlight bar.
         menu, (mx, my, mw, mh) = open_menu()
         app.session.xdotool("mousemove", "--window", menu, mw // 2, item_y(mh, 1))
         time.sleep(0.8)
         shot = app.screenshot("tray-menu.png")
         cx = mx + mw - 12
         menu_colour = e2e.pixel(shot, cx, my + item_y(mh, 3))
-        column = [e2e.pixel(shot, cx, y) for y in range(my + item_y(mh, 0), my + item_y(mh, 2) + 1)]
+        top, bottom = my + item_y(mh, 0), my + item_y(mh, 2)
+        column = [e2e.pixel(shot, cx, y) for y in range(top, bottom + 1)]
         dark = [i for i, p in enumerate(column) if sum(p) < sum(menu_colour) - 90]
         e2e.check(len(dark) == 1, f"expected one dark frame line above 'Show', found rows {dark}")
-        below = column[dark[0] + 1:]
-        light = [i for i, p in enumerate(below) if sum(p) > sum(menu_colour) and p != menu_colour]
-        e2e.check(light, "no light frame line below 'Show'")
-        inside = below[1:light[0]]
-        e2e.check(len(inside) >= 8 and all(p == menu_colour for p in inside),
+        frame_top = top + dark[0]
+        item_height = mh // 5
+        inside = column[dark[0] + 1:dark[0] + item_height - 2]
+        e2e.check(all(p == menu_colour for p in inside),
                   f"the framed item is not the menu's colour {menu_colour} inside: {inside}")
+        left = [x for x in range(mx, mx + 12) if sum(e2e.pixel(shot, x, frame_top + item_height // 2)) < sum(menu_colour) - 90]
+        e2e.check(left, "no dark frame line at the left of 'Show'")
         crop = os.path.join(e2e.SHOTS, "crop-tray-menu.png")
         e2e.subprocess.run(["/usr/bin/convert", shot, "-crop", f"{mw + 20}x{mh + 20}+{mx - 10}+{my - 10}",
                             "+repage", crop], check=True)
