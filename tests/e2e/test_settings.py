@@ -16,12 +16,6 @@ LIST_LEFT, LIST_TOP = 203, 133     # the drive list in the expanded window
 ROW_HEIGHT_GUESS = 17
 
 
-def close_button(width):
-    """The close button of a window `width` wide: in the 55-pixel panel left of the right
-    cap, 23 pixels in, 22 wide, in the tool strip under the 10-pixel top edge."""
-    return width - 10 - 55 + 23 + 11, 20
-
-
 def has_check_mark(shot, wx, wy, x, y):
     """Dark pixels of a tick inside the check box at (x, y) of the window."""
     dark = 0
@@ -68,7 +62,7 @@ def test(exe):
         normal = app.screenshot("normal-view.png")
         e2e.check(app.stored("0 active") == "true" and app.stored("1 active") == "true",
                   "the ticks were not stored")
-        app.click(window, *close_button(w))
+        app.click(window, *e2e.close_button(w))
         e2e.check(app.program_exited(30), "the program did not end after its close button")
 
         # Restart: the same drives are ticked and shown.
@@ -89,7 +83,7 @@ def test(exe):
             e2e.check(has_check_mark(ticked, x, y, LIST_LEFT + 10, cy), f"row at y={cy} not ticked after restart")
         app.click(window, *SETTINGS_BUTTON)
         time.sleep(1)
-        app.click(window, *close_button(app.geometry(window)[2]))
+        app.click(window, *e2e.close_button(app.geometry(window)[2]))
         e2e.check(app.program_exited(30), "the program did not end the second time")
     # Both views, cut out of the screen, for the README (DORVANE_UPDATE_DOCS=1 copies
     # them into docs/).
