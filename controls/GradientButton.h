@@ -91,7 +91,7 @@ class TGradientButton : public TCustomControl {
   // A key the form offers its controls (Return, Escape): true when the button took it.
   // Return clicks a focused button, Escape a Cancel button (neither with Shift, Ctrl or
   // Alt); a Default button takes Return whatever has the focus, and no other key.
-  bool DialogKey(WORD key, TShiftState shift);
+  bool DialogKey(WORD key, TShiftState shift) override;
   // A typed character: the caption's accelerator clicks an enabled button.
   bool DialogChar(char32_t ch);
 

@@ -159,6 +159,13 @@ class TControl : public TComponent {
   virtual void DblClick();
   // Opens the control's popup menu (or its parent's) at a screen point; true when one opened.
   virtual bool ContextPopup(POINT screen);
+  // Return or Escape, offered to every control of the form before the focused control
+  // sees it: true when this control took it (a default or cancel button does).
+  virtual bool DialogKey(WORD key, TShiftState shift) {
+    (void)key;
+    (void)shift;
+    return false;
+  }
 
   void Loaded() override;
   bool IsControl() const { return true; }

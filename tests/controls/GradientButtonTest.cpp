@@ -10,6 +10,7 @@
 
 #include "ControlTestSupport.h"
 #include "controls/GradientButton.h"
+#include "framework/Edit.h"
 #include "framework/FormReader.h"
 #include "tests/support/GdiObjects.h"
 
@@ -332,6 +333,32 @@ TEST_F(GradientButtonTest, KeysSpaceReturnEscapeDefaultAndAccelerator) {
   EXPECT_EQ(clicks, 6);
   b->SetEnabled(false);
   EXPECT_FALSE(b->DialogChar(U'g'));
+}
+
+TEST_F(GradientButtonTest, FormOffersReturnToTheFocusedOrDefaultButtonAndEscapeToCancel) {
+  ShowForm();
+  auto* ok = Make<TGradientButton>(40, 20);
+  auto* cancel = Make<TGradientButton>(40, 20);
+  auto* other = Make<TGradientButton>(40, 20);
+  auto* edit = Make<TEdit>(60, 20);
+  cancel->SetLeft(50);
+  other->SetLeft(100);
+  edit->SetLeft(150);
+  ok->SetDefault(true);
+  cancel->SetCancel(true);
+  std::vector<std::string> clicked;
+  for (auto [b, name] : {std::pair{ok, "ok"}, std::pair{cancel, "cancel"}, std::pair{other, "other"}})
+    b->OnClick = [&clicked, name = std::string(name)](TObject*) { clicked.push_back(name); };
+  auto press = [&](TWinControl& focus, WPARAM key) {
+    focus.SetFocus();
+    PostMessageW(focus.Handle(), WM_KEYDOWN, key, 0);
+    Application().ProcessMessages();
+  };
+  press(*edit, VK_RETURN);
+  press(*edit, VK_ESCAPE);
+  press(*other, VK_RETURN);  // a focused button answers Return itself
+  press(*other, VK_ESCAPE);
+  EXPECT_EQ(clicked, (std::vector<std::string>{"ok", "cancel", "other", "cancel"}));
 }
 
 TEST_F(GradientButtonTest, FocusDrawsTheFocusRectangleAndLosingItShowsNormal) {
