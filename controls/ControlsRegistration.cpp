@@ -2,8 +2,10 @@
 
 #include "controls/FileOpenEdit.h"
 #include "controls/Gauges.h"
+#include "controls/GradientButton.h"
 #include "controls/GradientFill.h"
 #include "controls/SpecialProgress.h"
+#include "controls/StyledMenus.h"
 
 namespace dorvane {
 
@@ -12,6 +14,8 @@ void RegisterVisualControls() {
   RegisterComponentClass(TSpecialProgress::StaticClass());
   RegisterComponentClass(TGradientFill::StaticClass());
   RegisterComponentClass(TFileOpenEdit::StaticClass());
+  RegisterComponentClass(TGradientButton::StaticClass());
+  RegisterComponentClass(TStyledPopupMenu::StaticClass());
 }
 
 }  // namespace dorvane

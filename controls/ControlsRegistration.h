@@ -3,7 +3,8 @@
 
 namespace dorvane {
 
-// Registers TGauge, TSpecialProgress and TGradientFill. Calling it again does no harm.
+// Registers the custom-drawn controls of this folder (gauge, progress bar, gradient fill,
+// file browse edit, gradient button, styled popup menu). Calling it again does no harm.
 void RegisterVisualControls();
 
 }  // namespace dorvane

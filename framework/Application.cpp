@@ -12,6 +12,42 @@
 
 namespace dorvane {
 
+namespace {
+
+bool OfferToControls(TWinControl& parent, WORD key, TShiftState shift) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    TControl* c = parent.Controls(i);
+    if (!c->Visible() || !c->Enabled()) continue;
+    if (c->DialogKey(key, shift)) return true;
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && OfferToControls(*w, key, shift)) return true;
+  }
+  return false;
+}
+
+// Return and Escape are offered as dialog keys before the focused control sees them:
+// first to the focused control (a focused button takes Return), then to every control of
+// its form (a default or cancel button takes them there), unless the focused control wants
+// every key itself. True when a control took the key.
+bool OfferDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+  TWinControl* focused = TWinControl::FromHandle(msg.hwnd);
+  if (!focused) return false;
+  const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  TWinControl* root = focused;
+  while (root->Parent()) root = root->Parent();
+  const auto key = static_cast<WORD>(msg.wParam);
+  const TShiftState shift = CurrentShiftState();
+  try {
+    return focused->DialogKey(key, shift) || OfferToControls(*root, key, shift);
+  } catch (...) {
+    HandleException(root);
+    return true;
+  }
+}
+
+}  // namespace
+
 const ClassInfo& TApplication::StaticClass() {
   static const ClassInfo info = ClassBuilder<TApplication>("TApplication", &TComponent::StaticClass())
                                     .Str("Title", &TApplication::Title, &TApplication::SetTitle)
@@ -80,6 +116,7 @@ bool TApplication::HandleMessage() {
     terminated_ = true;
     return false;
   }
+  if (OfferDialogKey(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
@@ -93,6 +130,7 @@ void TApplication::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
       return;
     }
+    if (OfferDialogKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -42,18 +42,41 @@ void EnsureControlClass() {
   (void)registered;
 }
 
-LPCWSTR SystemCursor(TCursor cursor) {
-  switch (cursor) {
-    case crHandPoint: return IDC_HAND;
-    case crIBeam: return IDC_IBEAM;
-    case crCross: return IDC_CROSS;
-    case crSizeAll: return IDC_SIZEALL;
-    case crHourGlass: return IDC_WAIT;
-    default: return IDC_ARROW;
+}  // namespace
+
+bool IsAccel(wchar_t ch, std::string_view caption) {
+  auto upper = [](wchar_t c) {
+    return static_cast<wchar_t>(reinterpret_cast<std::uintptr_t>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(c)))));
+  };
+  const std::wstring text = Widen(caption);
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != L'&') continue;
+    if (text[i + 1] != L'&') return ch != 0 && upper(text[i + 1]) == upper(ch);
+    ++i;
   }
+  return false;
 }
 
-}  // namespace
+std::span<const IntIdent> CursorIdents() {
+  static constexpr IntIdent kCursors[] = {{"crDefault", crDefault},   {"crArrow", crArrow},
+                                          {"crCross", crCross},       {"crIBeam", crIBeam},
+                                          {"crHourGlass", crHourGlass}, {"crHandPoint", crHandPoint},
+                                          {"crSizeAll", crSizeAll}};
+  return kCursors;
+}
+
+HCURSOR CursorHandle(TCursor cursor) {
+  LPCWSTR id = IDC_ARROW;
+  switch (cursor) {
+    case crHandPoint: id = IDC_HAND; break;
+    case crIBeam: id = IDC_IBEAM; break;
+    case crCross: id = IDC_CROSS; break;
+    case crSizeAll: id = IDC_SIZEALL; break;
+    case crHourGlass: id = IDC_WAIT; break;
+    default: break;
+  }
+  return LoadCursorW(nullptr, id);
+}
 
 std::uint64_t PaintCount() { return g_paints.load(); }
 
@@ -113,7 +136,7 @@ const ClassInfo& TControl::StaticClass() {
           .Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false)
           .Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
           .Ref("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu, &TPopupMenu::StaticClass)
-          .Int("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault)
+          .Int("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault, CursorIdents())
           .Int("Tag", &TControl::Tag, &TControl::SetTag, 0)
           .Event("OnClick", &TControl::OnClick)
           .Event("OnDblClick", &TControl::OnDblClick)
@@ -563,7 +586,7 @@ bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         TControl* c = ControlAtPos(p);
         const TCursor cursor = (c && !dynamic_cast<TWinControl*>(c)) ? c->Cursor() : Cursor();
         if (cursor != crDefault) {
-          ::SetCursor(LoadCursorW(nullptr, SystemCursor(cursor)));
+          ::SetCursor(CursorHandle(cursor));
           result = TRUE;
           return true;
         }

@@ -7,11 +7,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
+#include "framework/TypInfo.h"
 
 namespace dorvane {
 
@@ -37,6 +40,16 @@ inline constexpr TShiftState ShiftOf(TShiftFlag f) { return 1u << f; }
 using TCursor = int;
 constexpr TCursor crDefault = 0, crArrow = -2, crCross = -3, crIBeam = -4, crSizeAll = -22,
                   crHandPoint = -21, crHourGlass = -11;
+
+// Whether ch is the accelerator of a caption: the character after a single "&" ("&&" is
+// a plain ampersand), letter case ignored.
+bool IsAccel(wchar_t ch, std::string_view caption);
+
+// Cursor identifiers (crDefault, crHandPoint, ...) and their values.
+std::span<const IntIdent> CursorIdents();
+
+// The system cursor shown for a cursor value (shared, never freed).
+HCURSOR CursorHandle(TCursor cursor);
 
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
@@ -146,6 +159,13 @@ class TControl : public TComponent {
   virtual void DblClick();
   // Opens the control's popup menu (or its parent's) at a screen point; true when one opened.
   virtual bool ContextPopup(POINT screen);
+  // Return or Escape, offered to every control of the form before the focused control
+  // sees it: true when this control took it (a default or cancel button does).
+  virtual bool DialogKey(WORD key, TShiftState shift) {
+    (void)key;
+    (void)shift;
+    return false;
+  }
 
   void Loaded() override;
   bool IsControl() const { return true; }

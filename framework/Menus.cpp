@@ -47,10 +47,72 @@ const EnumType& TrackButtonType() {
   return t;
 }
 
-struct PopupListTag {};
+std::string& SelectedHintText() {
+  static std::string hint;
+  return hint;
+}
+
+TMenu::HelpHandler& MenuHelpHandler() {
+  static TMenu::HelpHandler handler;
+  return handler;
+}
+
+// Menu item selection: the item's hint becomes the selected hint; a menu with a cursor of
+// its own shows it while the mouse chooses.
+void MenuSelect(WPARAM wp, LPARAM lp) {
+  const UINT flags = HIWORD(wp);
+  auto menuHandle = reinterpret_cast<HMENU>(lp);
+  TMenu* owner = nullptr;
+  TMenuItem* item = nullptr;
+  if (!(flags == 0xFFFF && !menuHandle)) {  // not the menu closing
+    for (TMenu* menu : Menus()) {
+      item = (flags & MF_POPUP) ? menu->FindItemBySubmenu(GetSubMenu(menuHandle, LOWORD(wp)))
+                                : menu->FindItem(LOWORD(wp));
+      if (item) {
+        owner = menu;
+        break;
+      }
+    }
+  }
+  SelectedHintText() = item ? item->Hint() : std::string();
+  if (owner && owner->MenuCursor() != crDefault)
+    SetCursor(CursorHandle((flags & MF_MOUSESELECT) ? owner->MenuCursor() : crDefault));
+}
+
+void MenuHelp(const HELPINFO& info) {
+  if (info.iContextType != HELPINFO_MENUITEM) return;
+  for (TMenu* menu : Menus()) {
+    if (TMenuItem* item = menu->FindItem(static_cast<UINT>(info.iCtrlId))) {
+      HWND active = GetActiveWindow();
+      const bool popup = active && (GetWindowLongW(active, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+      if (auto& handler = MenuHelpHandler()) handler(item->HelpContext(), popup);
+      return;
+    }
+  }
+}
 
 std::optional<LRESULT> PopupListMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_INITMENUPOPUP:
+      for (TMenu* menu : Menus())
+        if (TMenuItem* item = menu->FindItemBySubmenu(reinterpret_cast<HMENU>(wp))) {
+          Fire(item->OnClick, item);
+          return 0;
+        }
+      return std::nullopt;
+    case WM_MENUSELECT:
+      MenuSelect(wp, lp);
+      return 0;
+    case WM_MENUCHAR: {
+      auto menuHandle = reinterpret_cast<HMENU>(lp);
+      for (TMenu* menu : Menus())
+        if (TMenuItem* parent = menu->FindItemByHandle(menuHandle))
+          return menu->ProcessMenuChar(parent, menuHandle, static_cast<wchar_t>(LOWORD(wp)));
+      return std::nullopt;
+    }
+    case WM_HELP:
+      MenuHelp(*reinterpret_cast<const HELPINFO*>(lp));
+      return TRUE;
     case WM_COMMAND: {
       const UINT command = LOWORD(wp);
       for (TMenu* menu : Menus())
@@ -269,6 +331,36 @@ TMenuItem* TMenu::FindItemBySubmenu(HMENU submenu) const {
   }
   return nullptr;
 }
+
+TMenuItem* TMenu::FindItemByHandle(HMENU menu) const {
+  if (!menu) return nullptr;
+  if (items_->submenu_ == menu) return items_;
+  return FindItemBySubmenu(menu);
+}
+
+LRESULT TMenu::ProcessMenuChar(TMenuItem* parent, HMENU menu, wchar_t ch) {
+  // Positions in the system menu count the visible items only, as it was built.
+  std::vector<int> matches;
+  int position = 0;
+  for (TMenuItem* item : parent->items_) {
+    if (!item->Visible()) continue;
+    if (item->Enabled() && IsAccel(ch, item->Caption())) matches.push_back(position);
+    ++position;
+  }
+  if (matches.empty()) return MAKELRESULT(0, MNC_IGNORE);
+  if (matches.size() == 1) return MAKELRESULT(matches.front(), MNC_EXECUTE);
+  // Several items share the character: select the next one after the highlighted item.
+  int current = -1;
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i)
+    if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) current = i;
+  for (int m : matches)
+    if (m > current) return MAKELRESULT(m, MNC_SELECT);
+  return MAKELRESULT(matches.front(), MNC_SELECT);
+}
+
+const std::string& TMenu::SelectedHint() { return SelectedHintText(); }
+
+void TMenu::SetHelpHandler(HelpHandler handler) { MenuHelpHandler() = std::move(handler); }
 
 HWND TMenu::PopupListWindow() {
   auto& window = PopupList();

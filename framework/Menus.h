@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Controls.h"
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
 
@@ -119,13 +120,30 @@ class TMenu : public TComponent {
   TMenuItem* FindItem(UINT command) const;
   TMenuItem* FindItemBySubmenu(HMENU submenu) const;
 
+  // The item whose sub-items a system menu built by this menu shows (the root item for
+  // the menu itself), or null.
+  TMenuItem* FindItemByHandle(HMENU menu) const;
+
   // Owner drawing (a styled menu overrides these).
   virtual bool OwnerDraw() const { return false; }
   virtual bool MeasureItem(TMenuItem* item, MEASUREITEMSTRUCT& mis) { (void)item; (void)mis; return false; }
   virtual bool DrawItem(TMenuItem* item, DRAWITEMSTRUCT& dis) { (void)item; (void)dis; return false; }
+  // The cursor shown while an item is chosen with the mouse (crDefault: the system's).
+  virtual TCursor MenuCursor() const { return crDefault; }
+  // A typed character while a system menu of this menu is open (WM_MENUCHAR): the item
+  // of `parent` whose caption has it as accelerator is run; several are cycled through.
+  LRESULT ProcessMenuChar(TMenuItem* parent, HMENU menu, wchar_t ch);
 
-  // The hidden window every popup menu uses as its owner.
+  // The hidden window every popup menu uses as its owner. Besides commands, item drawing
+  // and measuring it answers submenu initialisation (the parent item's OnClick), item
+  // selection (the item's hint, see SelectedHint), menu characters and help requests.
   static HWND PopupListWindow();
+  // The hint of the menu item last selected in an open menu; empty when none is.
+  static const std::string& SelectedHint();
+  // Help asked for an item (F1 in an open menu): its help context, and whether the active
+  // window has a help button in its caption (then it is shown as a context popup).
+  using HelpHandler = std::function<void(int helpContext, bool contextPopup)>;
+  static void SetHelpHandler(HelpHandler handler);
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;

@@ -14,8 +14,10 @@
 #include "components/WinDialogs.h"
 #include "controls/FileOpenEdit.h"
 #include "controls/Gauges.h"
+#include "controls/GradientButton.h"
 #include "controls/GradientFill.h"
 #include "controls/SpecialProgress.h"
+#include "controls/StyledMenus.h"
 #include "core/DriveCatalog.h"
 #include "core/Machine.h"
 #include "core/TrayFigures.h"
@@ -62,8 +64,8 @@ namespace dorvane {
   X(TImage, ITBL) \
   X(TImage, ITBM) \
   X(TImage, ITBR) \
-  X(TSpeedButton, btHide) \
-  X(TSpeedButton, btClose) \
+  X(TGradientButton, btHide) \
+  X(TGradientButton, btClose) \
   /* Status panel. */ \
   X(TImage, Image1) \
   X(TLabel, PhysMem) \
@@ -103,8 +105,8 @@ namespace dorvane {
   X(TPopupMenu, PopupMenu2) \
   X(TMenuItem, explore1) \
   X(TMenuItem, transparency1) \
-  X(TPopupMenu, DLMenu) \
-  X(TPopupMenu, TrayMnu) \
+  X(TStyledPopupMenu, DLMenu) \
+  X(TStyledPopupMenu, TrayMnu) \
   X(TDeviceChanged, DeviceChanged1) \
   X(TDiskFullDialog, DiskFullDialog1) \
   X(TWaveComp, Wave) \

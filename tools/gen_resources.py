@@ -821,16 +821,34 @@ def glyph_browse():
     return c
 
 
+# The title-bar buttons are light blue gradient faces: their glyphs are drawn in the
+# buttons' border blue and smoothed against the middle of the face.
+BTN_INK = (0, 89, 179)
+BTN_FACE = (190, 214, 250)
+MENU_BACK = (240, 240, 240)       # what the edges of the menu pictures are smoothed against
+
+
 def btn_hide():
     c = Canvas(12, 12)
-    c.rect(2, 5, 10, 7, WHITE)
+    c.rect(2, 7, 10, 9, BTN_INK)
     return c
 
 
 def btn_close():
     c = Canvas(12, 12)
-    c.fill(union(capsule(2.5, 2.5, 9.5, 9.5, 0.75), capsule(9.5, 2.5, 2.5, 9.5, 0.75)),
-           WHITE, ss=1)
+    c.fill(union(capsule(2.5, 2.5, 9.5, 9.5, 0.9), capsule(9.5, 2.5, 2.5, 9.5, 0.9)), BTN_INK)
+    return c
+
+
+def menu_recycle():
+    """A recycle bin: a tapered body with ribs under a lid with a handle."""
+    c = Canvas(16, 16)
+    body = polygon([(3, 4.5), (13, 4.5), (12, 15), (4, 15)])
+    c.fill_outlined(body, vgrad(4, 15, (214, 226, 238), (150, 168, 190)), (70, 86, 110))
+    for x0, x1 in ((6.2, 6.6), (8.0, 8.0), (9.8, 9.4)):
+        c.fill(capsule(x0, 6.5, x1, 13.2, 0.45), (96, 112, 136))
+    c.fill_outlined(rrect(1.5, 2.5, 14.5, 4.5, 0.8), (180, 194, 212), (70, 86, 110))
+    c.fill_outlined(rrect(6, 1, 10, 3, 0.6), (180, 194, 212), (70, 86, 110))
     return c
 
 
@@ -854,8 +872,10 @@ CATALOGUE = [
     ("glyph_uncheck_all.bmp", "36 x 36", "uncheck all button"),
     ("glyph_check_all.bmp", "36 x 36", "check all button"),
     ("glyph_browse.bmp", "28 x 13", "browse buttons: open folder (left 14), floppy (right 14)"),
-    ("btn_hide.bmp", "12 x 12", "title-bar hide button (white minus)"),
-    ("btn_close.bmp", "12 x 12", "title-bar close button (white X)"),
+    ("btn_hide.bmp", "12 x 12", "title-bar hide button (blue bar)"),
+    ("btn_close.bmp", "12 x 12", "title-bar close button (blue X)"),
+    ("menu_dorvane.bmp", "16 x 16", "tray menu, \"Dorvane v.3\" item (the program icon)"),
+    ("menu_recycle.bmp", "16 x 16", "tray menu, \"Empty recycle bin\" item"),
     ("skin/ITL.jpg, ITM.jpg, ITR.jpg", "10 x 10, 100 x 10, 10 x 10",
      "window frame, top edge (ITM stretched horizontally)"),
     ("skin/ITBL.jpg, ITBM.jpg, ITBR.jpg", "10 x 20, 100 x 20, 10 x 20",
@@ -918,8 +938,10 @@ def generate():
     files["glyph_uncheck_all.bmp"] = bmp24(glyph_checklist(False).keyed(PANEL))
     files["glyph_check_all.bmp"] = bmp24(glyph_checklist(True).keyed(PANEL))
     files["glyph_browse.bmp"] = bmp24(glyph_browse().keyed(PANEL))
-    files["btn_hide.bmp"] = bmp24(btn_hide().keyed(FRAME_BASE))
-    files["btn_close.bmp"] = bmp24(btn_close().keyed(FRAME_BASE))
+    files["btn_hide.bmp"] = bmp24(btn_hide().keyed(BTN_FACE))
+    files["btn_close.bmp"] = bmp24(btn_close().keyed(BTN_FACE))
+    files["menu_dorvane.bmp"] = bmp24(icons[0].keyed(MENU_BACK))
+    files["menu_recycle.bmp"] = bmp24(menu_recycle().keyed(MENU_BACK))
     tiles = skin_tiles()
     for name, rows in tiles.items():
         files["skin/%s.jpg" % name] = jpeg(rows)
@@ -1105,6 +1127,7 @@ def check_structure(files, tiles):
         "glyph_settings.bmp": (36, 36), "glyph_rebuild.bmp": (36, 36),
         "glyph_uncheck_all.bmp": (36, 36), "glyph_check_all.bmp": (36, 36),
         "glyph_browse.bmp": (28, 13), "btn_hide.bmp": (12, 12), "btn_close.bmp": (12, 12),
+        "menu_dorvane.bmp": (16, 16), "menu_recycle.bmp": (16, 16),
         "tray_icons.bmp": (288, 16),
     }
     bmps = {}
@@ -1116,7 +1139,8 @@ def check_structure(files, tiles):
         assert sum(p != MAGENTA for r in rows for p in r) > w * h // 16, name + ": nearly empty"
         bmps[name] = rows
     for name in ("btn_hide.bmp", "btn_close.bmp"):
-        assert {p for r in bmps[name] for p in r} == {MAGENTA, WHITE}, name + ": white on key"
+        ink = [p for r in bmps[name] for p in r if p != MAGENTA]
+        assert all(p[2] > p[0] + 60 and p[2] > p[1] + 40 for p in ink), name + ": blue on key"
     cells = [tuple(tuple(r[16 * i:16 * i + 16]) for r in bmps["drive_types.bmp"]) for i in range(5)]
     assert len(set(cells)) == 5, "drive type images must differ"
     assert all(sum(p != MAGENTA for r in c for p in r) > 60 for c in cells), "empty drive type"

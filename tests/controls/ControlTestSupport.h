@@ -51,8 +51,9 @@ class ControlTest : public ::testing::Test {
   }
 
   // The control painted on its own into a bitmap of its size (prefilled with `under`,
-  // which an opaque control must cover completely).
-  static std::unique_ptr<TBitmap> Render(TGraphicControl& control, TColor under = 0x00123456) {
+  // which an opaque control must cover completely). Graphic and windowed controls alike.
+  template <typename C>
+  static std::unique_ptr<TBitmap> Render(C& control, TColor under = 0x00123456) {
     auto bitmap = std::make_unique<TBitmap>(control.Width(), control.Height());
     TCanvas& canvas = bitmap->Canvas();
     canvas.Brush().SetStyle(bsSolid);

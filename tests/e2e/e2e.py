@@ -160,6 +160,13 @@ class App:
         return m.group(1).strip() if m else None
 
 
+def close_button(width):
+    """Where to click the close button of a main window `width` wide: in the 55-pixel panel
+    left of the 10-pixel right cap, 23 pixels in and 22 wide, in the tool strip under the
+    10-pixel top edge."""
+    return width - 10 - 55 + 23 + 11, 20
+
+
 def pixel(png, x, y):
     out = subprocess.run(["/usr/bin/convert", png, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
                           f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],

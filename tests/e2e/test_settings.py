@@ -62,7 +62,7 @@ def test(exe):
         normal = app.screenshot("normal-view.png")
         e2e.check(app.stored("0 active") == "true" and app.stored("1 active") == "true",
                   "the ticks were not stored")
-        app.click(window, w - 10 - 34 + 18 + 7, 20)  # close
+        app.click(window, *e2e.close_button(w))
         e2e.check(app.program_exited(30), "the program did not end after its close button")
 
         # Restart: the same drives are ticked and shown.
@@ -83,7 +83,7 @@ def test(exe):
             e2e.check(has_check_mark(ticked, x, y, LIST_LEFT + 10, cy), f"row at y={cy} not ticked after restart")
         app.click(window, *SETTINGS_BUTTON)
         time.sleep(1)
-        app.click(window, app.geometry(window)[2] - 10 - 34 + 18 + 7, 20)
+        app.click(window, *e2e.close_button(app.geometry(window)[2]))
         e2e.check(app.program_exited(30), "the program did not end the second time")
     # Both views, cut out of the screen, for the README (DORVANE_UPDATE_DOCS=1 copies
     # them into docs/).

@@ -28,7 +28,7 @@ def test(exe):
         corner = e2e.pixel(shot, x, y)
         e2e.check(corner == (0, 0, 0), f"the outline's corner is cut away (pixel {corner})")
         # Close with the close button at the right of the tool strip.
-        app.click(window, w - 10 - 34 + 18 + 7, 20)
+        app.click(window, *e2e.close_button(w))
         e2e.check(app.program_exited(30), "the program did not end after its close button")
         e2e.check(app.stored("pos_x") == "640", f"pos_x stored as {app.stored('pos_x')}")
         e2e.check(app.stored("pos_y") == "512", f"pos_y stored as {app.stored('pos_y')}")

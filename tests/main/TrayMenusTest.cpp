@@ -115,6 +115,53 @@ TEST_F(TrayMenusTest, ShowAndHideItems) {
   EXPECT_FALSE(f.Visible());
 }
 
+TEST_F(TrayMenusTest, TitleButtonsAreSkyGradientButtonsAtTheRightOfTheToolStrip) {
+  TForm1& f = Create();
+  TGradientButton sky(nullptr);
+  sky.SetColorScheme(csNeoSky);
+  for (TGradientButton* b : {f.btHide, f.btClose}) {
+    for (int i = 0; i < kButtonColorCount; ++i)
+      EXPECT_EQ(b->ColorAt(static_cast<TButtonColor>(i)), sky.ColorAt(static_cast<TButtonColor>(i))) << b->Name() << " " << i;
+    EXPECT_TRUE(b->Gradient() && b->Ctl3D() && b->HotTrack() && b->TransparentGlyph()) << b->Name();
+    EXPECT_EQ(b->Layout(), blGlyphLeft);
+    EXPECT_EQ(b->Spacing(), 4);
+    EXPECT_EQ(b->Cursor(), crHandPoint);
+    EXPECT_EQ(b->Caption(), "");
+    EXPECT_FALSE(b->Glyph().Empty());
+    EXPECT_EQ(b->Parent(), f.Panel4);
+  }
+  EXPECT_EQ(f.btHide->ColorScheme(), csCustom);
+  EXPECT_EQ(f.btClose->ColorScheme(), csNeoSky);
+  auto bounds = [](const TControl* c) { return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()}; };
+  EXPECT_EQ(bounds(f.btHide), (std::vector<int>{0, 0, 23, 20}));
+  EXPECT_EQ(bounds(f.btClose), (std::vector<int>{23, 0, 22, 20}));
+  EXPECT_EQ(f.btHide->Hint(), "Minimize to tray");
+  EXPECT_EQ(f.btClose->Hint(), "Close Dorvane");
+  EXPECT_EQ(f.Panel4->Align(), alRight);
+  EXPECT_EQ(f.Panel4->Width(), 55);
+}
+
+TEST_F(TrayMenusTest, DriveListAndTrayMenusAreDrawnAsLoweredButtons) {
+  TForm1& f = Create();
+  for (TStyledPopupMenu* menu : {f.DLMenu, f.TrayMnu}) {
+    EXPECT_EQ(menu->Style(), msBtnLowered) << menu->Name();
+    EXPECT_TRUE(menu->OwnerDraw());
+    EXPECT_TRUE(menu->ShowCheckMarks());
+    EXPECT_EQ(menu->Images(), nullptr);
+    EXPECT_EQ(menu->LeftMargin(), 0u);
+    EXPECT_EQ(menu->MinTextOffset(), 0u);
+  }
+  // The tray menu's first and fourth items carry pictures of their own, which the default
+  // drawing leaves out.
+  std::vector<bool> pictures;
+  for (int i = 0; i < f.TrayMnu->Items()->Count(); ++i) pictures.push_back(!f.TrayMnu->Items()->Items(i)->Bitmap().Empty());
+  EXPECT_EQ(pictures, (std::vector<bool>{true, false, false, true, false}));
+  TMenuItem* web = f.TrayMnu->Items()->Items(0);
+  const SIZE withPicture = f.TrayMnu->MeasureItem(web);
+  web->Bitmap().SetSize(0, 0);
+  EXPECT_EQ(f.TrayMnu->MeasureItem(web).cx, withPicture.cx);
+}
+
 TEST_F(TrayMenusTest, RecycleBinAndWebPage) {
   TForm1& f = Create();
   f.TrayMnu->Items()->Items(3)->Click();
