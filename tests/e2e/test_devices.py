@@ -18,7 +18,7 @@ LETTER = "y"
 
 
 def close(app, window):
-    app.click(window, app.geometry(window)[2] - 10 - 34 + 18 + 7, 20)
+    app.click(window, *e2e.close_button(app.geometry(window)[2]))
     e2e.check(app.program_exited(30), "the program did not end after its close button")
 
 

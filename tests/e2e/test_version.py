@@ -57,7 +57,7 @@ def test(exe):
             app.press("Dorvane", "OK")
             app.click(window, *SETTINGS_BUTTON)
             e2e.wait_for(lambda: app.geometry(window)[3] == 143, 10, "the normal view")
-            app.click(window, app.geometry(window)[2] - 10 - 34 + 18 + 7, 20)  # close
+            app.click(window, *e2e.close_button(app.geometry(window)[2]))  # close
             e2e.check(app.program_exited(30), "the program did not end after its close button")
 
             # A download address, with blanks and a line break around it.
