@@ -18,7 +18,8 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 #    on these machines, and a half-installed wine32 breaks the wine launcher.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 xvfb xauth xdotool imagemagick python3 dpkg-dev)
+  wine wine64 xvfb xauth xdotool imagemagick python3 dpkg-dev
+  fuse3 libfuse3-dev pkg-config)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

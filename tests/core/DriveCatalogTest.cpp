@@ -34,7 +34,9 @@ class DriveCatalogTest : public ::testing::Test {
   }
   ScriptedDriveApi api = ScriptedDriveApi::FloppyHardDiskCdRom();
   TagLog log;
-  DriveCatalog catalog{api, &log};
+  // Scripted drives answer at once; a patient wait keeps a loaded machine from turning
+  // that into a late answer.
+  DriveCatalog catalog{api, &log, std::chrono::seconds(60)};
 };
 
 TEST(DriveSlots, RootsAreLowerCaseLettersAndSlotZeroStaysEmpty) {

@@ -1,8 +1,13 @@
 #pragma once
 // A scripted machine for the drive and memory seams: drives by letter with type, label,
-// readiness and space; records what the catalogue asked for.
+// readiness and space; records what the catalogue asked for. The drive calls may come from
+// the drive queries' worker threads: they take a lock, and a drive can be made to hang.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,12 +17,45 @@
 
 namespace dorvane::testing {
 
+// A drive that does not answer: every call that reaches the gate blocks until it opens.
+class DriveGate {
+ public:
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  // Calls that have reached the gate so far (blocked or let through).
+  int Reached() const {
+    std::lock_guard lock(mutex_);
+    return reached_;
+  }
+  void Pass() {
+    std::unique_lock lock(mutex_);
+    ++reached_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+  }
+  // Waits until `calls` calls have reached the gate (a guard against a hang, not a timing).
+  bool WaitReached(int calls) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(60), [&] { return reached_ >= calls; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  bool open_ = false;
+  int reached_ = 0;
+};
+
 struct ScriptedDrive {
   unsigned type = kDriveFixed;
   std::string label;
   bool ready = true;  // false: no media; label and space queries fail
   std::int64_t freeBytes = 0;
   std::int64_t totalBytes = 0;
+  std::shared_ptr<DriveGate> hang = nullptr;  // set: every call for this drive waits at the gate
 };
 
 class ScriptedDriveApi : public IDriveApi {
@@ -34,6 +72,14 @@ class ScriptedDriveApi : public IDriveApi {
   int spaceQueries = 0;
 
   // Floppy a: without media, fixed c: "SYSTEM", CD-ROM d: "AUDIO CD".
+  // Makes a drive hang until the returned gate opens.
+  std::shared_ptr<DriveGate> Hang(char letter) {
+    auto gate = std::make_shared<DriveGate>();
+    std::lock_guard lock(lock_.mutex);
+    drives.at(letter).hang = gate;
+    return gate;
+  }
+
   static ScriptedDriveApi FloppyHardDiskCdRom() {
     ScriptedDriveApi api;
     api.drives['a'] = {kDriveRemovable, "", false, 0, 0};
@@ -49,15 +95,18 @@ class ScriptedDriveApi : public IDriveApi {
 
   unsigned DriveType(const std::string& root) override {
     if (root.empty()) return kDriveNoRootDir;
+    auto lock = Enter(root);
     const ScriptedDrive* d = Find(root);
     return d ? d->type : kDriveNoRootDir;
   }
   unsigned SetErrorMode(unsigned mode) override {
+    std::lock_guard lock(lock_.mutex);
     const unsigned previous = errorMode;
     errorMode = mode;
     return previous;
   }
   bool VolumeLabel(const std::string& root, std::string& label) override {
+    auto lock = Enter(root);
     modeDuringLabelQuery.push_back(errorMode);
     labelRoots.push_back(root);
     if (throwOnLabel) throw std::runtime_error("label query failed");
@@ -69,6 +118,7 @@ class ScriptedDriveApi : public IDriveApi {
   bool HasExtendedSpaceQuery() override { return extended; }
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override {
+    auto lock = Enter(root ? *root : std::string(1, currentDrive));
     ++spaceQueries;
     if (throwOnSpace) throw std::runtime_error("space query failed");
     const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
@@ -79,6 +129,7 @@ class ScriptedDriveApi : public IDriveApi {
   }
   // Clusters of 4096 bytes (8 sectors of 512).
   bool ClusterSpace(const std::string* root, ClusterFigures& figures) override {
+    auto lock = Enter(root ? *root : std::string(1, currentDrive));
     ++spaceQueries;
     const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
     if (!d || !d->ready) return false;
@@ -90,6 +141,27 @@ class ScriptedDriveApi : public IDriveApi {
   }
 
  private:
+  // Copies share no lock (a mutex cannot be copied).
+  struct Lock {
+    std::mutex mutex;
+    Lock() = default;
+    Lock(const Lock&) {}
+    Lock& operator=(const Lock&) { return *this; }
+  };
+  // Takes the lock for a call about root; a hanging drive first waits at its gate, without
+  // the lock, so the other drives still answer.
+  std::unique_lock<std::mutex> Enter(const std::string& root) {
+    std::unique_lock lock(lock_.mutex);
+    const ScriptedDrive* d = Find(root);
+    if (std::shared_ptr<DriveGate> gate = d ? d->hang : nullptr) {
+      lock.unlock();
+      gate->Pass();
+      lock.lock();
+    }
+    return lock;
+  }
+  Lock lock_;
+
   const ScriptedDrive* Find(const std::string& root) const {
     if (root.empty()) return nullptr;
     char letter = root[0];

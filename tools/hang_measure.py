@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Measures how dorvane.exe behaves beside a drive that does not answer.
+
+A FUSE filesystem whose statfs blocks (tools/hangfs.c) is mounted and mapped as drive x:
+in a Wine prefix of its own (build/wine-hang); c:, x: and z: are ticked in the drive
+list. Then, under Xvfb:
+  - the time from launch to the visible main window;
+  - for PROBE seconds, how long the window's thread takes to answer WM_NULL (the longest
+    answer, the median, the 99th percentile), sent by bench/AnswerProbe.cpp;
+  - the time from WM_CLOSE to the end of the process, and whether the settings were stored.
+The same again without x: (c: and z: ticked). Prints figures; asserts nothing.
+
+    tools/hang_measure.py [--hang SECONDS] [--probe SECONDS] [--only with|without]
+
+Needs the mingw64 build of dorvane.exe and answer_probe.exe, and Debian's fuse3 and
+libfuse3-dev (tools/setup.sh installs them).
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import dorvane_session as ds  # noqa: E402
+
+PREFIX = os.path.join(ds.BUILD, "wine-hang")
+HANGFS_DIR = os.path.join(ds.BUILD, "hangfs")
+HANGFS = os.path.join(HANGFS_DIR, "hangfs")
+PROBE = os.path.join(ds.BUILD, "mingw64", "bench", "answer_probe.exe")
+SETTINGS_KEY = r"HKCU\Software\dorvane\TForm1"
+
+
+def build_hangfs():
+    source = os.path.join(HERE, "hangfs.c")
+    if os.path.exists(HANGFS) and os.path.getmtime(HANGFS) >= os.path.getmtime(source):
+        return
+    os.makedirs(HANGFS_DIR, exist_ok=True)
+    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "fuse3"], check=True,
+                           capture_output=True, text=True).stdout.split()
+    subprocess.run(["cc", "-O2", "-Wall", "-o", HANGFS, source] + flags, check=True)
+
+
+def prepare_prefix():
+    if not os.path.exists(os.path.join(PREFIX, ".dorvane-ready")):
+        shutil.rmtree(PREFIX, ignore_errors=True)
+        subprocess.run(["cp", "-a", os.path.join(ds.BUILD, "wine-x11"), PREFIX], check=True)
+
+
+class HangingDrive:
+    """The FUSE filesystem, mounted while the object is in use; stopped by its own PID."""
+
+    def __init__(self, seconds):
+        self.seconds = seconds
+        self.mountpoint = tempfile.mkdtemp(prefix="dorvane-hang-")
+        self.process = None
+
+    def __enter__(self):
+        self.process = subprocess.Popen([HANGFS, self.mountpoint, str(self.seconds)],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while not os.path.ismount(self.mountpoint):
+            if time.time() > deadline or self.process.poll() is not None:
+                raise RuntimeError("the hanging filesystem did not mount (is /dev/fuse there?)")
+            time.sleep(0.05)
+        return self
+
+    def __exit__(self, *exc):
+        subprocess.run(["fusermount3", "-u", "-z", self.mountpoint], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+        try:
+            os.rmdir(self.mountpoint)
+        except OSError:
+            pass
+        return False
+
+
+def x_link():
+    return os.path.join(PREFIX, "dosdevices", "x:")
+
+
+def set_link(target):
+    link = x_link()
+    if os.path.lexists(link):
+        os.remove(link)
+    if target:
+        os.symlink(target, link)
+
+
+def drive_letters():
+    names = os.listdir(os.path.join(PREFIX, "dosdevices"))
+    return sorted(n[0] for n in names if re.fullmatch(r"[a-z]:", n))
+
+
+def run_once(label, hang_seconds, probe_seconds):
+    """One launch: returns a dict of figures."""
+    figures = {"case": label}
+    with ds.Session(prefix=PREFIX) as s:
+        s.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
+        letters = drive_letters()
+        for row, letter in enumerate(letters):
+            if letter in "cxz":
+                s.wine(["wine", "reg", "add", SETTINGS_KEY, "/v", f"{row} active", "/d", "true", "/f"])
+        figures["drives"] = ", ".join(l + ":" for l in letters)
+        probe_out = os.path.join(s.workdir, "probe.out")
+        with open(probe_out, "w") as out:
+            probe = subprocess.Popen(["wine", PROBE, "Dorvane v.", str(probe_seconds), "--close"],
+                                     env=s.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+        time.sleep(3)  # the probe's start brings up the prefix's services first
+        start = time.time()
+        s.start_program()
+        while True:
+            found = s.xdotool("search", "--onlyvisible", "--name", r"^Dorvane v\.", check=False).stdout.strip()
+            if found:
+                figures["window_s"] = time.time() - start
+                break
+            if time.time() - start > 300:
+                figures["window_s"] = None
+                break
+            time.sleep(0.05)
+        try:
+            probe.wait(probe_seconds + 300)
+        except subprocess.TimeoutExpired:
+            probe.kill()
+        closed = time.time()
+        with open(probe_out) as f:
+            figures["probe"] = f.read().strip()
+        try:
+            s.program.wait(120)
+            figures["exit_s"] = time.time() - closed
+        except subprocess.TimeoutExpired:
+            figures["exit_s"] = None
+        out = s.reg_query(SETTINGS_KEY, "pos_x")
+        figures["stored"] = "pos_x" in out and "REG_SZ" in out
+    return figures
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--hang", type=float, default=20.0, help="seconds each statfs blocks")
+    parser.add_argument("--probe", type=float, default=30.0, help="seconds of WM_NULL probing")
+    parser.add_argument("--only", choices=("with", "without"))
+    args = parser.parse_args()
+    for exe in (ds.EXE, PROBE):
+        if not os.path.exists(exe):
+            sys.exit(f"missing {exe}: cmake --build --preset mingw64 --target dorvane answer_probe")
+    build_hangfs()
+    prepare_prefix()
+    results = []
+    try:
+        if args.only != "without":
+            with HangingDrive(args.hang) as drive:
+                set_link(drive.mountpoint)
+                results.append(run_once(f"with x: hanging {args.hang:g} s", args.hang, args.probe))
+                set_link(None)
+        if args.only != "with":
+            set_link(None)
+            results.append(run_once("without x:", args.hang, args.probe))
+    finally:
+        set_link(None)
+    for r in results:
+        window = f"{r['window_s']:.2f} s" if r.get("window_s") is not None else "not seen"
+        exit_ = f"{r['exit_s']:.2f} s" if r.get("exit_s") is not None else "did not end"
+        print(f"{r['case']} (drives {r['drives']}):")
+        print(f"  window visible after {window}")
+        print(f"  {r['probe']}")
+        print(f"  exit after WM_CLOSE: {exit_}; settings stored: {'yes' if r['stored'] else 'no'}")
+
+
+if __name__ == "__main__":
+    main()
