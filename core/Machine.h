@@ -2,9 +2,11 @@
 // Everything the main window asks of the machine it runs on, behind one seam: the drive
 // and memory services, the platform family, the screen and the shell's actions. The
 // program gives the main window the real machine; tests give it a scripted one.
+#include <chrono>
 #include <string>
 
 #include "core/DriveApi.h"
+#include "core/DriveCatalog.h"
 #include "core/MemoryReadout.h"
 
 namespace dorvane {
@@ -43,6 +45,8 @@ class IMachine {
   // True on the NT family of Windows (alpha-blended windows exist only there).
   virtual bool IsNtPlatform() = 0;
   virtual ScreenSize Screen() = 0;
+  // How long the window waits per round for the drives' answers (see DriveQueries).
+  virtual std::chrono::milliseconds DriveAnswerWait() { return kDriveAnswerWait; }
 };
 
 }  // namespace dorvane

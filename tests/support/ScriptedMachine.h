@@ -1,6 +1,7 @@
 #pragma once
 // A scripted machine for the main window: scripted drives and memory, a screen of a
 // chosen size, the platform family, and a shell that records what it was asked to do.
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,16 @@ class ScriptedMachine : public IMachine {
   RecordingShell shell;
   bool nt = true;
   ScreenSize screen{1024, 768};
+  // Scripted drives answer at once: a patient wait keeps a loaded machine from making a
+  // late answer of that. Tests of a hanging drive shorten it.
+  std::chrono::milliseconds answerWait{60'000};
 
   IDriveApi& Drives() override { return drives; }
   IMemoryApi& Memory() override { return memory; }
   IShellActions& Shell() override { return shell; }
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
+  std::chrono::milliseconds DriveAnswerWait() override { return answerWait; }
 };
 
 }  // namespace dorvane::testing
