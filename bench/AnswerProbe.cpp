@@ -61,6 +61,7 @@ int wmain(int argc, wchar_t** argv) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   std::vector<double> answers;
+  std::vector<double> sentAt;  // seconds since probing began
   do {
     LARGE_INTEGER before, after;
     DWORD_PTR result = 0;
@@ -72,6 +73,7 @@ int wmain(int argc, wchar_t** argv) {
       return 1;
     }
     answers.push_back(Milliseconds(before, after, frequency));
+    sentAt.push_back(Milliseconds(start, before, frequency) / 1000.0);
     Sleep(20);
     QueryPerformanceCounter(&now);
   } while (Milliseconds(start, now, frequency) < seconds * 1000.0);
@@ -81,6 +83,15 @@ int wmain(int argc, wchar_t** argv) {
   const auto at = [&](double q) { return sorted[static_cast<std::size_t>(q * static_cast<double>(sorted.size() - 1))]; };
   std::printf("answers %zu, longest %.1f ms, median %.2f ms, 99th percentile %.1f ms\n", sorted.size(),
               sorted.back(), at(0.5), at(0.99));
+  // The five longest, with when they were sent: a slow start-up looks different from a
+  // slow tick.
+  std::vector<std::size_t> order(answers.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return answers[a] > answers[b]; });
+  std::printf("longest answers:");
+  for (std::size_t i = 0; i < order.size() && i < 5; ++i)
+    std::printf(" %.1f ms at %.1f s;", answers[order[i]], sentAt[order[i]]);
+  std::printf("\n");
   if (close) PostMessageW(search.found, WM_CLOSE, 0, 0);
   return 0;
 }

@@ -104,7 +104,7 @@ def drive_letters():
 
 def run_once(label, hang_seconds, probe_seconds):
     """One launch: returns a dict of figures."""
-    figures = {"case": label}
+    figures = {"case": label, "load": os.getloadavg()[0]}
     with ds.Session(prefix=PREFIX) as s:
         s.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
         letters = drive_letters()
@@ -171,9 +171,10 @@ def main():
     for r in results:
         window = f"{r['window_s']:.2f} s" if r.get("window_s") is not None else "not seen"
         exit_ = f"{r['exit_s']:.2f} s" if r.get("exit_s") is not None else "did not end"
-        print(f"{r['case']} (drives {r['drives']}):")
+        print(f"{r['case']} (drives {r['drives']}; load average {r['load']:.1f} at the start):")
         print(f"  window visible after {window}")
-        print(f"  {r['probe']}")
+        for line in r["probe"].splitlines():
+            print(f"  {line}")
         print(f"  exit after WM_CLOSE: {exit_}; settings stored: {'yes' if r['stored'] else 'no'}")
 
 
