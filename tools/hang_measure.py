@@ -3,14 +3,19 @@
 
 A FUSE filesystem whose statfs blocks (tools/hangfs.c) is mounted and mapped as drive x:
 in a Wine prefix of its own (build/wine-hang); c:, x: and z: are ticked in the drive
-list. Then, under Xvfb:
+list. Wine's own server asks statfs when a file of the drive is first opened, and while it
+waits, every Wine process waits (on Windows only the calling thread would); so the drive
+hangs in two ways: for every caller, and for the program's calls only (Wine's server is
+answered at once). Then, under Xvfb:
   - the time from launch to the visible main window;
   - for PROBE seconds, how long the window's thread takes to answer WM_NULL (the longest
     answer, the median, the 99th percentile), sent by bench/AnswerProbe.cpp;
-  - the time from WM_CLOSE to the end of the process, and whether the settings were stored.
+  - the time from WM_CLOSE to the window's going and to the end of the process, and
+    whether the settings were stored. (A thread inside a hung statfs holds its process
+    until the filesystem answers: the kernel does not let it go before.)
 The same again without x: (c: and z: ticked). Prints figures; asserts nothing.
 
-    tools/hang_measure.py [--hang SECONDS] [--probe SECONDS] [--only with|without]
+    tools/hang_measure.py [--hang SECONDS] [--probe SECONDS] [--only all|program|without]
 
 Needs the mingw64 build of dorvane.exe and answer_probe.exe, and Debian's fuse3 and
 libfuse3-dev (tools/setup.sh installs them).
@@ -54,13 +59,14 @@ def prepare_prefix():
 class HangingDrive:
     """The FUSE filesystem, mounted while the object is in use; stopped by its own PID."""
 
-    def __init__(self, seconds):
+    def __init__(self, seconds, spare_wineserver):
         self.seconds = seconds
+        self.spare = ["--spare-wineserver"] if spare_wineserver else []
         self.mountpoint = tempfile.mkdtemp(prefix="dorvane-hang-")
         self.process = None
 
     def __enter__(self):
-        self.process = subprocess.Popen([HANGFS, self.mountpoint, str(self.seconds)],
+        self.process = subprocess.Popen([HANGFS] + self.spare + [self.mountpoint, str(self.seconds)],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 10
         while not os.path.ismount(self.mountpoint):
@@ -135,6 +141,12 @@ def run_once(label, hang_seconds, probe_seconds):
         closed = time.time()
         with open(probe_out) as f:
             figures["probe"] = f.read().strip()
+        figures["gone_s"] = None
+        while time.time() - closed < 120 and s.program.poll() is None:
+            if not s.xdotool("search", "--onlyvisible", "--name", r"^Dorvane v\.", check=False).stdout.strip():
+                figures["gone_s"] = time.time() - closed
+                break
+            time.sleep(0.05)
         try:
             s.program.wait(120)
             figures["exit_s"] = time.time() - closed
@@ -149,7 +161,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--hang", type=float, default=20.0, help="seconds each statfs blocks")
     parser.add_argument("--probe", type=float, default=30.0, help="seconds of WM_NULL probing")
-    parser.add_argument("--only", choices=("with", "without"))
+    parser.add_argument("--only", choices=("all", "program", "without"))
     args = parser.parse_args()
     for exe in (ds.EXE, PROBE):
         if not os.path.exists(exe):
@@ -158,12 +170,15 @@ def main():
     prepare_prefix()
     results = []
     try:
-        if args.only != "without":
-            with HangingDrive(args.hang) as drive:
+        for spare, case in ((False, "all"), (True, "program")):
+            if args.only not in (None, case):
+                continue
+            with HangingDrive(args.hang, spare) as drive:
                 set_link(drive.mountpoint)
-                results.append(run_once(f"with x: hanging {args.hang:g} s", args.hang, args.probe))
+                who = "the program's calls" if spare else "every caller, Wine's server too"
+                results.append(run_once(f"x: hanging {args.hang:g} s for {who}", args.hang, args.probe))
                 set_link(None)
-        if args.only != "with":
+        if args.only in (None, "without"):
             set_link(None)
             results.append(run_once("without x:", args.hang, args.probe))
     finally:
@@ -171,11 +186,13 @@ def main():
     for r in results:
         window = f"{r['window_s']:.2f} s" if r.get("window_s") is not None else "not seen"
         exit_ = f"{r['exit_s']:.2f} s" if r.get("exit_s") is not None else "did not end"
+        gone = f"{r['gone_s']:.2f} s" if r.get("gone_s") is not None else "not seen"
         print(f"{r['case']} (drives {r['drives']}; load average {r['load']:.1f} at the start):")
         print(f"  window visible after {window}")
         for line in r["probe"].splitlines():
             print(f"  {line}")
-        print(f"  exit after WM_CLOSE: {exit_}; settings stored: {'yes' if r['stored'] else 'no'}")
+        print(f"  after WM_CLOSE: window gone after {gone}, process ended after {exit_}; "
+              f"settings stored: {'yes' if r['stored'] else 'no'}")
 
 
 if __name__ == "__main__":

@@ -3,7 +3,12 @@
  * network share or a dying USB disk does. Everything else answers at once: an empty root
  * directory.
  *
- *   hangfs MOUNTPOINT [SECONDS] [FUSE OPTIONS...]   (default 20 s; runs in the foreground)
+ *   hangfs [--spare-wineserver] MOUNTPOINT [SECONDS] [FUSE OPTIONS...]
+ *
+ * SECONDS defaults to 20; it runs in the foreground. Wine's server asks a filesystem's
+ * statfs itself when a file of a new device is opened, and while it waits every Wine
+ * process waits with it; on Windows only the calling thread would. --spare-wineserver
+ * answers Wine's server at once, so that only the program's own calls hang.
  *
  * Built and mounted by tools/hang_measure.py; needs Debian's libfuse3-dev and fuse3. */
 #define FUSE_USE_VERSION 31
@@ -17,6 +22,18 @@
 #include <time.h>
 
 static double hang_seconds = 20.0;
+static int spare_wineserver = 0;
+
+/* Whether the calling process is Wine's server. */
+static int caller_is_wineserver(void) {
+  char path[64], name[64] = "";
+  snprintf(path, sizeof path, "/proc/%d/comm", (int)fuse_get_context()->pid);
+  FILE* f = fopen(path, "r");
+  if (!f) return 0;
+  if (!fgets(name, sizeof name, f)) name[0] = 0;
+  fclose(f);
+  return strncmp(name, "wineserver", 10) == 0;
+}
 
 static void hang(void) {
   struct timespec t;
@@ -48,7 +65,7 @@ static int hang_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_t
 
 static int hang_statfs(const char* path, struct statvfs* st) {
   (void)path;
-  hang();
+  if (!(spare_wineserver && caller_is_wineserver())) hang();
   memset(st, 0, sizeof *st);
   st->f_bsize = st->f_frsize = 4096;
   st->f_blocks = 2621440; /* 10 GiB, a tenth of it free */
@@ -66,8 +83,14 @@ static const struct fuse_operations operations = {
 };
 
 int main(int argc, char* argv[]) {
+  if (argc > 1 && strcmp(argv[1], "--spare-wineserver") == 0) {
+    spare_wineserver = 1;
+    argv[1] = argv[0];
+    ++argv;
+    --argc;
+  }
   if (argc < 2) {
-    fprintf(stderr, "usage: %s MOUNTPOINT [SECONDS] [FUSE OPTIONS...]\n", argv[0]);
+    fprintf(stderr, "usage: %s [--spare-wineserver] MOUNTPOINT [SECONDS] [FUSE OPTIONS...]\n", argv[0]);
     return 2;
   }
   int first_option = 2;
