@@ -39,7 +39,9 @@ struct DriveQueryState {
   struct Drive {
     bool busy = false;      // a query is outstanding
     bool timedOut = false;  // a caller stopped waiting for the outstanding query
-    bool slow = false;      // the last answer came too late: not waited for
+    // Per kind: the last answer came too late, so the next query is not waited for. By
+    // kind, because a drive may answer one kind at once and hang on another.
+    std::array<bool, kKinds> slow{};
     std::array<std::optional<QueryAnswer>, kKinds> answers;
   };
 
@@ -114,7 +116,7 @@ void Work(std::shared_ptr<DriveQueryState> state) {
     lock.lock();
     DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(job.key)];
     drive.busy = false;
-    drive.slow = drive.timedOut || took > state->wait;
+    drive.slow[static_cast<std::size_t>(job.kind)] = drive.timedOut || took > state->wait;
     drive.timedOut = false;
     drive.answers[static_cast<std::size_t>(job.kind)] = std::move(answer);
     --state->outstanding;
@@ -148,7 +150,7 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state,
   ++state->outstanding;
   state->jobs.push_back(std::move(job));
   state->work.notify_one();
-  if (drive.slow) return std::nullopt;
+  if (drive.slow[static_cast<std::size_t>(job.kind)]) return std::nullopt;
   // Once a round has spent its wait on a drive that did not answer, each later query
   // still gives its drive a tenth of it: plenty for a drive that answers normally.
   const auto deadline = std::max(roundEnd, DriveQueries::Clock::now() + state->wait / 10);

@@ -61,8 +61,8 @@ class DriveQueries {
   // Each returns the drive's answer, or nothing when the drive has not answered in this
   // round. An answer that came after its round is handed out by the next call for the
   // same drive and kind, once. A drive busy with an earlier query gets no new one and is
-  // not waited for; neither is a drive whose last answer came too late (after its caller
-  // stopped waiting, or later than `wait`), until it answers within `wait` again. A query that raised an exception raises it here.
+  // not waited for; neither is a drive whose last answer of the kind came too late (after
+  // its caller stopped waiting, or later than `wait`), until it answers within `wait` again. A query that raised an exception raises it here.
   // Type of a root such as "c:\"; an empty root has no drive (kDriveNoRootDir at once).
   std::optional<unsigned> DriveType(const std::string& root);
   // Label of the drive named by the root's first character, read quietly (no "insert a
