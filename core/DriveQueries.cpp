@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -54,6 +55,9 @@ struct DriveQueryState {
   int idle = 0;
   int outstanding = 0;
   bool stopping = false;
+  // Counted under the lock, read without it by a side that stays awake for the other.
+  std::atomic<std::uint64_t> queued{0};
+  std::atomic<std::uint64_t> finished{0};
 
   // The critical-error mode is the process's: the threads share one switch. The first
   // query to start sets it, the last to end restores what was there before.
@@ -63,6 +67,13 @@ struct DriveQueryState {
 };
 
 namespace {
+
+// Putting a thread to sleep and waking it costs far more than a query of a drive that
+// works (under Wine every wake is a round trip to its server). So a worker stays awake a
+// moment after a query, as the next query of a tick follows at once, and the caller
+// stays awake a moment for its answer, before either sleeps.
+constexpr auto kLinger = std::chrono::milliseconds(2);
+constexpr auto kStayAwake = std::chrono::milliseconds(2);
 
 class QuietMode {
  public:
@@ -97,6 +108,13 @@ void Work(std::shared_ptr<DriveQueryState> state) {
   std::unique_lock lock(state->mutex);
   for (;;) {
     ++state->idle;
+    if (state->jobs.empty() && !state->stopping) {
+      const std::uint64_t seen = state->queued.load();
+      lock.unlock();
+      const auto until = DriveQueries::Clock::now() + kLinger;
+      while (state->queued.load() == seen && DriveQueries::Clock::now() < until) std::this_thread::yield();
+      lock.lock();
+    }
     state->work.wait(lock, [&] { return state->stopping || !state->jobs.empty(); });
     --state->idle;
     if (state->stopping) break;
@@ -120,6 +138,7 @@ void Work(std::shared_ptr<DriveQueryState> state) {
     drive.timedOut = false;
     drive.answers[static_cast<std::size_t>(job.kind)] = std::move(answer);
     --state->outstanding;
+    ++state->finished;
     state->answered.notify_all();
   }
   --state->threads;
@@ -148,12 +167,27 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state,
   }
   drive.busy = true;
   ++state->outstanding;
+  const std::size_t kind = static_cast<std::size_t>(job.kind);
   state->jobs.push_back(std::move(job));
+  ++state->queued;
   state->work.notify_one();
-  if (drive.slow[static_cast<std::size_t>(job.kind)]) return std::nullopt;
+  if (drive.slow[kind]) return std::nullopt;
   // Once a round has spent its wait on a drive that did not answer, each later query
   // still gives its drive a tenth of it: plenty for a drive that answers normally.
   const auto deadline = std::max(roundEnd, DriveQueries::Clock::now() + state->wait / 10);
+  const auto awake = std::min(deadline, DriveQueries::Clock::now() + kStayAwake);
+  std::uint64_t seen = state->finished.load();
+  lock.unlock();
+  while (DriveQueries::Clock::now() < awake) {
+    if (state->finished.load() != seen) {
+      lock.lock();
+      if (!drive.busy) return take();
+      seen = state->finished.load();
+      lock.unlock();
+    }
+    std::this_thread::yield();
+  }
+  lock.lock();
   if (!state->answered.wait_until(lock, deadline, [&drive] { return !drive.busy; })) {
     drive.timedOut = true;
     return std::nullopt;
