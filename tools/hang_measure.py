@@ -147,6 +147,8 @@ def run_once(label, hang_seconds, probe_seconds):
                 figures["gone_s"] = time.time() - closed
                 break
             time.sleep(0.05)
+        if figures["gone_s"] is None and s.program.poll() is not None:
+            figures["gone_s"] = time.time() - closed  # went with its process
         try:
             s.program.wait(120)
             figures["exit_s"] = time.time() - closed
