@@ -16,6 +16,7 @@ answered at once). Then, under Xvfb:
 The same again without x: (c: and z: ticked). Prints figures; asserts nothing.
 
     tools/hang_measure.py [--hang SECONDS] [--probe SECONDS] [--only all|program|without]
+                          [--exe PATH-OF-ANOTHER-BUILD-OF-dorvane.exe]
 
 Needs the mingw64 build of dorvane.exe and answer_probe.exe, and Debian's fuse3 and
 libfuse3-dev (tools/setup.sh installs them).
@@ -108,7 +109,7 @@ def drive_letters():
     return sorted(n[0] for n in names if re.fullmatch(r"[a-z]:", n))
 
 
-def run_once(label, hang_seconds, probe_seconds):
+def run_once(label, exe, probe_seconds):
     """One launch: returns a dict of figures."""
     figures = {"case": label, "load": os.getloadavg()[0]}
     with ds.Session(prefix=PREFIX) as s:
@@ -124,7 +125,7 @@ def run_once(label, hang_seconds, probe_seconds):
                                      env=s.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=out)
         time.sleep(3)  # the probe's start brings up the prefix's services first
         start = time.time()
-        s.start_program()
+        s.start_program(exe)
         while True:
             found = s.xdotool("search", "--onlyvisible", "--name", r"^Dorvane v\.", check=False).stdout.strip()
             if found:
@@ -164,8 +165,9 @@ def main():
     parser.add_argument("--hang", type=float, default=20.0, help="seconds each statfs blocks")
     parser.add_argument("--probe", type=float, default=30.0, help="seconds of WM_NULL probing")
     parser.add_argument("--only", choices=("all", "program", "without"))
+    parser.add_argument("--exe", default=ds.EXE, help="the dorvane.exe to measure")
     args = parser.parse_args()
-    for exe in (ds.EXE, PROBE):
+    for exe in (args.exe, PROBE):
         if not os.path.exists(exe):
             sys.exit(f"missing {exe}: cmake --build --preset mingw64 --target dorvane answer_probe")
     build_hangfs()
@@ -178,11 +180,11 @@ def main():
             with HangingDrive(args.hang, spare) as drive:
                 set_link(drive.mountpoint)
                 who = "the program's calls" if spare else "every caller, Wine's server too"
-                results.append(run_once(f"x: hanging {args.hang:g} s for {who}", args.hang, args.probe))
+                results.append(run_once(f"x: hanging {args.hang:g} s for {who}", args.exe, args.probe))
                 set_link(None)
         if args.only in (None, "without"):
             set_link(None)
-            results.append(run_once("without x:", args.hang, args.probe))
+            results.append(run_once("without x:", args.exe, args.probe))
     finally:
         set_link(None)
     for r in results:
