@@ -64,17 +64,32 @@ class HangingDrive:
         self.seconds = seconds
         self.spare = ["--spare-wineserver"] if spare_wineserver else []
         self.mountpoint = tempfile.mkdtemp(prefix="dorvane-hang-")
+        self.log = self.mountpoint + ".log"
         self.process = None
 
     def __enter__(self):
-        self.process = subprocess.Popen([HANGFS] + self.spare + [self.mountpoint, str(self.seconds)],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        build_hangfs()
+        with open(self.log, "w") as log:
+            self.process = subprocess.Popen([HANGFS] + self.spare + [self.mountpoint, str(self.seconds)],
+                                            stdout=subprocess.DEVNULL, stderr=log)
         deadline = time.time() + 10
         while not os.path.ismount(self.mountpoint):
             if time.time() > deadline or self.process.poll() is not None:
                 raise RuntimeError("the hanging filesystem did not mount (is /dev/fuse there?)")
             time.sleep(0.05)
         return self
+
+    def hanging_calls(self):
+        """How many calls are hanging in the filesystem now."""
+        with open(self.log) as f:
+            lines = f.read().splitlines()
+        return lines.count("statfs hangs") - lines.count("statfs answers")
+
+    def stop(self):
+        """Ends the filesystem: calls still hanging in it fail at once."""
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(10)
 
     def __exit__(self, *exc):
         subprocess.run(["fusermount3", "-u", "-z", self.mountpoint], stdout=subprocess.DEVNULL,
@@ -85,10 +100,11 @@ class HangingDrive:
                 self.process.wait(10)
             except subprocess.TimeoutExpired:
                 self.process.kill()
-        try:
-            os.rmdir(self.mountpoint)
-        except OSError:
-            pass
+        for path, remove in ((self.mountpoint, os.rmdir), (self.log, os.remove)):
+            try:
+                remove(path)
+            except OSError:
+                pass
         return False
 
 

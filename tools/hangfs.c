@@ -8,7 +8,9 @@
  * SECONDS defaults to 20; it runs in the foreground. Wine's server asks a filesystem's
  * statfs itself when a file of a new device is opened, and while it waits every Wine
  * process waits with it; on Windows only the calling thread would. --spare-wineserver
- * answers Wine's server at once, so that only the program's own calls hang.
+ * answers Wine's server at once, so that only the program's own calls hang. Each hanging
+ * call writes a line to standard error as it begins and as it ends ("statfs hangs",
+ * "statfs answers"), so a test can tell whether one is in progress.
  *
  * Built and mounted by tools/hang_measure.py; needs Debian's libfuse3-dev and fuse3. */
 #define FUSE_USE_VERSION 31
@@ -65,7 +67,13 @@ static int hang_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_t
 
 static int hang_statfs(const char* path, struct statvfs* st) {
   (void)path;
-  if (!(spare_wineserver && caller_is_wineserver())) hang();
+  if (!(spare_wineserver && caller_is_wineserver())) {
+    fprintf(stderr, "statfs hangs\n");
+    fflush(stderr);
+    hang();
+    fprintf(stderr, "statfs answers\n");
+    fflush(stderr);
+  }
   memset(st, 0, sizeof *st);
   st->f_bsize = st->f_frsize = 4096;
   st->f_blocks = 2621440; /* 10 GiB, a tenth of it free */
