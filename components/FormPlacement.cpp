@@ -9,13 +9,14 @@
 #include <optional>
 
 #include "core/NumberFormat.h"
+#include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -109,29 +110,6 @@ bool SplitEntry(std::string_view entry, std::string& component, std::string& pro
   component = Trim(entry.substr(0, dot));
   property = Trim(entry.substr(dot + 1));
   return !component.empty() && !property.empty();
-}
-
-std::string ExeNameOverrideValue;
-
-std::string ExecutableName() {
-  if (!ExeNameOverrideValue.empty()) return ExeNameOverrideValue;
-  std::vector<wchar_t> buffer(MAX_PATH);
-  std::wstring path;
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return std::string();
-    if (n < buffer.size()) {
-      path.assign(buffer.data(), n);
-      break;
-    }
-    if (buffer.size() >= 32768) return std::string();
-    buffer.resize(buffer.size() * 2);
-  }
-  const std::size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) path.erase(0, slash + 1);
-  const std::size_t dot = path.rfind(L'.');
-  if (dot != std::wstring::npos) path.erase(dot);
-  return Narrow(path);
 }
 
 // Four comma-separated integers ("MinMaxPos", "NormPos").
@@ -424,17 +402,10 @@ struct TFormPlacement::DestroyHook {
   void operator()(TObject* sender) const { self->FormDestroy(sender); }
 };
 
-// Keeps the storage open for one operation; nested scopes share one opening.
-class TFormPlacement::Scope {
- public:
-  explicit Scope(TFormPlacement& placement) : placement_(placement) { placement_.OpenStorage(); }
-  Scope(const Scope&) = delete;
-  Scope& operator=(const Scope&) = delete;
-  ~Scope() { placement_.CloseStorage(); }
-
- private:
-  TFormPlacement& placement_;
-};
+auto TFormPlacement::OpenedStorage() {
+  OpenStorage();
+  return OnScopeExit([this] { CloseStorage(); });
+}
 
 const ClassInfo& TFormPlacement::StaticClass() {
   using P = TFormPlacement;
@@ -470,8 +441,6 @@ void TFormPlacement::BeforeDestruction() {
   TComponent::BeforeDestruction();
 }
 
-void TFormPlacement::SetExeNameOverride(const std::string& name) { ExeNameOverrideValue = name; }
-
 HKEY TFormPlacement::RootKey() const {
   switch (registryRoot_) {
     case prCurrentUser: return HKEY_CURRENT_USER;
@@ -486,7 +455,7 @@ HKEY TFormPlacement::RootKey() const {
 
 std::string TFormPlacement::KeyPath() const {
   if (!iniFileName_.empty()) return iniFileName_;
-  return "Software\\" + ExecutableName();
+  return "Software\\" + Application().Desktop().ExeName();
 }
 
 std::string TFormPlacement::Section() const {
@@ -512,7 +481,7 @@ void TFormPlacement::CloseStorage() {
 
 std::string TFormPlacement::ReadSectionString(const std::string& section, const std::string& name,
                                               const std::string& defaultValue) {
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (!storage_ || !storage_->CurrentKey()) return defaultValue;
   TRegistry key(KEY_READ);
   key.SetRootKey(storage_->CurrentKey());
@@ -522,7 +491,7 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
 
 void TFormPlacement::WriteSectionString(const std::string& section, const std::string& name,
                                         const std::string& value) {
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (!useRegistry_) return;
   TRegistry key(KEY_ALL_ACCESS);
   if (storage_ && storage_->CurrentKey()) {
@@ -533,7 +502,7 @@ void TFormPlacement::WriteSectionString(const std::string& section, const std::s
 }
 
 void TFormPlacement::EraseSection(const std::string& section) {
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (!storage_ || !storage_->CurrentKey() || section.empty()) return;
   TRegistry key;
   key.SetRootKey(storage_->CurrentKey());
@@ -556,7 +525,7 @@ void TFormPlacement::WriteInteger(const std::string& name, int value) { WriteStr
 
 void TFormPlacement::SaveStorage() {
   if (!restored_ && active_) return;
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   WriteInteger(kFormVersion, version_);
   SavePlacement();
   SaveProps();
@@ -566,7 +535,7 @@ void TFormPlacement::SaveStorage() {
 
 void TFormPlacement::RestoreStorage() {
   saved_ = false;
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (ReadInteger(kFormVersion, 0) >= version_) {
     RestorePlacement();
     RestoreProps();
@@ -831,11 +800,6 @@ void TFormStorage::RestoreProps() {
     Fire(item->OnRestore, item, value);
     item->SetValue(value);
   }
-}
-
-void RegisterFormPlacementClasses() {
-  RegisterComponentClass(TFormPlacement::StaticClass());
-  RegisterComponentClass(TFormStorage::StaticClass());
 }
 
 }  // namespace dorvane

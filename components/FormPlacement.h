@@ -200,9 +200,6 @@ class TFormPlacement : public TComponent {
 
   void Loaded() override;
 
-  // The executable-name part of the default key path; empty restores the real name.
-  static void SetExeNameOverride(const std::string& name);
-
  protected:
   // What a save and a restore add after the placement (the derived storage's
   // properties and values). Called with the storage open.
@@ -214,8 +211,8 @@ class TFormPlacement : public TComponent {
   struct ShowHook;
   struct CloseQueryHook;
   struct DestroyHook;
-  class Scope;
-
+  // Keeps the storage open until the guard ends; nested guards share one opening.
+  [[nodiscard]] auto OpenedStorage();
   void OpenStorage();
   void CloseStorage();
   void SavePlacement();
@@ -273,8 +270,5 @@ class TFormStorage : public TFormPlacement {
   std::unique_ptr<TStringList> storedProps_;
   std::unique_ptr<TStoredValues> storedValues_;
 };
-
-// Makes TFormPlacement and TFormStorage known to form descriptions.
-void RegisterFormPlacementClasses();
 
 }  // namespace dorvane

@@ -25,6 +25,7 @@
 #include "framework/Classes.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
 #include "framework/UtilityWindow.h"
 
 namespace dorvane {
@@ -140,10 +141,6 @@ class TNotifyTrayIcon : public TComponent {
 
   void Loaded() override;
 
-  // The shell call, replaceable for tests (null restores Shell_NotifyIconW).
-  using ShellNotifier = std::function<BOOL(DWORD message, const NOTIFYICONDATAW& data)>;
-  static void SetShellNotifier(ShellNotifier notifier);
-
  protected:
   void Notification(TComponent* component, TOperation operation) override;
 
@@ -209,8 +206,5 @@ class TNotifyTrayIcon : public TComponent {
   // Lets code that pumps messages notice that this component was freed meanwhile.
   std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
-
-// Makes TNotifyTrayIcon known to form descriptions.
-void RegisterTrayIconClasses();
 
 }  // namespace dorvane

@@ -4,6 +4,7 @@
 
 #include "core/DriveQueries.h"
 #include "core/NumberFormat.h"
+#include "core/ScopeExit.h"
 
 namespace dorvane {
 
@@ -81,11 +82,9 @@ int PercentOf(std::int64_t part, std::int64_t whole) {
 std::string QueryVolumeLabel(IDriveApi& api, std::string_view path) {
   std::string root = path.empty() ? std::string() : std::string(1, path[0]);
   root += ":\\";
-  struct ErrorModeGuard {
-    IDriveApi& api;
-    unsigned previous;
-    ~ErrorModeGuard() { api.SetErrorMode(previous); }
-  } guard{api, api.SetErrorMode(kFailCriticalErrors)};
+  const auto restore = OnScopeExit([&api, previous = api.SetErrorMode(kFailCriticalErrors)] {
+    api.SetErrorMode(previous);
+  });
   std::string label;
   if (!api.VolumeLabel(root, label)) label.clear();
   return label;

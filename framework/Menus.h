@@ -11,6 +11,7 @@
 
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
 
 namespace dorvane {
 
@@ -156,10 +157,6 @@ class TPopupMenu : public TMenu {
   // Raises OnPopup, then shows the menu at a screen point and returns when it closes.
   virtual void Popup(int x, int y);
   TNotifyEvent OnPopup;
-
-  // Tests replace the system's menu tracking (nothing is shown headless).
-  using Tracker = std::function<void(TPopupMenu& menu, HMENU handle, int x, int y, UINT flags)>;
-  static void SetTracker(Tracker tracker);
 
  protected:
   UINT TrackFlags() const;

@@ -4,26 +4,18 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
-#include "core/Text.h"
+#include "core/win32/Handles.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  const std::u16string u16 = Utf8ToUtf16(text);
-  return std::wstring(u16.begin(), u16.end());
-}
-
 using ExtendedFn = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-std::string Narrow(const wchar_t* text) {
-  std::u16string u16;
-  for (; *text; ++text) u16 += static_cast<char16_t>(*text);
-  return Utf16ToUtf8(u16);
-}
 
 }  // namespace
 
@@ -36,7 +28,7 @@ Win32DriveApi::Win32DriveApi() {
 unsigned Win32DriveApi::DriveType(const std::string& root) {
   // An empty root would name the current directory's drive; it stands for "no drive".
   if (root.empty()) return kDriveNoRootDir;
-  return GetDriveTypeW(Wide(root).c_str());
+  return GetDriveTypeW(Widen(root).c_str());
 }
 
 unsigned Win32DriveApi::SetErrorMode(unsigned mode) { return ::SetErrorMode(mode); }
@@ -44,7 +36,7 @@ unsigned Win32DriveApi::SetErrorMode(unsigned mode) { return ::SetErrorMode(mode
 bool Win32DriveApi::VolumeLabel(const std::string& root, std::string& label) {
   wchar_t name[MAX_PATH + 1] = {};
   DWORD componentLength = 0, flags = 0;
-  const BOOL ok = GetVolumeInformationW(Wide(root).c_str(), name, MAX_PATH + 1, nullptr,
+  const BOOL ok = GetVolumeInformationW(Widen(root).c_str(), name, MAX_PATH + 1, nullptr,
                                         &componentLength, &flags, nullptr, 0);
   name[MAX_PATH] = 0;
   label = ok ? Narrow(name) : std::string();
@@ -54,7 +46,7 @@ bool Win32DriveApi::VolumeLabel(const std::string& root, std::string& label) {
 bool Win32DriveApi::ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                                   std::int64_t& total) {
   ULARGE_INTEGER available{}, totalBytes{}, totalFree{};
-  const std::wstring wroot = root ? Wide(*root) : std::wstring();
+  const std::wstring wroot = root ? Widen(*root) : std::wstring();
   const auto query = reinterpret_cast<ExtendedFn>(extended_);
   if (!query(root ? wroot.c_str() : nullptr, &available, &totalBytes, &totalFree)) return false;
   freeToCaller = static_cast<std::int64_t>(available.QuadPart);
@@ -64,7 +56,7 @@ bool Win32DriveApi::ExtendedSpace(const std::string* root, std::int64_t& freeToC
 
 bool Win32DriveApi::ClusterSpace(const std::string* root, ClusterFigures& figures) {
   DWORD spc = 0, bps = 0, freeClusters = 0, totalClusters = 0;
-  const std::wstring wroot = root ? Wide(*root) : std::wstring();
+  const std::wstring wroot = root ? Widen(*root) : std::wstring();
   if (!GetDiskFreeSpaceW(root ? wroot.c_str() : nullptr, &spc, &bps, &freeClusters, &totalClusters))
     return false;
   figures = {spc, bps, freeClusters, totalClusters};
@@ -81,20 +73,20 @@ MemoryStatus Win32MemoryApi::Query() {
 
 bool Win32ShellActions::FileExists(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void Win32ShellActions::PlayWaveFile(const std::string& path) {
-  PlaySoundW(Wide(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+  PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
 }
 
 void Win32ShellActions::OpenFile(const std::string& path) {
-  ShellExecuteW(nullptr, nullptr, Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32ShellActions::ExploreFolder(const std::string& path) {
-  const std::wstring w = Wide(path);
+  const std::wstring w = Widen(path);
   ShellExecuteW(nullptr, L"explore", w.c_str(), nullptr, w.c_str(), SW_SHOWNORMAL);
 }
 
@@ -110,13 +102,52 @@ void Win32ShellActions::ShowDiskFullDialog(char driveLetter) {
 }
 
 bool Win32ShellActions::EmptyRecycleBin() {
-  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  const UniqueHmodule shell(LoadLibraryW(L"shell32.dll"));
   if (!shell) return false;
   using EmptyBin = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
-  if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell, "SHEmptyRecycleBinW"))))
+  if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell.get(), "SHEmptyRecycleBinW"))))
     fn(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-  FreeLibrary(shell);
   return true;
+}
+
+namespace {
+
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run key opened for reading (not created) or for writing (created when missing);
+// empty when it cannot be opened.
+UniqueHkey OpenRunKey(bool forWriting) {
+  HKEY key = nullptr;
+  const LONG status =
+      forWriting ? RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr)
+                 : RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key);
+  return UniqueHkey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
+bool HasValue(HKEY key, const std::wstring& name) {
+  return RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool Win32AutostartList::Contains(const std::string& name) {
+  const UniqueHkey key = OpenRunKey(false);
+  return key && HasValue(key.get(), Widen(name));
+}
+
+void Win32AutostartList::Write(const std::string& name, const std::string& command) {
+  const UniqueHkey key = OpenRunKey(true);
+  if (!key) return;
+  const std::wstring data = Widen(command);
+  RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void Win32AutostartList::Remove(const std::string& name) {
+  const UniqueHkey key = OpenRunKey(true);
+  const std::wstring wname = Widen(name);
+  if (key && HasValue(key.get(), wname)) RegDeleteValueW(key.get(), wname.c_str());
 }
 
 bool Win32Machine::IsNtPlatform() {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -18,7 +19,9 @@
 #include "framework/Dialogs.h"
 #include "framework/Edit.h"
 #include "framework/FormReader.h"
-#include "framework/WideString.h"
+#include "framework/Resources.h"
+#include "core/win32/WideString.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -27,8 +30,7 @@ using testing::ControlTest;
 
 // A file of the source tree, read at run time (the tests are not linked with the resources).
 std::vector<std::uint8_t> SourceFile(const std::string& relative) {
-  std::string root = __FILE__;
-  root.resize(root.size() - std::string("tests/controls/FileOpenEditTest.cpp").size());
+  std::string root = DORVANE_SOURCE_DIR;
   if (!root.empty() && root.front() == '/') root = "Z:" + root;  // the whole Unix tree under Wine
   std::ifstream in(root + relative, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -40,19 +42,19 @@ std::wstring WindowText(HWND wnd) {
   return text;
 }
 
-// Replaces the file dialog for one test.
+using OpenDialogAnswer = std::function<bool(TOpenDialog&)>;
+
+// Answers the file dialog for one scope, on a scripted desktop.
 class ScopedAnswerer {
  public:
-  explicit ScopedAnswerer(OpenDialogAnswerer answerer) : previous_(SetOpenDialogAnswerer(std::move(answerer))) {}
-  ScopedAnswerer(const ScopedAnswerer&) = delete;
-  ScopedAnswerer& operator=(const ScopedAnswerer&) = delete;
-  ~ScopedAnswerer() { SetOpenDialogAnswerer(std::move(previous_)); }
+  explicit ScopedAnswerer(OpenDialogAnswer answer) { desktop_.openDialog = std::move(answer); }
 
  private:
-  OpenDialogAnswerer previous_;
+  testing::ScriptedDesktop desktop_;
+  testing::InstalledDesktop installed_{desktop_};
 };
 
-OpenDialogAnswerer Choose(const std::string& file) {
+OpenDialogAnswer Choose(const std::string& file) {
   return [file](TOpenDialog& d) {
     d.SetFileName(file);
     return true;
@@ -88,19 +90,6 @@ class FileOpenEditTest : public ControlTest {
   TEdit* other_ = nullptr;
   std::vector<std::string> log_;
 };
-
-TEST_F(FileOpenEditTest, NewEditHoldsTheDefaultsItsTableDeclares) {
-  TFileOpenEdit loose(nullptr);
-  for (const PropInfo& p : TFileOpenEdit::StaticClass().props) {
-    if (p.IsOrdinal() && p.ordDefault) {
-      EXPECT_EQ(p.getOrd(loose), *p.ordDefault) << p.name;
-    } else if (p.kind == PropKind::String && p.strDefault) {
-      EXPECT_EQ(p.getStr(loose), *p.strDefault) << p.name;
-    }
-  }
-  EXPECT_EQ(loose.CustomButtonWidth(), 18);
-  EXPECT_EQ(loose.Options(), OpenOptionOf(ofHideReadOnly));
-}
 
 // -- the browse sequence --------------------------------------------------------------------
 
@@ -344,18 +333,7 @@ Form1: TFileEditTestForm {
   auto* again = new TFileEditTestForm(nullptr);
   FormFreer freeAgain{again};
   again->Load(written);
-  for (const char* name : {"SoundEdit", "LongEdit"}) {
-    auto* before = form->Require<TFileOpenEdit>(name);
-    auto* after = again->Require<TFileOpenEdit>(name);
-    for (const PropInfo& p : TFileOpenEdit::StaticClass().props) {
-      if (p.IsOrdinal()) {
-        EXPECT_EQ(p.getOrd(*after), p.getOrd(*before)) << name << "." << p.name;
-      } else if (p.kind == PropKind::String) {
-        EXPECT_EQ(p.getStr(*after), p.getStr(*before)) << name << "." << p.name;
-      }
-    }
-    EXPECT_EQ(after->Hint(), before->Hint()) << name;
-  }
+  EXPECT_EQ(WriteForm(*again), written);
   EXPECT_EQ(again->Require<TFileOpenEdit>("LongEdit")->Filename(), longPath) << "the shortened text did not win";
 
   ScopedAnswerer cancel([](TOpenDialog&) { return false; });
