@@ -27,9 +27,8 @@ using testing::ControlTest;
 
 // A file of the source tree, read at run time (the tests are not linked with the resources).
 std::vector<std::uint8_t> SourceFile(const std::string& relative) {
-  std::string root = __FILE__;
-  root.resize(root.size() - std::string("tests/controls/FileOpenEditTest.cpp").size());
-  if (!root.empty() && root.front() == '/') root = "Z:" + root;  // the whole Unix tree under Wine
+  std::string root = DORVANE_SOURCE_DIR "/";
+  if (root.front() == '/') root = "Z:" + root;  // the whole Unix tree under Wine
   std::ifstream in(root + relative, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
