@@ -55,6 +55,8 @@ DriveSpace DriveSpaceQuery::Query(std::uint8_t driveNumber) const {
   std::string root;
   if (driveNumber > 0) root = std::string(1, static_cast<char>(64 + driveNumber)) + ":\\";
   const std::string* rootArg = driveNumber > 0 ? &root : nullptr;
+  // Asked every second for the monitored and the tray drive, removable ones included.
+  const QuietDriveErrors quiet(api_);
   if (extended_) {
     std::int64_t freeBytes = 0, totalBytes = 0;
     if (api_.ExtendedSpace(rootArg, freeBytes, totalBytes)) {
@@ -119,11 +121,7 @@ DriveEntry& DriveCatalog::AddDriveEntry(int number, const std::string& root,
 std::string DriveCatalog::QueryVolumeLabel(std::string_view path) {
   std::string root = path.empty() ? std::string() : std::string(1, path[0]);
   root += ":\\";
-  struct ErrorModeGuard {
-    IDriveApi& api;
-    unsigned previous;
-    ~ErrorModeGuard() { api.SetErrorMode(previous); }
-  } guard{api_, api_.SetErrorMode(kFailCriticalErrors)};
+  const QuietDriveErrors quiet(api_);
   std::string label;
   if (!api_.VolumeLabel(root, label)) label.clear();
   return label;

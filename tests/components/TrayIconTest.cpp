@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <iterator>
 #include <set>
 #include <string>
@@ -603,6 +604,35 @@ TEST(SimpleTimerTest, CallsBackWithItsObjectUntilStopped) {
   const int stopped = calls;
   PumpFor(60);
   EXPECT_EQ(stopped, calls);
+}
+
+// A WM_TIMER still queued for a stopped or freed timer must not fire another one: not the
+// same timer started again, and not a new timer built where the freed one lived.
+TEST(SimpleTimerTest, AStaleTimerMessageFiresNothing) {
+  int first = 0, second = 0;
+  alignas(TSimpleTimer) unsigned char place[sizeof(TSimpleTimer)];
+  auto* timer = new (place) TSimpleTimer(nullptr, [&](TObject*) { ++first; });
+  ASSERT_TRUE(timer->Start(100000));
+  const UINT_PTR firstRun = timer->Id();
+  ASSERT_TRUE(timer->Start(100000));
+  const UINT_PTR secondRun = timer->Id();
+  EXPECT_NE(firstRun, secondRun);
+  const HWND window = TSimpleTimerHandler::CurrentWindow();
+  PostMessageW(window, WM_TIMER, firstRun, 0);
+  PumpFor(30);
+  EXPECT_EQ(0, first) << "the earlier run's message";
+  PostMessageW(window, WM_TIMER, secondRun, 0);
+  ASSERT_TRUE(PumpUntil([&] { return first == 1; }, 3000)) << "the current run's message is taken";
+
+  TSimpleTimer keepsTheWindow(nullptr, [](TObject*) {});
+  timer->~TSimpleTimer();
+  timer = new (place) TSimpleTimer(nullptr, [&](TObject*) { ++second; });  // the same address
+  ASSERT_TRUE(timer->Start(100000));
+  EXPECT_NE(secondRun, timer->Id());
+  PostMessageW(window, WM_TIMER, secondRun, 0);
+  PumpFor(30);
+  EXPECT_EQ(0, second) << "the freed timer's message";
+  timer->~TSimpleTimer();
 }
 
 TEST(SimpleTimerTest, SwallowsCallbackExceptionsAndSharesOneWindow) {

@@ -30,6 +30,7 @@ class ScriptedDriveApi : public IDriveApi {
   bool throwOnSpace = false;
   // Observations.
   std::vector<unsigned> modeDuringLabelQuery;
+  std::vector<unsigned> modeDuringSpaceQuery;
   std::vector<std::string> labelRoots;
   int spaceQueries = 0;
 
@@ -69,19 +70,16 @@ class ScriptedDriveApi : public IDriveApi {
   bool HasExtendedSpaceQuery() override { return extended; }
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override {
-    ++spaceQueries;
-    if (throwOnSpace) throw std::runtime_error("space query failed");
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
-    if (!d || !d->ready) return false;
+    const ScriptedDrive* d = SpaceQueried(root);
+    if (!d) return false;
     freeToCaller = d->freeBytes;
     total = d->totalBytes;
     return true;
   }
   // Clusters of 4096 bytes (8 sectors of 512).
   bool ClusterSpace(const std::string* root, ClusterFigures& figures) override {
-    ++spaceQueries;
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
-    if (!d || !d->ready) return false;
+    const ScriptedDrive* d = SpaceQueried(root);
+    if (!d) return false;
     figures.sectorsPerCluster = 8;
     figures.bytesPerSector = 512;
     figures.freeClusters = static_cast<std::uint32_t>(d->freeBytes / 4096);
@@ -90,6 +88,14 @@ class ScriptedDriveApi : public IDriveApi {
   }
 
  private:
+  // Records a space query; the drive it answers for, null when it has no media.
+  const ScriptedDrive* SpaceQueried(const std::string* root) {
+    ++spaceQueries;
+    modeDuringSpaceQuery.push_back(errorMode);
+    if (throwOnSpace) throw std::runtime_error("space query failed");
+    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
+    return d && d->ready ? d : nullptr;
+  }
   const ScriptedDrive* Find(const std::string& root) const {
     if (root.empty()) return nullptr;
     char letter = root[0];
