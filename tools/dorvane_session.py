@@ -39,6 +39,8 @@ class Session:
         # The prefix's own fonts only, whatever the host has installed (see tools/setup.sh).
         env["FONTCONFIG_FILE"] = os.path.join(self.prefix, "fontconfig", "fonts.conf")
         env["WINEDEBUG"] = env.get("DORVANE_WINEDEBUG", "-all")
+        # A known locale (English, United States) whatever the host's language.
+        env["LC_ALL"] = "C.UTF-8"
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env["DISPLAY"] = self.display
         if self.port:

@@ -76,6 +76,7 @@ EOF
   (
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export FONTCONFIG_FILE=$prefix/fontconfig/fonts.conf
+    export LC_ALL=C.UTF-8  # the known locale every run uses (see tools/winerun)
     unset DISPLAY
     wineboot -i </dev/null >/dev/null 2>&1
     cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
