@@ -102,6 +102,23 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
   }
 }
 
+void DriveCatalog::Rebuild(bool ignoreCdRom) {
+  DriveSlotTable slots = slots_;
+  std::vector<DriveEntry> rows = rows_;
+  std::vector<std::string> comboItems = trayComboItems_, exploreRoots = exploreRoots_;
+  try {
+    Clear();
+    FillDriveSlots(slots_);
+    BuildDriveList(ignoreCdRom);
+  } catch (...) {
+    slots_ = std::move(slots);
+    rows_ = std::move(rows);
+    trayComboItems_ = std::move(comboItems);
+    exploreRoots_ = std::move(exploreRoots);
+    throw;
+  }
+}
+
 DriveEntry& DriveCatalog::AddDriveEntry(int number, const std::string& root,
                                         const std::string& typeName, std::string label) {
   RecordActivity(activity_, "add_to_dlist");

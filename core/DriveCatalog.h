@@ -114,6 +114,10 @@ class DriveCatalog {
   // Scans slots 0..26 and appends one row per accepted drive; the combo and explore lists
   // are emptied first and rebuilt with the rows.
   void BuildDriveList(bool ignoreCdRom);
+  // Clears the list and builds it again from every drive slot, all or nothing: when a
+  // query fails part-way the catalogue is left as it was (so are the views that mirror
+  // it) and the failure goes on to the caller.
+  void Rebuild(bool ignoreCdRom);
   DriveEntry& AddDriveEntry(int number, const std::string& root, const std::string& typeName,
                             std::string label);
   // Label of the drive named by the first character of path, read with the critical-error

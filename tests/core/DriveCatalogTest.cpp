@@ -108,6 +108,32 @@ TEST_F(DriveCatalogTest, CdRomJoinsBetweenItsNeighboursWhenNotIgnored) {
   EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
 }
 
+// A rebuild that fails part-way (the label of the third drive cannot be read) leaves the
+// whole catalogue as it was, check marks included; the next good one takes the new state.
+TEST_F(DriveCatalogTest, AFailedRebuildLeavesTheCatalogueAsItWas) {
+  catalog.Rebuild(false);
+  catalog.Rows()[1].active = true;
+  const std::vector<std::string> numbers = Numbers(), combo = catalog.TrayComboItems(),
+                                 roots = catalog.ExploreRoots();
+  api.drives['b'] = {kDriveFixed, "NEW", true, 1, 2};
+  api.drives['c'].label = "RENAMED";
+  api.labelThrowsFor = 'd';
+  EXPECT_THROW(catalog.Rebuild(false), std::runtime_error);
+  EXPECT_EQ(Numbers(), numbers);
+  EXPECT_EQ(catalog.TrayComboItems(), combo);
+  EXPECT_EQ(catalog.ExploreRoots(), roots);
+  EXPECT_EQ(catalog.Rows()[1].label, "SYSTEM");
+  EXPECT_TRUE(catalog.Rows()[1].active);
+  EXPECT_EQ(catalog.Slots()[3].label, "SYSTEM");
+  EXPECT_EQ(catalog.Slots()[2].label, "");
+
+  api.labelThrowsFor = 0;
+  catalog.Rebuild(false);
+  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(catalog.TrayComboItems()[2], "c:\\ RENAMED");
+  EXPECT_FALSE(catalog.Rows()[2].active);
+}
+
 TEST_F(DriveCatalogTest, SubItemsInColumnOrder) {
   Build(true);
   const DriveEntry& c = catalog.Rows()[1];

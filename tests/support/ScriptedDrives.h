@@ -27,6 +27,7 @@ class ScriptedDriveApi : public IDriveApi {
   bool extended = true;
   unsigned errorMode = 0;
   bool throwOnLabel = false;
+  char labelThrowsFor = 0;  // a drive letter whose label query throws
   bool throwOnSpace = false;
   // Observations.
   std::vector<unsigned> modeDuringLabelQuery;
@@ -61,7 +62,8 @@ class ScriptedDriveApi : public IDriveApi {
   bool VolumeLabel(const std::string& root, std::string& label) override {
     modeDuringLabelQuery.push_back(errorMode);
     labelRoots.push_back(root);
-    if (throwOnLabel) throw std::runtime_error("label query failed");
+    if (throwOnLabel || (labelThrowsFor && !root.empty() && root[0] == labelThrowsFor))
+      throw std::runtime_error("label query failed");
     const ScriptedDrive* d = Find(root);
     if (!d || !d->ready) return false;
     label = d->label;
