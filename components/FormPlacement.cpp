@@ -9,13 +9,14 @@
 #include <optional>
 
 #include "core/NumberFormat.h"
+#include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -424,17 +425,10 @@ struct TFormPlacement::DestroyHook {
   void operator()(TObject* sender) const { self->FormDestroy(sender); }
 };
 
-// Keeps the storage open for one operation; nested scopes share one opening.
-class TFormPlacement::Scope {
- public:
-  explicit Scope(TFormPlacement& placement) : placement_(placement) { placement_.OpenStorage(); }
-  Scope(const Scope&) = delete;
-  Scope& operator=(const Scope&) = delete;
-  ~Scope() { placement_.CloseStorage(); }
-
- private:
-  TFormPlacement& placement_;
-};
+auto TFormPlacement::OpenedStorage() {
+  OpenStorage();
+  return OnScopeExit([this] { CloseStorage(); });
+}
 
 const ClassInfo& TFormPlacement::StaticClass() {
   using P = TFormPlacement;
@@ -512,7 +506,7 @@ void TFormPlacement::CloseStorage() {
 
 std::string TFormPlacement::ReadSectionString(const std::string& section, const std::string& name,
                                               const std::string& defaultValue) {
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (!storage_ || !storage_->CurrentKey()) return defaultValue;
   TRegistry key(KEY_READ);
   key.SetRootKey(storage_->CurrentKey());
@@ -522,7 +516,7 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
 
 void TFormPlacement::WriteSectionString(const std::string& section, const std::string& name,
                                         const std::string& value) {
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (!useRegistry_) return;
   TRegistry key(KEY_ALL_ACCESS);
   if (storage_ && storage_->CurrentKey()) {
@@ -533,7 +527,7 @@ void TFormPlacement::WriteSectionString(const std::string& section, const std::s
 }
 
 void TFormPlacement::EraseSection(const std::string& section) {
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (!storage_ || !storage_->CurrentKey() || section.empty()) return;
   TRegistry key;
   key.SetRootKey(storage_->CurrentKey());
@@ -556,7 +550,7 @@ void TFormPlacement::WriteInteger(const std::string& name, int value) { WriteStr
 
 void TFormPlacement::SaveStorage() {
   if (!restored_ && active_) return;
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   WriteInteger(kFormVersion, version_);
   SavePlacement();
   SaveProps();
@@ -566,7 +560,7 @@ void TFormPlacement::SaveStorage() {
 
 void TFormPlacement::RestoreStorage() {
   saved_ = false;
-  Scope scope(*this);
+  const auto storage = OpenedStorage();
   if (ReadInteger(kFormVersion, 0) >= version_) {
     RestorePlacement();
     RestoreProps();
@@ -831,11 +825,6 @@ void TFormStorage::RestoreProps() {
     Fire(item->OnRestore, item, value);
     item->SetValue(value);
   }
-}
-
-void RegisterFormPlacementClasses() {
-  RegisterComponentClass(TFormPlacement::StaticClass());
-  RegisterComponentClass(TFormStorage::StaticClass());
 }
 
 }  // namespace dorvane

@@ -214,8 +214,8 @@ class TFormPlacement : public TComponent {
   struct ShowHook;
   struct CloseQueryHook;
   struct DestroyHook;
-  class Scope;
-
+  // Keeps the storage open until the guard ends; nested guards share one opening.
+  [[nodiscard]] auto OpenedStorage();
   void OpenStorage();
   void CloseStorage();
   void SavePlacement();
@@ -273,8 +273,5 @@ class TFormStorage : public TFormPlacement {
   std::unique_ptr<TStringList> storedProps_;
   std::unique_ptr<TStoredValues> storedValues_;
 };
-
-// Makes TFormPlacement and TFormStorage known to form descriptions.
-void RegisterFormPlacementClasses();
 
 }  // namespace dorvane

@@ -7,13 +7,14 @@
 #include <iterator>
 #include <vector>
 
+#include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -113,10 +114,9 @@ void PutText(WCHAR (&field)[N], const std::string& text) {
 }
 
 // Puts the record's flags back however the update ends.
-struct FlagsRestore {
-  NOTIFYICONDATAW& data;
-  ~FlagsRestore() { data.uFlags = kBaseFlags; }
-};
+[[nodiscard]] auto RestoresFlags(NOTIFYICONDATAW& data) {
+  return OnScopeExit([&data] { data.uFlags = kBaseFlags; });
+}
 
 }  // namespace
 
@@ -338,7 +338,7 @@ bool TNotifyTrayIcon::DeleteIcon() {
 bool TNotifyTrayIcon::UpdateIcon() { return Send(NIM_MODIFY); }
 
 bool TNotifyTrayIcon::ClearBalloon() {
-  const FlagsRestore restore{data_};
+  const auto restore = RestoresFlags(data_);
   std::fill(std::begin(data_.szInfo), std::end(data_.szInfo), L'\0');
   data_.uFlags = kBaseFlags | NIF_INFO;
   return UpdateIcon();
@@ -347,7 +347,7 @@ bool TNotifyTrayIcon::ClearBalloon() {
 bool TNotifyTrayIcon::ShowBalloon(const std::string& title, const std::string& text, TBalloonHintIcon icon,
                                   std::uint8_t seconds) {
   ClearBalloon();
-  const FlagsRestore restore{data_};
+  const auto restore = RestoresFlags(data_);
   data_.uFlags = kBaseFlags | NIF_INFO;
   PutText(data_.szInfo, text);
   PutText(data_.szInfoTitle, title);
@@ -368,10 +368,7 @@ void TNotifyTrayIcon::SetDesignPreview(bool value) {
 void TNotifyTrayIcon::ApplyDesignPreview() {
   if (!IsDesigning()) return;
   previewing_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{previewing_};
+  const auto reset = OnScopeExit([this] { previewing_ = false; });
   if (designPreview_) AddIcon();
   else DeleteIcon();
 }
@@ -447,10 +444,7 @@ void TNotifyTrayIcon::SetIconIndex(int index) {
 bool TNotifyTrayIcon::CopyListPicture(int index) {
   if (index == iconSource_) return false;
   copyingPicture_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{copyingPicture_};
+  const auto reset = OnScopeExit([this] { copyingPicture_ = false; });
   iconList_->GetIcon(index, *icon_);
   iconSource_ = index;
   return true;
@@ -740,7 +734,5 @@ void TNotifyTrayIcon::OwnerFormMessage(UINT msg, WPARAM wp, LPARAM lp, bool befo
   HWND parent = GetParent(lastFocus_);
   if (reinterpret_cast<HWND>(lp) != (parent ? parent : lastFocus_)) SetFocus(lastFocus_);
 }
-
-void RegisterTrayIconClasses() { RegisterComponentClass(TNotifyTrayIcon::StaticClass()); }
 
 }  // namespace dorvane

@@ -25,6 +25,7 @@
 #include "framework/Classes.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
 #include "framework/UtilityWindow.h"
 
 namespace dorvane {
@@ -209,8 +210,5 @@ class TNotifyTrayIcon : public TComponent {
   // Lets code that pumps messages notice that this component was freed meanwhile.
   std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
-
-// Makes TNotifyTrayIcon known to form descriptions.
-void RegisterTrayIconClasses();
 
 }  // namespace dorvane

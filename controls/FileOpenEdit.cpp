@@ -4,25 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "core/ScopeExit.h"
 #include "framework/ClassBuilder.h"
-#include "framework/WideString.h"
+#include "framework/Resources.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
 namespace {
-
-// Sets a flag for the duration of a scope.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-  ~FlagScope() { flag_ = old_; }
-
- private:
-  bool& flag_;
-  bool old_;
-};
 
 // The start of the character before byte `i` of a UTF-8 text.
 std::size_t PreviousChar(std::string_view s, std::size_t i) {
@@ -195,13 +184,13 @@ void TCustomButtonEdit::CreateParams(TCreateParams& params) {
 // copied to the other, and OnChange is raised once.
 void TCustomButtonEdit::TextChanged() {
   if (syncing_) return;
-  const FlagScope scope(syncing_);
+  const auto syncing = Assigned(syncing_, true);
   edit_->SetText(Text());
 }
 
 void TCustomButtonEdit::EditTextChanged() {
   if (!syncing_) {
-    const FlagScope scope(syncing_);
+    const auto syncing = Assigned(syncing_, true);
     SetCaption(edit_->Text());
   }
   if (!quiet_) Change();
@@ -212,7 +201,7 @@ void TCustomButtonEdit::Change() {
 }
 
 void TCustomButtonEdit::SetDisplayText(const std::string& text) {
-  const FlagScope scope(quiet_);
+  const auto quiet = Assigned(quiet_, true);
   SetText(text);
 }
 
@@ -390,7 +379,7 @@ void TCustomFileEdit::RefreshDisplay() {
   if (filenameOnly_) shown = ExtractFileName(shown);
   if (minimizeName_) {
     const WindowDc dc(nullptr);
-    const SelectObjectGuard font(dc.get(), EditField().Font().Handle());
+    const auto font = SelectInto(dc.get(), EditField().Font().Handle());
     const auto measure = [&dc](std::string_view text) {
       const std::wstring wide = Widen(text);
       SIZE size{};

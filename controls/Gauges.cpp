@@ -4,6 +4,7 @@
 #include <numbers>
 #include <string>
 
+#include "core/win32/Handles.h"
 #include "framework/ClassBuilder.h"
 #include "framework/SysUtils.h"
 
@@ -42,18 +43,6 @@ void SolidPen(TCanvas& canvas, TColor color) {
   canvas.Pen().SetWidth(1);
   canvas.Pen().SetColor(color);
 }
-
-// Confines drawing on a device context to a rectangle while it lives.
-class ClipTo {
- public:
-  ClipTo(HDC dc, const RECT& r) : dc_(dc) { ::IntersectClipRect(dc, r.left, r.top, r.right, r.bottom); }
-  ~ClipTo() { ::SelectClipRgn(dc_, nullptr); }
-  ClipTo(const ClipTo&) = delete;
-  ClipTo& operator=(const ClipTo&) = delete;
-
- private:
-  HDC dc_;
-};
 
 std::string RangeMessage(std::int64_t low, std::int64_t high) {
   return "Value must be between " + std::to_string(low) + " and " + std::to_string(high);
@@ -193,7 +182,7 @@ void TGauge::Paint() {
     TCanvas& canvas = overlay.Canvas();
     // The needle's base line lies on PaintRect.Bottom, which with bsSingle is the frame
     // row: kinds draw only inside the paint rectangle so that the frame stays black.
-    const ClipTo clip(canvas.Handle(), paintRect);
+    const auto clip = ClipToRect(canvas.Handle(), paintRect);
     switch (kind_) {
       case gkText: PaintAsText(canvas, paintRect); break;
       case gkHorizontalBar: PaintAsHorizontalBar(canvas, paintRect); break;

@@ -1,7 +1,7 @@
 #include "framework/Bevel.h"
 
 #include "framework/ClassBuilder.h"
-#include "framework/StdControls.h"
+#include "framework/ControlDrawing.h"
 
 namespace dorvane {
 

@@ -3,7 +3,7 @@
 // or the program set it (except while its form is being loaded); setting the state it
 // already has raises nothing.
 #include "framework/Controls.h"
-#include "framework/StdControls.h"
+#include "framework/ControlDrawing.h"
 
 namespace dorvane {
 

@@ -332,9 +332,4 @@ void TCollection::Assign(const TPersistent& source) {
   Update(nullptr);
 }
 
-void RegisterClassesModule() {
-  RegisterComponentClass(TComponent::StaticClass());
-  RegisterComponentClass(TStringList::StaticClass());
-}
-
 }  // namespace dorvane

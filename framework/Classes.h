@@ -239,7 +239,4 @@ T* TComponent::Require(std::string_view name) const {
   return typed;
 }
 
-// Registers the classes of this layer with the class registry.
-void RegisterClassesModule();
-
 }  // namespace dorvane

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "framework/ClassBuilder.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
@@ -145,7 +145,7 @@ void TComboBox::HandleDestroying() {
 void TComboBox::SetItemHeights() {
   if (!HandleAllocated() || !OwnerDrawn()) return;
   UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  SelectObjectGuard font(dc.get(), Font().Handle());
+  const auto font = SelectInto(dc.get(), Font().Handle());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc.get(), &tm);
   SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), tm.tmHeight + 2);
@@ -326,7 +326,7 @@ void TComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
     text = text_;  // the text shown without a selection
   UniqueHbrush brush(CreateSolidBrush(back));
   FillRect(dc, &r, brush.get());
-  SelectObjectGuard font(dc, Font().Handle());
+  const auto font = SelectInto(dc, Font().Handle());
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColor = SetTextColor(dc, fore);
   RECT tr = r;

@@ -7,10 +7,12 @@
 #include <atomic>
 
 #include "framework/ClassBuilder.h"
+#include "core/ScopeExit.h"
+#include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
@@ -368,26 +370,19 @@ TGraphicControl::~TGraphicControl() = default;
 namespace {
 
 // A control's canvas on a device context for one paint, with the control's font; the
-// canvas lets go of the device context on every way out.
-class CanvasBinding {
- public:
-  CanvasBinding(TCanvas& canvas, HDC dc, const TFont& font) : canvas_(canvas) {
-    canvas_.SetHandle(dc);
-    canvas_.Font().Assign(font);
-  }
-  CanvasBinding(const CanvasBinding&) = delete;
-  CanvasBinding& operator=(const CanvasBinding&) = delete;
-  ~CanvasBinding() { canvas_.SetHandle(nullptr); }
-
- private:
-  TCanvas& canvas_;
-};
+// guard lets go of the device context on every way out.
+[[nodiscard]] auto BindCanvas(TCanvas& canvas, HDC dc, const TFont& font) {
+  canvas.SetHandle(dc);
+  auto release = OnScopeExit([&canvas] { canvas.SetHandle(nullptr); });
+  canvas.Font().Assign(font);
+  return release;
+}
 
 }  // namespace
 
 void TGraphicControl::PaintTo(HDC dc) {
   ++g_paints;
-  const CanvasBinding binding(*canvas_, dc, Font());
+  const auto binding = BindCanvas(*canvas_, dc, Font());
   Paint();
 }
 
@@ -670,7 +665,7 @@ void TWinControl::PaintMessage() {
     return;
   }
   {
-    SelectObjectGuard sel(mem.get(), bmp.get());
+    const auto sel = SelectInto(mem.get(), bmp.get());
     SetViewportOrgEx(mem.get(), -clip.left, -clip.top, nullptr);
     IntersectClipRect(mem.get(), clip.left, clip.top, clip.right, clip.bottom);
     PaintTo(mem.get());
@@ -683,7 +678,7 @@ void TWinControl::PaintTo(HDC dc) {
   RECT clip;
   if (GetClipBox(dc, &clip) == NULLREGION) return;
   {
-    SavedDcState saved(dc);
+    const auto saved = SaveDcState(dc);
     PaintWindow(dc);
   }
   PaintControls(dc, clip);
@@ -701,7 +696,7 @@ void TWinControl::PaintControls(HDC dc, const RECT& clip) {
     if (!g || !g->Visible()) continue;
     const RECT bounds = g->BoundsRect();
     if (!RectsIntersect(bounds, clip) || bounds.right <= bounds.left || bounds.bottom <= bounds.top) continue;
-    SavedDcState saved(dc);
+    const auto saved = SaveDcState(dc);
     OffsetViewportOrgEx(dc, bounds.left, bounds.top, nullptr);
     IntersectClipRect(dc, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
     g->PaintTo(dc);
@@ -917,10 +912,7 @@ void TWinControl::AlignControls(TControl* changed) {
   // answer, so such requests are not followed.
   if (IsLoading() || aligning_) return;
   aligning_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{aligning_};
+  const auto done = OnScopeExit([this] { aligning_ = false; });
   AlignPass(changed);
 }
 
@@ -991,11 +983,9 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc) {
   TWinControl::PaintWindow(dc);
-  const CanvasBinding binding(*canvas_, dc, Font());
+  const auto binding = BindCanvas(*canvas_, dc, Font());
   canvas_->Brush().SetColor(Color());
   Paint();
 }
-
-void RegisterControlClasses() {}
 
 }  // namespace dorvane

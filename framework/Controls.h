@@ -337,6 +337,4 @@ TShiftState ShiftFromKeys(WPARAM keys);
 // Shift, Alt and Ctrl as the keyboard is now.
 TShiftState CurrentShiftState();
 
-void RegisterControlClasses();
-
 }  // namespace dorvane

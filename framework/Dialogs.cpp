@@ -11,7 +11,7 @@
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -2,24 +2,19 @@
 
 #include <algorithm>
 
+#include "core/ScopeExit.h"
 #include "framework/ClassBuilder.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
 namespace {
 
-// Sets a flag for the duration of a scope.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-  ~FlagScope() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
+// Sets a flag for the length of a scope; it is clear afterwards.
+[[nodiscard]] auto Raised(bool& flag) {
+  flag = true;
+  return OnScopeExit([&flag] { flag = false; });
+}
 
 }  // namespace
 
@@ -69,7 +64,7 @@ void TEdit::SelectAll() {
 void TEdit::TextChanged() {
   if (takingText_) return;  // the window has it already
   if (HandleAllocated()) {
-    const FlagScope scope(settingText_);
+    const auto setting = Raised(settingText_);
     SetWindowTextW(Handle(), Widen(Text()).c_str());
   }
   if (!IsLoading()) Fire(OnChange, this);
@@ -85,7 +80,7 @@ bool TEdit::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         const int length = GetWindowTextLengthW(Handle());
         std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
         text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(Handle(), text.data(), length + 1), 0)));
-        const FlagScope scope(takingText_);
+        const auto taking = Raised(takingText_);
         SetText(Narrow(text));
       }
       Fire(OnChange, this);

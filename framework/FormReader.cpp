@@ -356,8 +356,6 @@ class Parser {
 
 // -- loading --------------------------------------------------------------------------
 
-TComponent* (*g_globalFinder)(std::string_view) = nullptr;
-
 struct Fixup {
   TObject* object;
   const PropInfo* prop;
@@ -538,8 +536,6 @@ class Loader {
       c = &root_;
     } else if (f.target.find('.') == std::string::npos) {
       c = root_.FindComponent(f.target);
-    } else if (g_globalFinder) {
-      c = g_globalFinder(f.target);
     }
     if (!c) Fail(f.line, "no component named " + f.target);
     try {
@@ -724,7 +720,5 @@ void LoadForm(TComponent& root, const FormObject& description) { Loader(root).Lo
 void LoadFormText(TComponent& root, std::string_view text) { LoadForm(root, ParseForm(text)); }
 
 std::string WriteForm(const TComponent& root) { return Writer(root).Write(); }
-
-void SetGlobalComponentFinder(TComponent* (*finder)(std::string_view name)) { g_globalFinder = finder; }
 
 }  // namespace dorvane

@@ -83,7 +83,4 @@ void LoadFormText(TComponent& root, std::string_view text);
 // their defaults; events are not written).
 std::string WriteForm(const TComponent& root);
 
-// How a reference of the form "Form2.Button1" to a component of another form is found.
-void SetGlobalComponentFinder(TComponent* (*finder)(std::string_view name));
-
 }  // namespace dorvane

@@ -7,13 +7,12 @@
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
 #include "framework/FormReader.h"
-#include "framework/Handles.h"
+#include "framework/Resources.h"
+#include "core/win32/Handles.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
-
-void RegisterFrameworkClasses();
 
 namespace {
 
@@ -172,11 +171,7 @@ const MethodEntry* TForm::FindMethod(std::string_view name) const {
 
 void TForm::VisibleChanged() {
   if (changingVisibility_ || !HandleAllocated()) return;
-  changingVisibility_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{changingVisibility_};
+  const auto changing = Assigned(changingVisibility_, true);
   if (Visible()) {
     DoShow();
     if (!Visible()) return;  // OnShow hid it again
@@ -259,15 +254,11 @@ TModalResult TForm::ShowModal() {
   for (HWND w : disabled) EnableWindow(w, FALSE);
   inModal_ = true;
   modalResult_ = mrNone;
-  struct Restore {
-    TForm& form;
-    std::vector<HWND>& list;
-    ~Restore() {
-      for (HWND w : list) EnableWindow(w, TRUE);
-      form.inModal_ = false;
-      if (form.Visible()) form.Hide();
-    }
-  } restore{*this, disabled};
+  const auto restore = OnScopeExit([this, &disabled] {
+    for (HWND w : disabled) EnableWindow(w, TRUE);
+    inModal_ = false;
+    if (Visible()) Hide();
+  });
   Show();
   BringToFront();
   while (modalResult_ == mrNone && !Application().Terminated()) {
@@ -288,13 +279,10 @@ bool TForm::SetRoundedRegion(const RECT& rect, int ellipseWidth, int ellipseHeig
   if (hasRegion_ && EqualRect(&rect, &regionRect_) && regionEllipse_.cx == ellipseWidth &&
       regionEllipse_.cy == ellipseHeight)
     return false;
-  HRGN region = CreateRoundRectRgn(rect.left, rect.top, rect.right, rect.bottom, ellipseWidth, ellipseHeight);
+  UniqueHrgn region(CreateRoundRectRgn(rect.left, rect.top, rect.right, rect.bottom, ellipseWidth, ellipseHeight));
   if (!region) RaiseLastOSError("creating the window outline");
-  // The window owns the region from here on.
-  if (!SetWindowRgn(Handle(), region, TRUE)) {
-    DeleteObject(region);
-    RaiseLastOSError("setting the window outline");
-  }
+  if (!SetWindowRgn(Handle(), region.get(), TRUE)) RaiseLastOSError("setting the window outline");
+  region.release();  // the window owns the region from here on
   regionRect_ = rect;
   regionEllipse_ = {ellipseWidth, ellipseHeight};
   hasRegion_ = true;
@@ -322,260 +310,5 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return TWinControl::WndProc(msg, wp, lp, result);
   }
 }
-
-// -- TApplication ------------------------------------------------------------------------
-
-const ClassInfo& TApplication::StaticClass() {
-  static const ClassInfo info = ClassBuilder<TApplication>("TApplication", &TComponent::StaticClass())
-                                    .Str("Title", &TApplication::Title, &TApplication::SetTitle)
-                                    .Build();
-  return info;
-}
-
-TApplication::TApplication() : TComponent(nullptr) {}
-
-TApplication::~TApplication() {
-  DestroyComponents();
-}
-
-void TApplication::Initialize() {
-  if (window_) return;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                                           ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&icc);
-  RegisterFrameworkClasses();
-  window_ = std::make_unique<TUtilityWindow>(
-      [this](UINT msg, WPARAM wp, LPARAM lp) { return AppMessage(msg, wp, lp); }, this);
-  if (!title_.empty()) SetWindowTextW(window_->Handle(), Widen(title_).c_str());
-}
-
-void TApplication::SetTitle(const std::string& title) {
-  title_ = title;
-  if (window_) SetWindowTextW(window_->Handle(), Widen(title).c_str());
-}
-
-namespace {
-
-constexpr UINT_PTR kHintShowTimer = 1;
-constexpr UINT_PTR kHintHideTimer = 2;
-constexpr const wchar_t* kHintClass = L"DorvaneHintWindow";
-
-LRESULT CALLBACK HintWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PaintDc dc(wnd);
-    RECT r;
-    GetClientRect(wnd, &r);
-    UniqueHbrush back(CreateSolidBrush(ColorToRGB(Application().HintColor())));
-    FillRect(dc.get(), &r, back.get());
-    FrameRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    UniqueHfont font(CreateFontIndirectW(&ncm.lfStatusFont));
-    SelectObjectGuard select(dc.get(), font.get());
-    SetBkMode(dc.get(), TRANSPARENT);
-    SetTextColor(dc.get(), ColorToRGB(clInfoText));
-    InflateRect(&r, -3, -1);
-    const std::wstring text = Widen(Application().HintText());
-    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
-    return 0;
-  }
-  if (msg == WM_NCHITTEST) return HTTRANSPARENT;
-  return DefWindowProcW(wnd, msg, wp, lp);
-}
-
-}  // namespace
-
-bool TApplication::HintShowing() const { return hintWindow_ && IsWindowVisible(hintWindow_.get()); }
-
-void TApplication::HintMouseMove(TControl* control) {
-  if (control == hintControl_) return;
-  HideHintWindow();
-  hintControl_ = control;
-  if (!window_) return;
-  KillTimer(window_->Handle(), kHintShowTimer);
-  hintTimerRunning_ = false;
-  if (!control || !control->ShowHint() || control->Hint().empty()) return;
-  hintTimerRunning_ = SetTimer(window_->Handle(), kHintShowTimer, hintPause_, nullptr) != 0;
-}
-
-void TApplication::CancelHint() {
-  if (window_) KillTimer(window_->Handle(), kHintShowTimer);
-  hintTimerRunning_ = false;
-  HideHintWindow();
-  hintControl_ = nullptr;
-}
-
-void TApplication::HintTimer() {
-  KillTimer(window_->Handle(), kHintShowTimer);
-  hintTimerRunning_ = false;
-  if (hintControl_ && hintControl_->ShowHint() && !hintControl_->Hint().empty()) ShowHintWindow();
-}
-
-void TApplication::ShowHintWindow() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_SAVEBITS | CS_DROPSHADOW;
-    wc.lpfnWndProc = &HintWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHintClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  (void)registered;
-  hintText_ = hintControl_->Hint();
-  if (!hintWindow_) {
-    hintWindow_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintClass, L"",
-                                      WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    if (!hintWindow_) return;
-  }
-  // Size the window to the text, at most a third of the screen wide.
-  RECT text{0, 0, Screen().Width() / 3, 0};
-  {
-    WindowDc dc(hintWindow_.get());
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    UniqueHfont font(CreateFontIndirectW(&ncm.lfStatusFont));
-    SelectObjectGuard select(dc.get(), font.get());
-    const std::wstring w = Widen(hintText_);
-    DrawTextW(dc.get(), w.c_str(), static_cast<int>(w.size()), &text, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
-  }
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  const int width = text.right + 8, height = text.bottom + 4;
-  int x = cursor.x, y = cursor.y + 20;
-  if (x + width > Screen().Width()) x = Screen().Width() - width;
-  if (y + height > Screen().Height()) y = cursor.y - height - 4;
-  SetWindowPos(hintWindow_.get(), HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(hintWindow_.get(), nullptr, TRUE);
-  SetTimer(window_->Handle(), kHintHideTimer, hintHidePause_, nullptr);
-}
-
-void TApplication::HideHintWindow() {
-  if (window_) KillTimer(window_->Handle(), kHintHideTimer);
-  if (hintWindow_ && IsWindowVisible(hintWindow_.get())) ShowWindow(hintWindow_.get(), SW_HIDE);
-}
-
-std::optional<LRESULT> TApplication::AppMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_TIMER && (wp == kHintShowTimer || wp == kHintHideTimer)) {
-    if (wp == kHintShowTimer) HintTimer();
-    else HideHintWindow();
-    return 0;
-  }
-  const auto hooks = hooks_;
-  for (const auto& [id, hook] : hooks) {
-    LRESULT result = 0;
-    if (hook(msg, wp, lp, result)) return result;
-  }
-  return std::nullopt;
-}
-
-int TApplication::AddMessageHook(MessageHook hook) {
-  hooks_.emplace_back(nextHook_, std::move(hook));
-  return nextHook_++;
-}
-
-void TApplication::RemoveMessageHook(int id) {
-  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }), hooks_.end());
-}
-
-void TApplication::Minimize() {
-  if (window_) SendMessageW(window_->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
-}
-
-void TApplication::Restore() {
-  if (window_) SendMessageW(window_->Handle(), WM_SIZE, SIZE_RESTORED, 0);
-}
-
-void TApplication::Run() {
-  if (mainForm_ && showMainForm_ && !mainForm_->Visible()) mainForm_->Show();
-  while (!terminated_) HandleMessage();
-}
-
-bool TApplication::HandleMessage() {
-  MSG msg;
-  const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-  if (got == 0 || got == -1) {
-    terminated_ = true;
-    return false;
-  }
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
-  return true;
-}
-
-void TApplication::ProcessMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      terminated_ = true;
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-void TApplication::Terminate() {
-  if (terminated_) return;
-  terminated_ = true;
-  PostQuitMessage(0);
-}
-
-void TApplication::ClearTerminated() {
-  terminated_ = false;
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
-
-void TApplication::HandleException(TObject* sender) noexcept {
-  static thread_local int depth = 0;
-  if (!std::current_exception()) return;
-  if (depth > 2) return;  // an exception handler that keeps failing: give up quietly
-  ++depth;
-  try {
-    try {
-      throw;
-    } catch (const Exception& e) {
-      if (OnException) OnException(sender, e);
-      else ShowException(e);
-    } catch (const std::exception& e) {
-      const Exception wrapped(e.what());
-      if (OnException) OnException(sender, wrapped);
-      else ShowException(wrapped);
-    } catch (...) {
-      const Exception wrapped("An unknown exception occurred");
-      if (OnException) OnException(sender, wrapped);
-      else ShowException(wrapped);
-    }
-  } catch (...) {
-    // The handler itself failed; the program keeps running.
-  }
-  --depth;
-}
-
-void TApplication::ShowException(const Exception& error) {
-  std::string text = error.Message();
-  if (!text.empty() && text.back() != '.') text += '.';
-  MessageDlg(text, mtError, MB_OK);
-}
-
-TApplication& Application() {
-  static TApplication* app = new TApplication();  // lives until the process ends
-  return *app;
-}
-
-TScreen& Screen() {
-  static TScreen screen;
-  return screen;
-}
-
-void HandleException(TObject* sender) noexcept { Application().HandleException(sender); }
-
-void RegisterFormClasses() {}
 
 }  // namespace dorvane

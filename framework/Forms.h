@@ -1,6 +1,5 @@
 #pragma once
-// Forms (top-level windows loaded from form descriptions), the application object with
-// its message loop and exception handling, and the screen.
+// Forms: top-level windows loaded from form descriptions.
 #include <windows.h>
 
 #include <functional>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/UtilityWindow.h"
 
@@ -121,109 +121,5 @@ class TForm : public TWinControl {
 };
 
 #define BIND(field) Bind(field, #field)
-
-using TExceptionEvent = std::function<void(TObject* sender, const Exception& error)>;
-
-class TApplication : public TComponent {
-  DORVANE_CLASS(TApplication)
- public:
-  TApplication();
-  ~TApplication() override;
-
-  // Registers window classes and the framework's classes; common controls 6.
-  void Initialize();
-  const std::string& Title() const { return title_; }
-  void SetTitle(const std::string& title);
-  // The hidden application window (owner of the forms' taskbar presence).
-  HWND Handle() const { return window_ ? window_->Handle() : nullptr; }
-  TForm* MainForm() const { return mainForm_; }
-  bool ShowMainForm() const { return showMainForm_; }
-  void SetShowMainForm(bool value) { showMainForm_ = value; }
-  bool Terminated() const { return terminated_; }
-  TColor HintColor() const { return hintColor_; }
-  void SetHintColor(TColor color) { hintColor_ = color; }
-
-  // Hints: the mouse resting over a control that shows a hint brings up a small window
-  // with the hint's text after HintPause milliseconds; it goes when the mouse leaves
-  // the control, a button is pressed, or after HintHidePause.
-  void HintMouseMove(TControl* control);
-  void CancelHint();
-  TControl* HintControl() const { return hintControl_; }
-  unsigned HintPause() const { return hintPause_; }
-  void SetHintPause(unsigned ms) { hintPause_ = ms; }
-  unsigned HintHidePause() const { return hintHidePause_; }
-  void SetHintHidePause(unsigned ms) { hintHidePause_ = ms; }
-  bool HintShowing() const;
-  const std::string& HintText() const { return hintText_; }
-
-  // Creates a form owned by the application; the first one becomes the main form.
-  template <typename T, typename... A>
-  T* CreateForm(A&&... args) {
-    T* form = new T(this, std::forward<A>(args)...);
-    if (!mainForm_) mainForm_ = form;
-    return form;
-  }
-  void SetMainForm(TForm* form) { mainForm_ = form; }
-
-  // Shows the main form (unless told not to) and runs the message loop until Terminate.
-  void Run();
-  // Handles one message (waits for one when none is pending). False after WM_QUIT.
-  bool HandleMessage();
-  // Handles every pending message and returns.
-  void ProcessMessages();
-  void Terminate();
-  // Makes a terminated application runnable again and drops the pending quit message
-  // (a test that closed its main form starts the next one).
-  void ClearTerminated();
-  // Minimising the application (a minimised main form): hooks see WM_SIZE/SIZE_MINIMIZED
-  // on the application window.
-  void Minimize();
-  void Restore();
-
-  // The exception being handled (inside a catch block) goes to OnException, or, without
-  // a handler, to a message box. The program keeps running.
-  void HandleException(TObject* sender) noexcept;
-  void ShowException(const Exception& error);
-  TExceptionEvent OnException;
-
-  // Message hooks on the application window: each sees every message first; a hook
-  // that returns true stops further handling.
-  using MessageHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
-  int AddMessageHook(MessageHook hook);
-  void RemoveMessageHook(int id);
-
- private:
-  std::optional<LRESULT> AppMessage(UINT msg, WPARAM wp, LPARAM lp);
-  std::string title_;
-  std::unique_ptr<TUtilityWindow> window_;
-  TForm* mainForm_ = nullptr;
-  bool showMainForm_ = true;
-  bool terminated_ = false;
-  TColor hintColor_ = clInfoBk;
-  void ShowHintWindow();
-  void HideHintWindow();
-  void HintTimer();
-  TControl* hintControl_ = nullptr;
-  std::string hintText_;
-  unsigned hintPause_ = 500;
-  unsigned hintHidePause_ = 5000;
-  UniqueHwnd hintWindow_;
-  bool hintTimerRunning_ = false;
-  std::vector<std::pair<int, MessageHook>> hooks_;
-  int nextHook_ = 1;
-};
-
-// The application object, created on first use.
-TApplication& Application();
-
-// The screen's size and the forms that exist.
-class TScreen {
- public:
-  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-};
-TScreen& Screen();
-
-void RegisterFormClasses();
 
 }  // namespace dorvane

@@ -5,11 +5,15 @@
 #include <cstring>
 #include <utility>
 
+#include "core/BmpDecoder.h"
+#include "core/LittleEndian.h"
+#include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Jpeg.h"
+#include "framework/Resources.h"
 #include "framework/SysUtils.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
@@ -68,9 +72,9 @@ bool IsSystemColor(TColor color) { return (static_cast<std::uint32_t>(color) & 0
 // DIB words are 0x00RRGGBB, colours 0x00BBGGRR: the same swap both ways.
 std::uint32_t SwapRedBlue(std::uint32_t v) { return ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF); }
 
-std::uint32_t ColorToDib(TColor color) { return SwapRedBlue(ColorToRGB(color)); }
-
 }  // namespace
+
+std::uint32_t ColorToDib(TColor color) { return SwapRedBlue(ColorToRGB(color)); }
 
 std::span<const IntIdent> ColorIdents() { return kColorIdents; }
 
@@ -123,19 +127,6 @@ int Rop2Of(TPenMode mode) {
   return i < std::size(modes) ? modes[i] : R2_COPYPEN;
 }
 
-// Keeps an event quiet while an object goes through intermediate states (a bitmap being
-// resized before its pixels arrive), so listeners hear of the finished change only.
-class MutedEvent {
- public:
-  explicit MutedEvent(TNotifyEvent& event) : event_(event), saved_(std::exchange(event, nullptr)) {}
-  MutedEvent(const MutedEvent&) = delete;
-  MutedEvent& operator=(const MutedEvent&) = delete;
-  ~MutedEvent() { event_ = std::move(saved_); }
-
- private:
-  TNotifyEvent& event_;
-  TNotifyEvent saved_;
-};
 
 }  // namespace
 
@@ -510,128 +501,6 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
   ::SetPixelV(dc_, x, y, ColorToRGB(color));
 }
 
-// -- resources ------------------------------------------------------------------------
-
-namespace {
-
-struct TestResource {
-  std::string name;
-  std::vector<std::uint8_t> bytes;
-};
-
-std::vector<TestResource>& TestResources() {
-  static std::vector<TestResource> resources;
-  return resources;
-}
-
-// Little-endian fields of file images, read without alignment assumptions.
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
-bool ResourceData(HRSRC info, const std::uint8_t*& data, std::size_t& size) {
-  if (!info) return false;
-  HGLOBAL loaded = ::LoadResource(nullptr, info);
-  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-  if (!bytes) return false;
-  data = static_cast<const std::uint8_t*>(bytes);
-  size = ::SizeofResource(nullptr, info);
-  return true;
-}
-
-// A bitmap resource is a DIB without the file header; the header is put back in front.
-std::vector<std::uint8_t> BitmapFileFromDib(const std::uint8_t* dib, std::size_t size) {
-  if (size < 4) throw EInvalidGraphic("Bitmap resource is malformed");
-  std::uint32_t offset = U32(dib);
-  if (offset >= 40 && size >= 40) {
-    const std::uint16_t bits = U16(dib + 14);
-    const std::uint32_t compression = U32(dib + 16);
-    std::uint32_t colors = U32(dib + 32);
-    if (colors == 0 && bits <= 8) colors = 1u << bits;
-    if (colors > 256) colors = 256;
-    offset += colors * 4;
-    if (compression == BI_BITFIELDS && U32(dib) == 40) offset += 12;
-  } else if (offset == 12 && size >= 12) {
-    const std::uint16_t bits = U16(dib + 10);
-    if (bits <= 8) offset += (1u << bits) * 3;
-  }
-  std::vector<std::uint8_t> file;
-  file.reserve(14 + size);
-  file.push_back('B');
-  file.push_back('M');
-  Put32(file, static_cast<std::uint32_t>(14 + size));
-  Put32(file, 0);
-  Put32(file, 14 + offset);
-  file.insert(file.end(), dib, dib + size);
-  return file;
-}
-
-// An icon group lists its images by resource id; the icon file lists them by offset.
-std::vector<std::uint8_t> IconFileFromGroup(const std::uint8_t* group, std::size_t size) {
-  if (size < 6) throw EInvalidGraphic("Icon resource is malformed");
-  const std::size_t count = U16(group + 4);
-  if (size < 6 + count * 14) throw EInvalidGraphic("Icon resource is malformed");
-  std::vector<std::uint8_t> header, images;
-  Put16(header, 0);
-  Put16(header, 1);
-  Put16(header, static_cast<std::uint32_t>(count));
-  std::uint32_t offset = static_cast<std::uint32_t>(6 + count * 16);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* entry = group + 6 + i * 14;
-    const std::uint16_t id = U16(entry + 12);
-    const std::uint8_t* image = nullptr;
-    std::size_t imageSize = 0;
-    if (!ResourceData(::FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3) /* RT_ICON */), image,
-                      imageSize))
-      throw EInvalidGraphic("Icon resource is malformed");
-    header.insert(header.end(), entry, entry + 8);
-    Put32(header, static_cast<std::uint32_t>(imageSize));
-    Put32(header, offset);
-    images.insert(images.end(), image, image + imageSize);
-    offset += static_cast<std::uint32_t>(imageSize);
-  }
-  header.insert(header.end(), images.begin(), images.end());
-  return header;
-}
-
-}  // namespace
-
-void AddTestResource(const std::string& name, std::vector<std::uint8_t> bytes) {
-  for (TestResource& r : TestResources())
-    if (SameText(r.name, name)) {
-      r.bytes = std::move(bytes);
-      return;
-    }
-  TestResources().push_back({name, std::move(bytes)});
-}
-
-std::vector<std::uint8_t> ResourceBytes(std::string_view name) {
-  for (const TestResource& r : TestResources())
-    if (SameText(r.name, name)) return r.bytes;
-  const std::wstring wide = Widen(name);
-  const std::uint8_t* data = nullptr;
-  std::size_t size = 0;
-  if (ResourceData(::FindResourceW(nullptr, wide.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */), data, size))
-    return std::vector<std::uint8_t>(data, data + size);
-  if (ResourceData(::FindResourceW(nullptr, wide.c_str(), MAKEINTRESOURCEW(2) /* RT_BITMAP */), data, size))
-    return BitmapFileFromDib(data, size);
-  if (ResourceData(::FindResourceW(nullptr, wide.c_str(), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */), data, size))
-    return IconFileFromGroup(data, size);
-  throw EInvalidGraphic("Resource " + std::string(name) + " not found");
-}
-
 // -- TGraphic -------------------------------------------------------------------------
 
 const ClassInfo& TGraphic::StaticClass() {
@@ -660,145 +529,15 @@ void TGraphic::SetTransparent(bool transparent) {
 
 void TGraphic::Changed() { Fire(OnChange, this); }
 
-// -- BMP decoding ---------------------------------------------------------------------
+// -- decoding to pixels -----------------------------------------------------------------
 
 namespace {
 
-// Pixels of a decoded picture as DIB words (0x00RRGGBB), top row first.
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> words;
-};
-
-constexpr int kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
-
-[[noreturn]] void BadBitmap(const std::string& why) { throw EInvalidGraphic("Bitmap image is not valid: " + why); }
-
-// One colour channel described by a bit mask, scaled to 0..255.
-struct Channel {
-  std::uint32_t mask = 0;
-  int shift = 0;
-  std::uint32_t max = 0;
-  explicit Channel(std::uint32_t m) : mask(m) {
-    if (m == 0) return;
-    shift = std::countr_zero(m);
-    max = m >> shift;
-    // A mask with holes is treated as its lowest run of bits.
-    max = (max & (max + 1)) == 0 ? max : (1u << std::countr_one(max)) - 1;
-  }
-  std::uint32_t operator()(std::uint32_t v) const {
-    if (max == 0) return 0;
-    return static_cast<std::uint32_t>(std::uint64_t{((v & mask) >> shift) & max} * 255 / max);
-  }
-};
-
-Pixels DecodeBmp(const std::uint8_t* data, std::size_t size) {
-  if (!data || size < 14 + 12) BadBitmap("too short");
-  if (data[0] != 'B' || data[1] != 'M') BadBitmap("no BM signature");
-  const std::uint32_t pixelOffset = U32(data + 10);
-  const std::uint8_t* h = data + 14;
-  const std::uint32_t headerSize = U32(h);
-  if (headerSize != 12 && headerSize < 40) BadBitmap("unknown header");
-  if (headerSize > size - 14) BadBitmap("header cut short");
-
-  std::int64_t width = 0, height = 0;
-  unsigned bits = 0, planes = 0;
-  std::uint32_t compression = BI_RGB, colorsUsed = 0;
-  std::size_t paletteEntry = 4;
-  if (headerSize == 12) {
-    width = U16(h + 4);
-    height = static_cast<std::int16_t>(U16(h + 6));
-    planes = U16(h + 8);
-    bits = U16(h + 10);
-    paletteEntry = 3;
-  } else {
-    width = I32(h + 4);
-    height = I32(h + 8);
-    planes = U16(h + 12);
-    bits = U16(h + 14);
-    compression = U32(h + 16);
-    colorsUsed = U32(h + 32);
-  }
-  const bool topDown = height < 0;
-  if (topDown) height = -height;
-  if (planes != 1) BadBitmap("planes must be 1");
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-    BadBitmap("size " + std::to_string(width) + " x " + std::to_string(height));
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-    BadBitmap(std::to_string(bits) + " bits per pixel");
-
-  // Colour masks of 16- and 32-bit pictures.
-  std::uint32_t masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-  if (bits == 16) {
-    masks[0] = 0x7C00;
-    masks[1] = 0x03E0;
-    masks[2] = 0x001F;
-  }
-  std::size_t tablePos = 14 + headerSize;
-  if (compression == BI_BITFIELDS) {
-    if (bits != 16 && bits != 32) BadBitmap("bit fields need 16 or 32 bits per pixel");
-    const std::uint8_t* m = h + 40;
-    if (headerSize == 40) {
-      if (size < tablePos + 12) BadBitmap("colour masks cut short");
-      tablePos += 12;
-    }
-    masks[0] = U32(m);
-    masks[1] = U32(m + 4);
-    masks[2] = U32(m + 8);
-  } else if (compression != BI_RGB) {
-    BadBitmap("compression " + std::to_string(compression) + " is not supported");
-  }
-
-  std::vector<std::uint32_t> palette;
-  if (bits <= 8) {
-    const std::uint32_t maxColors = 1u << bits;
-    const std::uint32_t count = colorsUsed == 0 ? maxColors : colorsUsed;
-    if (count > maxColors) BadBitmap("palette of " + std::to_string(count) + " colours");
-    if (tablePos + count * paletteEntry > size) BadBitmap("palette cut short");
-    palette.resize(maxColors, 0);  // indices past the palette draw black
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::uint8_t* e = data + tablePos + i * paletteEntry;
-      palette[i] = (std::uint32_t{e[2]} << 16) | (std::uint32_t{e[1]} << 8) | e[0];
-    }
-  }
-
-  const std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
-  const std::size_t rows = static_cast<std::size_t>(height);
-  if (pixelOffset > size || stride * rows > size - pixelOffset) BadBitmap("pixel data cut short");
-
-  Pixels out;
-  out.width = static_cast<int>(width);
-  out.height = static_cast<int>(height);
-  out.words.resize(static_cast<std::size_t>(width) * rows);
-  const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
-  for (std::size_t row = 0; row < rows; ++row) {
-    const std::uint8_t* src = data + pixelOffset + stride * (topDown ? row : rows - 1 - row);
-    std::uint32_t* dst = out.words.data() + row * static_cast<std::size_t>(width);
-    for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
-      switch (bits) {
-        case 1: dst[x] = palette[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-        case 4: dst[x] = palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; break;
-        case 8: dst[x] = palette[src[x]]; break;
-        case 16: {
-          const std::uint32_t v = U16(src + x * 2);
-          dst[x] = (red(v) << 16) | (green(v) << 8) | blue(v);
-          break;
-        }
-        case 24: {
-          const std::uint8_t* p = src + x * 3;
-          dst[x] = (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-          break;
-        }
-        default: {
-          const std::uint32_t v = U32(src + x * 4);
-          dst[x] = (red(v) << 16) | (green(v) << 8) | blue(v);
-        }
-      }
-    }
-  }
-  return out;
+// A BMP file's pixels; a damaged file raises EInvalidGraphic with the reason.
+Pixels DecodeBmpOrThrow(const std::uint8_t* data, std::size_t size) {
+  BmpDecoding decoded = DecodeBmp(std::span<const std::uint8_t>(data, data ? size : 0));
+  if (!decoded) throw EInvalidGraphic("Bitmap image is not valid: " + decoded.error);
+  return std::move(decoded.pixels);
 }
 
 bool IsJpeg(const std::uint8_t* data, std::size_t size) {
@@ -848,8 +587,8 @@ void TBitmap::Release() {
 
 void TBitmap::SetSize(int width, int height) {
   if (width == width_ && height == height_) return;
-  if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide ||
-      std::int64_t{width} * height > kMaxPixels)
+  if (width < 0 || height < 0 || width > kMaxBmpSide || height > kMaxBmpSide ||
+      std::int64_t{width} * height > kMaxBmpPixels)
     throw EInvalidGraphic("Invalid bitmap size " + std::to_string(width) + " x " + std::to_string(height));
   if (width == 0 || height == 0) {
     Release();
@@ -915,9 +654,11 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& r) const {
 
 // A JPEG picture is taken too: pictures named in descriptions may be either.
 void TBitmap::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
-  const Pixels pixels = IsJpeg(data, size) ? DecodeJpegPixels(data, size) : DecodeBmp(data, size);
+  const Pixels pixels = IsJpeg(data, size) ? DecodeJpegPixels(data, size) : DecodeBmpOrThrow(data, size);
   {
-    const MutedEvent quiet(OnChange);
+    // Listeners hear of the finished change only, not of the bitmap resized before its
+    // pixels arrive.
+    const auto quiet = Assigned(OnChange, TNotifyEvent{});
     SetSize(pixels.width, pixels.height);
   }
   ::GdiFlush();
@@ -931,7 +672,9 @@ void TBitmap::Assign(const TPersistent& source) {
   if (!other) return TPersistent::Assign(source);
   if (other == this) return;
   {
-    const MutedEvent quiet(OnChange);
+    // Listeners hear of the finished change only, not of the bitmap resized before its
+    // pixels arrive.
+    const auto quiet = Assigned(OnChange, TNotifyEvent{});
     SetSize(other->width_, other->height_);
   }
   if (bits_) {
@@ -1004,11 +747,11 @@ bool CheckIconImage(const std::uint8_t* p, std::size_t size, int& width, int& he
     return true;
   }
   if (size < 40) return false;
-  const std::uint32_t headerSize = U32(p);
-  const std::int32_t w = I32(p + 4), h2 = I32(p + 8);
-  const unsigned planes = U16(p + 12), bpp = U16(p + 14);
-  const std::uint32_t compression = U32(p + 16);
-  const std::uint32_t used = U32(p + 32);
+  const std::uint32_t headerSize = LittleU32(p);
+  const std::int32_t w = LittleI32(p + 4), h2 = LittleI32(p + 8);
+  const unsigned planes = LittleU16(p + 12), bpp = LittleU16(p + 14);
+  const std::uint32_t compression = LittleU32(p + 16);
+  const std::uint32_t used = LittleU32(p + 32);
   if (headerSize < 40 || headerSize > size || planes != 1 || w <= 0 || w > 256 || h2 <= 0 || h2 > 512 ||
       (h2 % 2) != 0)
     return false;
@@ -1030,15 +773,15 @@ bool CheckIconImage(const std::uint8_t* p, std::size_t size, int& width, int& he
 // otherwise the size nearest to that range.
 IconChoice ChooseIconImage(const std::uint8_t* data, std::size_t size) {
   if (!data || size < 6) BadIcon("too short");
-  if (U16(data) != 0 || U16(data + 2) != 1) BadIcon("no icon directory");
-  const std::size_t count = U16(data + 4);
+  if (LittleU16(data) != 0 || LittleU16(data + 2) != 1) BadIcon("no icon directory");
+  const std::size_t count = LittleU16(data + 4);
   if (count == 0) BadIcon("no images");
   if (6 + count * 16 > size) BadIcon("directory cut short");
   IconChoice best;
   long bestScore = -1;
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t* e = data + 6 + i * 16;
-    const std::uint32_t bytes = U32(e + 8), offset = U32(e + 12);
+    const std::uint32_t bytes = LittleU32(e + 8), offset = LittleU32(e + 12);
     if (offset > size || bytes > size - offset) BadIcon("image " + std::to_string(i) + " lies outside the file");
     int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256, bits = 0;
     int imageW = w, imageH = h;
@@ -1179,150 +922,5 @@ void TPicture::Assign(const TPersistent& source) {
 }
 
 void TPicture::Changed() { Fire(OnChange, this); }
-
-// -- TImageList -----------------------------------------------------------------------
-
-const ClassInfo& TImageList::StaticClass() {
-  static const ClassInfo info =
-      ClassBuilder<TImageList>("TImageList", &TComponent::StaticClass())
-          .Int("Width", &TImageList::Width, &TImageList::SetWidth, 16)
-          .Int("Height", &TImageList::Height, &TImageList::SetHeight, 16)
-          .Color("MaskColor", &TImageList::MaskColor, &TImageList::SetMaskColor, clFuchsia)
-          .Object("Strip", [](const TImageList& list) -> TObject* { return const_cast<TPicture*>(&list.strip_); },
-                  TPicture::StaticClass())
-          .Build();
-  return info;
-}
-
-TImageList::TImageList(TComponent* owner) : TComponent(owner) {
-  Recreate();
-  strip_.OnChange = [this](TObject*) { StripChanged(); };
-}
-
-TImageList::~TImageList() { strip_.OnChange = nullptr; }
-
-void TImageList::Recreate() {
-  list_.reset(::ImageList_Create(std::max(width_, 1), std::max(height_, 1), ILC_COLOR32 | ILC_MASK, 4, 4));
-  if (!list_) throw EInvalidOperation("Cannot create an image list");
-  // The strip is cut at whatever size the list has: a description may set the size after
-  // the strip.
-  if (strip_.Graphic() && !strip_.Graphic()->Empty())
-    StripChanged();
-  else
-    Fire(OnChange, this);
-}
-
-void TImageList::SetWidth(int width) {
-  if (width == width_) return;
-  if (width <= 0) throw EInvalidOperation("Invalid image list width " + std::to_string(width));
-  width_ = width;
-  Recreate();
-}
-
-void TImageList::SetHeight(int height) {
-  if (height == height_) return;
-  if (height <= 0) throw EInvalidOperation("Invalid image list height " + std::to_string(height));
-  height_ = height;
-  Recreate();
-}
-
-int TImageList::Count() const { return ::ImageList_GetImageCount(list_.get()); }
-
-HIMAGELIST TImageList::Handle() const { return list_.get(); }
-
-int TImageList::AddMasked(const TBitmap& bitmap, TColor maskColor) {
-  if (bitmap.Empty()) throw EInvalidOperation("Cannot add an empty bitmap to an image list");
-  // The list reads the pixels from a bitmap that no device context holds, and it blacks
-  // out the masked pixels of what it is given: it gets a copy.
-  TBitmap copy;
-  copy.Assign(bitmap);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = copy.Width();
-  bi.bmiHeader.biHeight = -copy.Height();
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const UniqueHbitmap loose(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!loose || !bits) throw EInvalidOperation("Cannot add the bitmap to the image list");
-  const std::size_t words = static_cast<std::size_t>(copy.Width()) * static_cast<std::size_t>(copy.Height());
-  std::memcpy(bits, copy.ScanLine(0), words * 4);
-  const int index = ::ImageList_AddMasked(list_.get(), loose.get(), ColorToRGB(maskColor));
-  if (index < 0) throw EInvalidOperation("Cannot add the bitmap to the image list");
-  Fire(OnChange, this);
-  return index;
-}
-
-int TImageList::AddIcon(const TIcon& icon) {
-  if (icon.Empty()) throw EInvalidOperation("Cannot add an empty icon to an image list");
-  const int index = ::ImageList_ReplaceIcon(list_.get(), -1, icon.Handle());
-  if (index < 0) throw EInvalidOperation("Cannot add the icon to the image list");
-  Fire(OnChange, this);
-  return index;
-}
-
-void TImageList::Clear() {
-  if (Count() == 0) return;
-  ::ImageList_Remove(list_.get(), -1);
-  Fire(OnChange, this);
-}
-
-namespace {
-
-void CheckIndex(const TImageList& list, int index) {
-  if (index < 0 || index >= list.Count())
-    throw EInvalidOperation("Image list index out of bounds (" + std::to_string(index) + ")");
-}
-
-}  // namespace
-
-void TImageList::GetIcon(int index, TIcon& icon) const {
-  CheckIndex(*this, index);
-  HICON h = ::ImageList_GetIcon(list_.get(), index, ILD_NORMAL);
-  if (!h) throw EInvalidOperation("Cannot make an icon of image " + std::to_string(index));
-  icon.SetHandle(h);
-}
-
-// The image over the mask colour, which becomes the bitmap's transparent colour.
-void TImageList::GetBitmap(int index, TBitmap& bitmap) const {
-  CheckIndex(*this, index);
-  bitmap.SetSize(width_, height_);
-  const std::uint32_t background = ColorToDib(maskColor_);
-  for (int y = 0; y < height_; ++y) std::fill_n(bitmap.ScanLine(y), width_, background);
-  ::ImageList_Draw(list_.get(), index, bitmap.Canvas().Handle(), 0, 0, ILD_NORMAL);
-  bitmap.SetTransparentColor(maskColor_);
-}
-
-void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
-  CheckIndex(*this, index);
-  if (!canvas.HandleAllocated()) throw EInvalidOperation("Canvas does not allow drawing");
-  if (enabled)
-    ::ImageList_Draw(list_.get(), index, canvas.Handle(), x, y, ILD_NORMAL);
-  else  // washed out towards the button face
-    ::ImageList_DrawEx(list_.get(), index, canvas.Handle(), x, y, 0, 0, CLR_NONE, ColorToRGB(clBtnFace),
-                       ILD_TRANSPARENT | ILD_BLEND50);
-}
-
-void TImageList::StripChanged() {
-  if (Count() > 0) ::ImageList_Remove(list_.get(), -1);
-  const TGraphic* graphic = strip_.Graphic();
-  if (graphic && !graphic->Empty()) {
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic)) {
-      AddMasked(*bitmap, maskColor_);
-    } else {
-      // Other pictures are laid over the mask colour first.
-      TBitmap flat(graphic->Width(), graphic->Height());
-      flat.Canvas().Brush().SetColor(maskColor_);
-      flat.Canvas().FillRect(RECT{0, 0, flat.Width(), flat.Height()});
-      flat.Canvas().Draw(0, 0, *graphic);
-      AddMasked(flat, maskColor_);
-    }
-    return;  // AddMasked told the listeners
-  }
-  Fire(OnChange, this);
-}
-
-void RegisterGraphicsClasses() { RegisterComponentClass(TImageList::StaticClass()); }
 
 }  // namespace dorvane

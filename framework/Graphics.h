@@ -1,6 +1,6 @@
 #pragma once
 // Colours, fonts, pens, brushes, the canvas over a device context, and pictures: bitmaps
-// (DIB sections with pixel access), icons, JPEG pictures, image lists.
+// (DIB sections with pixel access), icons, JPEG pictures.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,7 +12,7 @@
 
 #include "framework/Classes.h"
 #include "framework/FormReader.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 
 namespace dorvane {
 
@@ -47,6 +47,8 @@ constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR), clBackground = Syst
 // A colour as the display shows it (0x00BBGGRR): system colours looked up; clNone and
 // clDefault give black.
 COLORREF ColorToRGB(TColor color);
+// A colour as a DIB section's word (0x00RRGGBB).
+std::uint32_t ColorToDib(TColor color);
 // The identifier of a colour ("clBtnFace"), or an empty text.
 std::string ColorToIdent(TColor color);
 // Red, green and blue parts of a plain (resolved) colour.
@@ -219,12 +221,6 @@ class TCanvas : public TPersistent {
 
 // -- pictures -------------------------------------------------------------------------
 
-// Bytes of a resource of the running program by name (RT_RCDATA, else RT_BITMAP as a
-// file image, else RT_GROUP_ICON as an icon file image). Raises EInvalidGraphic when
-// absent. Tests may add resources of their own.
-std::vector<std::uint8_t> ResourceBytes(std::string_view name);
-void AddTestResource(const std::string& name, std::vector<std::uint8_t> bytes);
-
 class TGraphic : public TPersistent, public IResourceLoadable {
   DORVANE_CLASS(TGraphic)
  public:
@@ -352,49 +348,5 @@ class TPicture : public TPersistent, public IResourceLoadable {
   std::unique_ptr<TGraphic> graphic_;
   std::string resourceName_;
 };
-
-// A list of pictures of one size, with masks, over a system image list.
-class TImageList : public TComponent {
-  DORVANE_CLASS(TImageList)
- public:
-  explicit TImageList(TComponent* owner);
-  ~TImageList() override;
-
-  int Width() const { return width_; }
-  void SetWidth(int width);    // clears the list
-  int Height() const { return height_; }
-  void SetHeight(int height);  // clears the list
-  int Count() const;
-  HIMAGELIST Handle() const;
-
-  // Adds a bitmap (several images when it is a multiple of Width wide), pixels of
-  // maskColor transparent. Returns the index of the first image added.
-  int AddMasked(const TBitmap& bitmap, TColor maskColor);
-  int AddIcon(const TIcon& icon);
-  void Clear();
-  // A copy of image index as an icon (the caller's icon takes ownership of it).
-  void GetIcon(int index, TIcon& icon) const;
-  void GetBitmap(int index, TBitmap& bitmap) const;
-  void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true) const;
-
-  // A strip among the resources, cut into images of Width x Height, MaskColor transparent
-  // (set in form descriptions as Strip: @name).
-  TColor MaskColor() const { return maskColor_; }
-  void SetMaskColor(TColor color) { maskColor_ = color; }
-  TPicture& Strip() { return strip_; }
-
-  TNotifyEvent OnChange;
-
- private:
-  void Recreate();
-  void StripChanged();
-  int width_ = 16;
-  int height_ = 16;
-  TColor maskColor_ = clFuchsia;
-  TPicture strip_;
-  UniqueImageList list_;
-};
-
-void RegisterGraphicsClasses();
 
 }  // namespace dorvane

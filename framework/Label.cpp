@@ -1,8 +1,8 @@
 #include "framework/Label.h"
 
 #include "framework/ClassBuilder.h"
-#include "framework/Handles.h"
-#include "framework/WideString.h"
+#include "core/win32/Handles.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 
@@ -89,7 +89,7 @@ void TLabel::AdjustBounds() {
   if (!autoSize_ || IsLoading()) return;
   UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return;
-  SelectObjectGuard font(dc.get(), Font().Handle());
+  const auto font = SelectInto(dc.get(), Font().Handle());
   // An empty caption still measures one line of the font.
   std::wstring text = Widen(Caption());
   if (text.empty()) text = L" ";

@@ -2,7 +2,7 @@
 // A text drawn by us on the parent's surface: aligned horizontally and vertically, on one
 // line or word-wrapped, on its own colour or over whatever its parent paints beneath it.
 #include "framework/Controls.h"
-#include "framework/StdControls.h"
+#include "framework/ControlDrawing.h"
 
 namespace dorvane {
 

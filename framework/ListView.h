@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "framework/Controls.h"
-#include "framework/StdControls.h"
+#include "framework/ImageList.h"
+#include "framework/ControlDrawing.h"
 
 namespace dorvane {
 

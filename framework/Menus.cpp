@@ -5,7 +5,7 @@
 
 #include "framework/ClassBuilder.h"
 #include "framework/UtilityWindow.h"
-#include "framework/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

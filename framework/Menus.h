@@ -11,6 +11,7 @@
 
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
 
 namespace dorvane {
 

@@ -3,7 +3,7 @@
 // its colour between them, an optional one-pixel frame, and a centred caption. Children
 // aligned in it sit inside the frame, bevels and border.
 #include "framework/Controls.h"
-#include "framework/StdControls.h"
+#include "framework/ControlDrawing.h"
 
 namespace dorvane {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
-#include "framework/Handles.h"
+#include "core/win32/Handles.h"
 
 namespace dorvane {
 

@@ -53,12 +53,6 @@ class EOSError : public Exception {
   std::uint32_t code_;
 };
 
-class TObject;
-// Hands the exception being handled (call inside a catch block) to the application's
-// exception handling. Every window procedure, timer and hook ends in this instead of
-// letting an exception cross a system callback.
-void HandleException(TObject* sender) noexcept;
-
 // The running program's full path.
 std::string ExecutablePath();
 // The file version of a program's version resource as four numbers joined by "."

@@ -107,6 +107,12 @@ const ClassInfo* FindClass(std::string_view name) {
   return it == Registry().end() ? nullptr : it->second;
 }
 
+std::vector<const ClassInfo*> RegisteredClasses() {
+  std::vector<const ClassInfo*> classes;
+  for (const auto& [name, info] : Registry()) classes.push_back(info);
+  return classes;
+}
+
 const PropInfo& GetPropInfo(const TObject& object, std::string_view propName) {
   const PropInfo* p = object.ClassType().FindProp(propName);
   if (!p) throw EPropertyError(object.ClassName() + " has no property " + std::string(propName));

@@ -119,6 +119,8 @@ struct ClassInfo {
 // The class registry: the form loader creates objects by class name.
 void RegisterComponentClass(const ClassInfo& info);
 const ClassInfo* FindClass(std::string_view name);
+// Every registered class, ordered by name.
+std::vector<const ClassInfo*> RegisteredClasses();
 
 // Reads and writes of a published property by name. Unknown names and kind mismatches
 // raise EPropertyError.

@@ -1,5 +1,6 @@
 #include "framework/UtilityWindow.h"
 
+#include "framework/Application.h"
 #include "framework/Classes.h"
 #include "framework/SysUtils.h"
 

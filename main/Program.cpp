@@ -1,7 +1,6 @@
 #include "main/Program.h"
 
-#include "components/FormPlacement.h"
-#include "components/NotifyTrayIcon.h"
+#include "components/ComponentsRegistration.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
@@ -10,13 +9,10 @@
 
 namespace dorvane {
 
-
 void RegisterProgramClasses() {
-  Application().Initialize();
-  RegisterFormPlacementClasses();
-  RegisterTrayIconClasses();
+  Application().Initialize();  // the framework's classes
+  RegisterServiceComponents();
   RegisterVisualControls();
-  RegisterMainWindowClasses();
 }
 
 void CreateProgramWindows(IMachine& machine) {

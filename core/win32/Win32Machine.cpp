@@ -7,23 +7,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/Text.h"
+#include "core/win32/Handles.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  const std::u16string u16 = Utf8ToUtf16(text);
-  return std::wstring(u16.begin(), u16.end());
-}
-
 using ExtendedFn = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-std::string Narrow(const wchar_t* text) {
-  std::u16string u16;
-  for (; *text; ++text) u16 += static_cast<char16_t>(*text);
-  return Utf16ToUtf8(u16);
-}
 
 }  // namespace
 
@@ -36,7 +26,7 @@ Win32DriveApi::Win32DriveApi() {
 unsigned Win32DriveApi::DriveType(const std::string& root) {
   // An empty root would name the current directory's drive; it stands for "no drive".
   if (root.empty()) return kDriveNoRootDir;
-  return GetDriveTypeW(Wide(root).c_str());
+  return GetDriveTypeW(Widen(root).c_str());
 }
 
 unsigned Win32DriveApi::SetErrorMode(unsigned mode) { return ::SetErrorMode(mode); }
@@ -44,7 +34,7 @@ unsigned Win32DriveApi::SetErrorMode(unsigned mode) { return ::SetErrorMode(mode
 bool Win32DriveApi::VolumeLabel(const std::string& root, std::string& label) {
   wchar_t name[MAX_PATH + 1] = {};
   DWORD componentLength = 0, flags = 0;
-  const BOOL ok = GetVolumeInformationW(Wide(root).c_str(), name, MAX_PATH + 1, nullptr,
+  const BOOL ok = GetVolumeInformationW(Widen(root).c_str(), name, MAX_PATH + 1, nullptr,
                                         &componentLength, &flags, nullptr, 0);
   name[MAX_PATH] = 0;
   label = ok ? Narrow(name) : std::string();
@@ -54,7 +44,7 @@ bool Win32DriveApi::VolumeLabel(const std::string& root, std::string& label) {
 bool Win32DriveApi::ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                                   std::int64_t& total) {
   ULARGE_INTEGER available{}, totalBytes{}, totalFree{};
-  const std::wstring wroot = root ? Wide(*root) : std::wstring();
+  const std::wstring wroot = root ? Widen(*root) : std::wstring();
   const auto query = reinterpret_cast<ExtendedFn>(extended_);
   if (!query(root ? wroot.c_str() : nullptr, &available, &totalBytes, &totalFree)) return false;
   freeToCaller = static_cast<std::int64_t>(available.QuadPart);
@@ -64,7 +54,7 @@ bool Win32DriveApi::ExtendedSpace(const std::string* root, std::int64_t& freeToC
 
 bool Win32DriveApi::ClusterSpace(const std::string* root, ClusterFigures& figures) {
   DWORD spc = 0, bps = 0, freeClusters = 0, totalClusters = 0;
-  const std::wstring wroot = root ? Wide(*root) : std::wstring();
+  const std::wstring wroot = root ? Widen(*root) : std::wstring();
   if (!GetDiskFreeSpaceW(root ? wroot.c_str() : nullptr, &spc, &bps, &freeClusters, &totalClusters))
     return false;
   figures = {spc, bps, freeClusters, totalClusters};
@@ -81,20 +71,20 @@ MemoryStatus Win32MemoryApi::Query() {
 
 bool Win32ShellActions::FileExists(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void Win32ShellActions::PlayWaveFile(const std::string& path) {
-  PlaySoundW(Wide(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+  PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
 }
 
 void Win32ShellActions::OpenFile(const std::string& path) {
-  ShellExecuteW(nullptr, nullptr, Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32ShellActions::ExploreFolder(const std::string& path) {
-  const std::wstring w = Wide(path);
+  const std::wstring w = Widen(path);
   ShellExecuteW(nullptr, L"explore", w.c_str(), nullptr, w.c_str(), SW_SHOWNORMAL);
 }
 
@@ -110,12 +100,11 @@ void Win32ShellActions::ShowDiskFullDialog(char driveLetter) {
 }
 
 bool Win32ShellActions::EmptyRecycleBin() {
-  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  const UniqueHmodule shell(LoadLibraryW(L"shell32.dll"));
   if (!shell) return false;
   using EmptyBin = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
-  if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell, "SHEmptyRecycleBinW"))))
+  if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell.get(), "SHEmptyRecycleBinW"))))
     fn(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-  FreeLibrary(shell);
   return true;
 }
 

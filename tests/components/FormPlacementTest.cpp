@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "components/ComponentsRegistration.h"
 #include "components/FormPlacement.h"
 #include "core/NumberFormat.h"
 #include "framework/ClassBuilder.h"
@@ -141,7 +142,7 @@ class FormStorageTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     Application().Initialize();
-    RegisterFormPlacementClasses();
+    RegisterServiceComponents();
     RegisterComponentClass(TProbe::StaticClass());
     Application().OnException = [](TObject*, const Exception& e) { Errors().push_back(e.Message()); };
   }

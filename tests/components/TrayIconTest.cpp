@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "components/ComponentsRegistration.h"
 #include "components/NotifyTrayIcon.h"
 #include "components/SimpleTimer.h"
 #include "core/Text.h"
@@ -20,6 +21,7 @@
 #include "framework/Edit.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/Resources.h"
 
 namespace dorvane {
 namespace {
@@ -145,7 +147,7 @@ class TrayIconTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     Application().Initialize();
-    RegisterTrayIconClasses();
+    RegisterServiceComponents();
     AddTestResource("TRAYTESTSTRIP", StripBmp());
     Application().OnException = [](TObject*, const Exception& e) { Errors().push_back(e.Message()); };
   }

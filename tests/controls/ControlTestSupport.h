@@ -69,17 +69,6 @@ class ControlTest : public ::testing::Test {
   TForm* form_ = nullptr;
 };
 
-// Every published ordinal or text property of a new object holds its declared default.
-inline void ExpectPublishedDefaults(const TObject& object) {
-  for (const PropInfo* p : object.ClassType().AllProps()) {
-    if (p->IsOrdinal() && p->ordDefault) {
-      EXPECT_EQ(p->getOrd(object), *p->ordDefault) << object.ClassName() << "." << p->name;
-    } else if (p->kind == PropKind::String && p->strDefault) {
-      EXPECT_EQ(p->getStr(object), *p->strDefault) << object.ClassName() << "." << p->name;
-    }
-  }
-}
-
 // Pixels that differ between two renderings of the same size.
 struct Diff {
   int count = 0;

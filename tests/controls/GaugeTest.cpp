@@ -41,16 +41,6 @@ class GaugeValues : public ControlTest {
   }
 };
 
-TEST_F(GaugeValues, NewGaugeHoldsItsPublishedDefaults) {
-  TGauge loose(nullptr);  // no parent: nothing inherited
-  testing::ExpectPublishedDefaults(loose);
-  EXPECT_EQ(loose.Width(), 100);
-  EXPECT_EQ(loose.Height(), 100);
-  EXPECT_EQ(GetEnumProp(loose, "Kind"), "gkHorizontalBar");
-  EXPECT_EQ(GetEnumProp(loose, "BorderStyle"), "bsSingle");
-  EXPECT_TRUE(GetPropInfo(loose, "Progress").alwaysStored);
-}
-
 TEST_F(GaugeValues, PercentDoneTruncatesAndAnEmptyRangeIsZero) {
   gauge_->SetMaxValue(3);
   gauge_->SetProgress(1);

@@ -38,14 +38,6 @@ class GradientFillTest : public ControlTest {
   }
 };
 
-TEST_F(GradientFillTest, NewFillHoldsItsPublishedDefaults) {
-  TGradientFill loose(nullptr);
-  testing::ExpectPublishedDefaults(loose);
-  EXPECT_EQ(loose.Align(), alClient);
-  EXPECT_EQ(loose.Steps(), 100);
-  EXPECT_EQ(loose.StartColor(), clBlue);
-}
-
 TEST_F(GradientFillTest, HorizontalBandsAreOneColumnPerStepAtFullWidth) {
   TGradientFill* fill = Fill(42, 30, grHorizontal, 42);
   auto b = Render(*fill);

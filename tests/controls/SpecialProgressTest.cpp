@@ -48,15 +48,6 @@ class ProgressBar : public ControlTest {
 
 class ProgressBarLayout : public ProgressBar {};
 
-TEST_F(ProgressBarLayout, NewBarHoldsItsPublishedDefaults) {
-  TSpecialProgress loose(nullptr);
-  testing::ExpectPublishedDefaults(loose);
-  EXPECT_EQ(loose.Width(), 150);
-  EXPECT_EQ(loose.Height(), 15);
-  EXPECT_EQ(GetEnumProp(loose, "TextOption"), "toNoText");
-  EXPECT_EQ(loose.BarLength(), 0);
-}
-
 TEST_F(ProgressBarLayout, SolidBarShadesEveryColumnFromStartTowardEnd) {
   TSpecialProgress* bar = Bar(169, 16, true);
   bar->SetEndColor(kBarEnd);

@@ -14,7 +14,10 @@ extern "C" {
 }
 
 #include "framework/FormReader.h"
+#include "framework/FrameworkClasses.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
+#include "framework/Resources.h"
 #include "tests/support/TestJpeg.h"
 #include "framework/SysUtils.h"
 
@@ -29,8 +32,8 @@ void Put16(Bytes& b, unsigned v) {
 void Put32(Bytes& b, std::uint32_t v) { Put16(b, v & 0xFFFF); Put16(b, v >> 16); }
 
 // A BMP file of `pixels` (row-major, top row first). Up to 8 bits a palette is made of the
-// colours used; files are bottom-up unless topDown.
-Bytes MakeBmp(int bits, int w, int h, const std::vector<TColor>& pixels, bool topDown = false) {
+// colours used; files are bottom-up.
+Bytes MakeBmp(int bits, int w, int h, const std::vector<TColor>& pixels) {
   std::vector<TColor> palette;
   for (TColor c : pixels)
     if (bits <= 8 && std::find(palette.begin(), palette.end(), c) == palette.end()) palette.push_back(c);
@@ -40,14 +43,14 @@ Bytes MakeBmp(int bits, int w, int h, const std::vector<TColor>& pixels, bool to
   Put32(b, offset + static_cast<std::uint32_t>(stride * h));
   Put32(b, 0);
   Put32(b, offset);
-  for (int v : {40, w, topDown ? -h : h}) Put32(b, static_cast<std::uint32_t>(v));
+  for (int v : {40, w, h}) Put32(b, static_cast<std::uint32_t>(v));
   Put16(b, 1);
   Put16(b, bits);
   for (std::uint32_t v : {0u, 0u, 0u, 0u, static_cast<std::uint32_t>(palette.size()), 0u}) Put32(b, v);
   for (TColor c : palette)
     Put32(b, static_cast<std::uint32_t>(GetBValue32(c) | (GetGValue32(c) << 8) | (GetRValue32(c) << 16)));
   for (int row = 0; row < h; ++row) {
-    const int y = topDown ? row : h - 1 - row;
+    const int y = h - 1 - row;
     Bytes line(stride, 0);
     for (int x = 0; x < w; ++x) {
       const TColor c = pixels[static_cast<std::size_t>(y * w + x)];
@@ -476,36 +479,22 @@ TEST(Bitmaps, DrawStretchedAndTransparent) {
   EXPECT_EQ(dst.Pixel(10, 1), clFuchsia);
 }
 
-TEST(BitmapFiles, ReadsBitmapsOfEveryDepth) {
+// The decoding itself is tested natively (BmpDecoderTest); a bitmap takes the pixels, or
+// refuses a damaged file as an invalid graphic and keeps its picture.
+TEST(BitmapFiles, LoadPixelsOrRaiseAndKeepThePicture) {
   const std::vector<TColor> px = Quadrants(6, 4);
-  for (int bits : {4, 8, 24, 32})
-    for (bool topDown : {false, true}) {
-      TBitmap b;
-      const Bytes file = MakeBmp(bits, 6, 4, px, topDown);
-      b.LoadFromBytes(file.data(), file.size());
-      ASSERT_EQ(b.Width(), 6);
-      ASSERT_EQ(b.Height(), 4);
-      for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x) ASSERT_EQ(b.Pixel(x, y), px[y * 6 + x]) << bits << "bpp " << x << "," << y;
-    }
-}
-
-TEST(BitmapFiles, MalformedFilesRaise) {
-  const Bytes good = MakeBmp(8, 6, 4, Quadrants(6, 4));
+  const Bytes good = MakeBmp(8, 6, 4, px);
   TBitmap b(1, 1);
   b.SetPixel(0, 0, clAqua);
-  for (std::size_t n = 0; n < good.size(); ++n)  // every truncation
-    ASSERT_THROW(b.LoadFromBytes(good.data(), n), EInvalidGraphic) << n;
-  auto patched = [&](std::size_t at, std::uint32_t v) {
-    Bytes f = good;
-    for (std::size_t i = 0; i < 4; ++i) f.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
-    return f;
-  };
-  for (const Bytes& bad : {patched(18, 0), patched(18, 0x7FFFFFFF), patched(22, 0x80000000), patched(28, 7),
-                           patched(30, 1 /* RLE8 */), patched(10, 0xFFFFFFF0), patched(46, 300), patched(14, 20)})
-    EXPECT_THROW(b.LoadFromBytes(bad.data(), bad.size()), EInvalidGraphic);
+  for (std::size_t n : {std::size_t{0}, std::size_t{40}, good.size() - 1})
+    EXPECT_THROW(b.LoadFromBytes(good.data(), n), EInvalidGraphic) << n;
   EXPECT_EQ(b.Width(), 1);
-  EXPECT_EQ(b.Pixel(0, 0), clAqua);  // a failed load keeps the picture
+  EXPECT_EQ(b.Pixel(0, 0), clAqua);
+  b.LoadFromBytes(good.data(), good.size());
+  ASSERT_EQ(b.Width(), 6);
+  ASSERT_EQ(b.Height(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(b.Pixel(x, y), px[y * 6 + x]) << x << "," << y;
 }
 
 // Damaged files of every kind either load or raise EInvalidGraphic; none ends the process.
@@ -604,7 +593,7 @@ TEST(PictureFormats, IconsAndResources) {
   try {
     pic.LoadFromResourceName("NoSuchPicture");
     ADD_FAILURE() << "a missing resource loaded";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const EResNotFound& e) {
     EXPECT_NE(std::string(e.what()).find("NoSuchPicture"), std::string::npos);
   }
   EXPECT_EQ(pic.ResourceName(), "GRAPHICSTESTICON");
@@ -686,7 +675,7 @@ TEST(ImageLists, StripFromResourcesAndDescriptions) {
   list.SetWidth(24);  // the strip is cut again at the new size
   EXPECT_EQ(list.Count(), 2);
 
-  RegisterGraphicsClasses();
+  RegisterFrameworkClasses();
   TComponent root(nullptr);
   LoadFormText(root, "Root: TComponent {\n  Images: TImageList {\n    Height: 16\n    Strip: @GraphicsTestStrip\n"
                      "    MaskColor: clLime\n  }\n}\n");

@@ -1,7 +1,6 @@
 #pragma once
-// What the standard controls share: the text alignment enumeration, the 3-D frame drawing
-// of panels and bevels, and their registration with the class registry (the form loader
-// creates them by class name).
+// Drawing the standard controls share: the text alignment enumeration and the 3-D frames
+// of panels and bevels.
 #include <windows.h>
 
 #include "framework/Graphics.h"
@@ -18,7 +17,5 @@ UINT DrawTextAlignment(TAlignment alignment);
 // edges in bottomRight (the top-right and bottom-left corner pixels belong to the bottom
 // and right edges), and shrinks r by width on every side.
 void Frame3D(TCanvas& canvas, RECT& r, TColor topLeft, TColor bottomRight, int width);
-
-void RegisterStandardControls();
 
 }  // namespace dorvane

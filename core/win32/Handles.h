@@ -1,11 +1,13 @@
 #pragma once
 // Move-only owners for every kind of system handle the program holds. Each owner closes
 // its handle exactly once, on destruction or reset; a selection into a device context
-// puts the previous object back by itself.
+// gives a guard that puts the previous object back.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <utility>
+
+#include "core/ScopeExit.h"
 
 namespace dorvane {
 
@@ -114,34 +116,24 @@ class PaintDc {
   HDC dc_ = nullptr;
 };
 
-// Selects an object into a device context and puts the previous one back.
-class SelectObjectGuard {
- public:
-  SelectObjectGuard(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
-  SelectObjectGuard(const SelectObjectGuard&) = delete;
-  SelectObjectGuard& operator=(const SelectObjectGuard&) = delete;
-  ~SelectObjectGuard() {
-    if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
-  }
+// Selects an object into a device context; the guard puts the previous one back.
+[[nodiscard]] inline auto SelectInto(HDC dc, HGDIOBJ object) noexcept {
+  return OnScopeExit([dc, previous = ::SelectObject(dc, object)]() noexcept {
+    if (previous && previous != HGDI_ERROR) ::SelectObject(dc, previous);
+  });
+}
 
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
+// SaveDC now; the guard restores that state (RestoreDC).
+[[nodiscard]] inline auto SaveDcState(HDC dc) noexcept {
+  return OnScopeExit([dc, id = ::SaveDC(dc)]() noexcept {
+    if (id) ::RestoreDC(dc, id);
+  });
+}
 
-// SaveDC/RestoreDC around a drawing step.
-class SavedDcState {
- public:
-  explicit SavedDcState(HDC dc) noexcept : dc_(dc), id_(::SaveDC(dc)) {}
-  SavedDcState(const SavedDcState&) = delete;
-  SavedDcState& operator=(const SavedDcState&) = delete;
-  ~SavedDcState() {
-    if (id_) ::RestoreDC(dc_, id_);
-  }
-
- private:
-  HDC dc_;
-  int id_;
-};
+// Confines drawing on a device context to a rectangle until the guard ends.
+[[nodiscard]] inline auto ClipToRect(HDC dc, const RECT& r) noexcept {
+  ::IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  return OnScopeExit([dc]() noexcept { ::SelectClipRgn(dc, nullptr); });
+}
 
 }  // namespace dorvane
