@@ -24,6 +24,7 @@
 #include "framework/Registry.h"
 #include "main/Dorvane.h"
 #include "main/Program.h"
+#include "tests/support/ScriptedDesktop.h"
 #include "tests/support/ScriptedMachine.h"
 
 namespace {
@@ -31,12 +32,14 @@ namespace {
 using namespace dorvane;
 using Clock = std::chrono::steady_clock;
 
-// A machine with the real drives and memory and a shell that does nothing.
+// A machine with the real drives and memory, a shell that does nothing and an autostart
+// list in memory.
 class RealDrivesMachine : public IMachine {
  public:
   IDriveApi& Drives() override { return drives_; }
   IMemoryApi& Memory() override { return memory_; }
   IShellActions& Shell() override { return shell_; }
+  IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override { return true; }
   ScreenSize Screen() override { return {1280, 1024}; }
 
@@ -44,6 +47,7 @@ class RealDrivesMachine : public IMachine {
   Win32DriveApi drives_;
   Win32MemoryApi memory_;
   testing::RecordingShell shell_;
+  testing::ScriptedAutostartList autostart_;
 };
 
 int GdiObjects() {
@@ -96,7 +100,7 @@ TForm1* StartWindow(IMachine& machine) {
   form->Show();
   // Three monitored drives, the tray following the first.
   const int rows = form->DList->Items().Count();
-  for (int i = 0; i < rows && i < 3; ++i) form->DList->Items().Item(i)->SetChecked(true);
+  for (int i = 0; i < rows && i < 3; ++i) testing::TickAsUser(*form->DList, i);
   form->TrayDriveList->SetItemIndex(0);
   form->TrayDriveListChange(nullptr);
   form->CbShowTray->SetChecked(true);
@@ -122,9 +126,9 @@ double MicrosPer(Clock::duration d, int n) {
 int main() {
   SetCurrentSeparators(ReadUserSeparators());
   RegisterProgramClasses();
-  TFormPlacement::SetExeNameOverride("DorvaneBench");
-  SetMessageAnswerer([](const MessageRequest&) { return IDOK; });
-  TNotifyTrayIcon::SetShellNotifier([](DWORD, const NOTIFYICONDATAW&) { return TRUE; });
+  testing::ScriptedDesktop desktop;
+  desktop.exeName = "DorvaneBench";
+  testing::InstalledDesktop installed(desktop);
 
   // 1. Tick cost against the real drives, beside the bare system queries.
   RealDrivesMachine real;

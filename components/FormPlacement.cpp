@@ -112,29 +112,6 @@ bool SplitEntry(std::string_view entry, std::string& component, std::string& pro
   return !component.empty() && !property.empty();
 }
 
-std::string ExeNameOverrideValue;
-
-std::string ExecutableName() {
-  if (!ExeNameOverrideValue.empty()) return ExeNameOverrideValue;
-  std::vector<wchar_t> buffer(MAX_PATH);
-  std::wstring path;
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return std::string();
-    if (n < buffer.size()) {
-      path.assign(buffer.data(), n);
-      break;
-    }
-    if (buffer.size() >= 32768) return std::string();
-    buffer.resize(buffer.size() * 2);
-  }
-  const std::size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) path.erase(0, slash + 1);
-  const std::size_t dot = path.rfind(L'.');
-  if (dot != std::wstring::npos) path.erase(dot);
-  return Narrow(path);
-}
-
 // Four comma-separated integers ("MinMaxPos", "NormPos").
 std::string FourInts(long a, long b, long c, long d) {
   return std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(c) + "," + std::to_string(d);
@@ -464,8 +441,6 @@ void TFormPlacement::BeforeDestruction() {
   TComponent::BeforeDestruction();
 }
 
-void TFormPlacement::SetExeNameOverride(const std::string& name) { ExeNameOverrideValue = name; }
-
 HKEY TFormPlacement::RootKey() const {
   switch (registryRoot_) {
     case prCurrentUser: return HKEY_CURRENT_USER;
@@ -480,7 +455,7 @@ HKEY TFormPlacement::RootKey() const {
 
 std::string TFormPlacement::KeyPath() const {
   if (!iniFileName_.empty()) return iniFileName_;
-  return "Software\\" + ExecutableName();
+  return "Software\\" + Application().Desktop().ExeName();
 }
 
 std::string TFormPlacement::Section() const {

@@ -200,9 +200,6 @@ class TFormPlacement : public TComponent {
 
   void Loaded() override;
 
-  // The executable-name part of the default key path; empty restores the real name.
-  static void SetExeNameOverride(const std::string& name);
-
  protected:
   // What a save and a restore add after the placement (the derived storage's
   // properties and values). Called with the storage open.

@@ -71,16 +71,7 @@ const ProcessValues& Process() {
   return values;
 }
 
-TNotifyTrayIcon::ShellNotifier& Notifier() {
-  static TNotifyTrayIcon::ShellNotifier notifier;
-  return notifier;
-}
-
-BOOL CallShell(DWORD message, const NOTIFYICONDATAW& data) {
-  if (const auto& notifier = Notifier()) return notifier(message, data);
-  NOTIFYICONDATAW copy = data;  // the system call takes a mutable record
-  return Shell_NotifyIconW(message, &copy);
-}
+BOOL CallShell(DWORD message, const NOTIFYICONDATAW& data) { return Application().Desktop().NotifyIcon(message, data); }
 
 std::weak_ptr<TTrayIconHandler>& SharedHandler() {
   static std::weak_ptr<TTrayIconHandler> shared;
@@ -299,8 +290,6 @@ TNotifyTrayIcon::~TNotifyTrayIcon() {
   if (appHook_) Application().RemoveMessageHook(appHook_);
   UnhookOwnerForm();
 }
-
-void TNotifyTrayIcon::SetShellNotifier(ShellNotifier notifier) { Notifier() = std::move(notifier); }
 
 // -- shell updates --
 

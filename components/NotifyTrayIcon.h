@@ -141,10 +141,6 @@ class TNotifyTrayIcon : public TComponent {
 
   void Loaded() override;
 
-  // The shell call, replaceable for tests (null restores Shell_NotifyIconW).
-  using ShellNotifier = std::function<BOOL(DWORD message, const NOTIFYICONDATAW& data)>;
-  static void SetShellNotifier(ShellNotifier notifier);
-
  protected:
   void Notification(TComponent* component, TOperation operation) override;
 

@@ -1,7 +1,8 @@
 #pragma once
 // Everything the main window asks of the machine it runs on, behind one seam: the drive
-// and memory services, the platform family, the screen and the shell's actions. The
-// program gives the main window the real machine; tests give it a scripted one.
+// and memory services, the platform family, the screen, the shell's actions and the
+// autostart list. The program gives the main window the real machine; tests give it a
+// scripted one.
 #include <string>
 
 #include "core/DriveApi.h"
@@ -34,15 +35,37 @@ class IShellActions {
   virtual bool EmptyRecycleBin() = 0;
 };
 
+// The current user's list of programs started at log-on, by entry name (the per-user Run
+// key). Failures are never reported: a list that cannot be read holds nothing, and a
+// write or removal that fails leaves it as it was.
+class IAutostartList {
+ public:
+  virtual ~IAutostartList() = default;
+  // Whether an entry of that name exists (of any kind); the list is not created.
+  virtual bool Contains(const std::string& name) = 0;
+  // Creates the list when missing and writes the entry, replacing one of that name.
+  virtual void Write(const std::string& name, const std::string& command) = 0;
+  // Creates the list when missing and removes the entry if it exists.
+  virtual void Remove(const std::string& name) = 0;
+};
+
 class IMachine {
  public:
   virtual ~IMachine() = default;
   virtual IDriveApi& Drives() = 0;
   virtual IMemoryApi& Memory() = 0;
   virtual IShellActions& Shell() = 0;
+  virtual IAutostartList& Autostart() = 0;
   // True on the NT family of Windows (alpha-blended windows exist only there).
   virtual bool IsNtPlatform() = 0;
   virtual ScreenSize Screen() = 0;
 };
+
+// The program's autostart entry, named by `name`, holding the command that starts it.
+inline bool IsInAutostart(IMachine& machine, const std::string& name) { return machine.Autostart().Contains(name); }
+inline void AddToAutostart(IMachine& machine, const std::string& name, const std::string& command) {
+  machine.Autostart().Write(name, command);
+}
+inline void RemoveFromAutostart(IMachine& machine, const std::string& name) { machine.Autostart().Remove(name); }
 
 }  // namespace dorvane

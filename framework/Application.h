@@ -13,6 +13,7 @@
 #include "core/Exceptions.h"
 #include "core/win32/Handles.h"
 #include "framework/Controls.h"
+#include "framework/Desktop.h"
 #include "framework/UtilityWindow.h"
 
 namespace dorvane {
@@ -89,6 +90,12 @@ class TApplication : public TComponent {
   int AddMessageHook(MessageHook hook);
   void RemoveMessageHook(int id);
 
+  // The interactive desktop the program talks to (message boxes, dialogs, modal and move
+  // loops, menus, the shell): the real one unless another is installed (tests). Null
+  // installs the real one again.
+  IDesktop& Desktop() const;
+  void SetDesktop(IDesktop* desktop) { desktop_ = desktop; }
+
  private:
   std::optional<LRESULT> AppMessage(UINT msg, WPARAM wp, LPARAM lp);
   // The hint timers' messages; true when msg was one of them.
@@ -110,6 +117,7 @@ class TApplication : public TComponent {
   bool hintTimerRunning_ = false;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int nextHook_ = 1;
+  IDesktop* desktop_ = nullptr;
 };
 
 // The application object, created on first use.

@@ -14,34 +14,8 @@
 #include "core/win32/WideString.h"
 
 namespace dorvane {
-namespace {
-
-MessageAnswerer& Answerer() {
-  static MessageAnswerer answerer;
-  return answerer;
-}
-
-}  // namespace
-
-MessageAnswerer SetMessageAnswerer(MessageAnswerer answerer) {
-  MessageAnswerer previous = std::move(Answerer());
-  Answerer() = std::move(answerer);
-  return previous;
-}
-
 int MessageDlg(const std::string& text, TMsgDlgType type, UINT buttons) {
-  MessageRequest request{text, Application().Title(), type, buttons};
-  if (Answerer()) return Answerer()(request);
-  UINT icon = 0;
-  switch (type) {
-    case mtWarning: icon = MB_ICONWARNING; break;
-    case mtError: icon = MB_ICONERROR; break;
-    case mtInformation: icon = MB_ICONINFORMATION; break;
-    case mtConfirmation: icon = MB_ICONQUESTION; break;
-    case mtCustom: break;
-  }
-  HWND owner = GetActiveWindow();
-  return MessageBoxW(owner, Widen(text).c_str(), Widen(request.caption).c_str(), buttons | icon | MB_TASKMODAL);
+  return Application().Desktop().ShowMessageBox({text, Application().Title(), type, buttons});
 }
 
 void ShowMessage(const std::string& text) { MessageDlg(text, mtCustom, MB_OK); }
@@ -49,11 +23,6 @@ void ShowMessage(const std::string& text) { MessageDlg(text, mtCustom, MB_OK); }
 // -- the file-open dialog ---------------------------------------------------------------
 
 namespace {
-
-OpenDialogAnswerer& OpenAnswerer() {
-  static OpenDialogAnswerer answerer;
-  return answerer;
-}
 
 // Room for many files chosen at once, and for any path the system accepts.
 constexpr std::size_t kFileBufferUnits = 32768;
@@ -151,12 +120,6 @@ std::wstring FilterToWide(std::string_view filter) {
   return wide;
 }
 
-OpenDialogAnswerer SetOpenDialogAnswerer(OpenDialogAnswerer answerer) {
-  OpenDialogAnswerer previous = std::move(OpenAnswerer());
-  OpenAnswerer() = std::move(answerer);
-  return previous;
-}
-
 const ClassInfo& TOpenDialog::StaticClass() {
   static const ClassInfo info =
       ClassBuilder<TOpenDialog>("TOpenDialog", &TComponent::StaticClass())
@@ -177,30 +140,33 @@ TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}
 TOpenDialog::~TOpenDialog() = default;
 
 bool TOpenDialog::Execute() {
-  if (const OpenDialogAnswerer answerer = OpenAnswerer()) {  // a copy: it may replace itself
-    const bool confirmed = answerer(*this);
-    if (confirmed) files_ = {fileName_};
-    return confirmed;
-  }
+  std::vector<std::string> chosen = Application().Desktop().RunOpenDialog(*this);
+  if (chosen.empty()) return false;
+  files_ = std::move(chosen);
+  fileName_ = files_.front();
+  return true;
+}
 
+std::vector<std::string> RunSystemOpenDialog(TOpenDialog& dialog) {
   std::vector<wchar_t> buffer(kFileBufferUnits, L'\0');
-  const std::wstring filter = FilterToWide(filter_);
-  const std::wstring title = Widen(title_);
-  const std::wstring dir = Widen(initialDir_);
-  const std::wstring ext = Widen(!defaultExt_.empty() && defaultExt_.front() == '.' ? defaultExt_.substr(1) : defaultExt_);
+  const std::wstring filter = FilterToWide(dialog.Filter());
+  const std::wstring title = Widen(dialog.Title());
+  const std::wstring dir = Widen(dialog.InitialDir());
+  const std::string& defaultExt = dialog.DefaultExt();
+  const std::wstring ext = Widen(!defaultExt.empty() && defaultExt.front() == '.' ? defaultExt.substr(1) : defaultExt);
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = GetActiveWindow();
   ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-  ofn.nFilterIndex = static_cast<DWORD>(filterIndex_ > 0 ? filterIndex_ : 1);
+  ofn.nFilterIndex = static_cast<DWORD>(dialog.FilterIndex() > 0 ? dialog.FilterIndex() : 1);
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
   ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
   ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
-  ofn.Flags = OpenOptionsToFlags(options_);
+  ofn.Flags = OpenOptionsToFlags(dialog.Options());
 
-  CopyToBuffer(fileName_, buffer.data(), buffer.size());
+  CopyToBuffer(dialog.FileName(), buffer.data(), buffer.size());
   BOOL confirmed = GetOpenFileNameW(&ofn);
   DWORD error = confirmed ? 0 : CommDlgExtendedError();
   if (error == FNERR_INVALIDFILENAME && buffer[0] != L'\0') {
@@ -210,20 +176,19 @@ bool TOpenDialog::Execute() {
     error = confirmed ? 0 : CommDlgExtendedError();
   }
   if (!confirmed) {
-    if (error == 0) return false;  // cancelled
+    if (error == 0) return {};  // cancelled
     char code[16];
     std::snprintf(code, sizeof code, "0x%04lX", static_cast<unsigned long>(error));
     throw EInvalidOperation(std::string("The file dialog could not be shown (error ") + code + ")");
   }
 
-  files_ = ChosenFiles(buffer, ofn);
-  fileName_ = files_.empty() ? std::string() : files_.front();
-  filterIndex_ = static_cast<int>(ofn.nFilterIndex);
+  dialog.SetFilterIndex(static_cast<int>(ofn.nFilterIndex));
   // The dialog reports these two back: the read-only box and a typed foreign extension.
-  options_ &= ~(OpenOptionOf(ofReadOnly) | OpenOptionOf(ofExtensionDifferent));
-  if (ofn.Flags & OFN_READONLY) options_ |= OpenOptionOf(ofReadOnly);
-  if (ofn.Flags & OFN_EXTENSIONDIFFERENT) options_ |= OpenOptionOf(ofExtensionDifferent);
-  return true;
+  TOpenOptions options = dialog.Options() & ~(OpenOptionOf(ofReadOnly) | OpenOptionOf(ofExtensionDifferent));
+  if (ofn.Flags & OFN_READONLY) options |= OpenOptionOf(ofReadOnly);
+  if (ofn.Flags & OFN_EXTENSIONDIFFERENT) options |= OpenOptionOf(ofExtensionDifferent);
+  dialog.SetOptions(options);
+  return ChosenFiles(buffer, ofn);
 }
 
 }  // namespace dorvane

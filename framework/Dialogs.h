@@ -1,10 +1,9 @@
 #pragma once
-// Message boxes and the file-open dialog. Tests replace what the user would answer
-// (nothing can be clicked headless).
+// Message boxes and the file-open dialog. The desktop (Application().Desktop()) shows
+// them, so tests script what the user would answer (nothing can be clicked headless).
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,11 +25,6 @@ struct MessageRequest {
 // IDYES, ...). The caption is the application's title.
 int MessageDlg(const std::string& text, TMsgDlgType type, UINT buttons);
 void ShowMessage(const std::string& text);
-
-// Replaces the message box (tests); an empty function restores it. The previous
-// answerer is returned.
-using MessageAnswerer = std::function<int(const MessageRequest&)>;
-MessageAnswerer SetMessageAnswerer(MessageAnswerer answerer);
 
 // -- the file-open dialog ---------------------------------------------------------------
 
@@ -96,10 +90,9 @@ class TOpenDialog : public TComponent {
   std::vector<std::string> files_;
 };
 
-// Replaces the file dialog (tests): the answerer may set FileName and return true, or
-// return false for a cancel. An empty function restores the dialog; the previous
-// answerer is returned.
-using OpenDialogAnswerer = std::function<bool(TOpenDialog&)>;
-OpenDialogAnswerer SetOpenDialogAnswerer(OpenDialogAnswerer answerer);
+// The system's file-open dialog for a dialog's settings, owned by the active window (what
+// the real desktop shows): the files chosen, none when cancelled. Sets the dialog's
+// FilterIndex and the options the system reports back.
+std::vector<std::string> RunSystemOpenDialog(TOpenDialog& dialog);
 
 }  // namespace dorvane

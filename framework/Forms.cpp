@@ -191,14 +191,6 @@ void TForm::DoHide() { Fire(OnHide, this); }
 void TForm::DoClose(TCloseAction& action) { Fire(OnClose, this, action); }
 
 namespace {
-std::function<void(TForm&)>& MoveHook() {
-  static std::function<void(TForm&)> hook;
-  return hook;
-}
-std::function<TModalResult(TForm&)>& ModalHook() {
-  static std::function<TModalResult(TForm&)> hook;
-  return hook;
-}
 // The windows a modal form disables while it is shown.
 BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM lp) {
   auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
@@ -207,18 +199,7 @@ BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM lp) {
 }
 }  // namespace
 
-void TForm::SetMoveHook(std::function<void(TForm&)> hook) { MoveHook() = std::move(hook); }
-void TForm::SetModalHook(std::function<TModalResult(TForm&)> hook) { ModalHook() = std::move(hook); }
-
-void TForm::BeginMoveByMouse() {
-  if (MoveHook()) {
-    MoveHook()(*this);
-    return;
-  }
-  ReleaseCapture();
-  // The move command combined with the caption hit code: the system's caption drag.
-  SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
-}
+void TForm::BeginMoveByMouse() { Application().Desktop().RunMoveLoop(*this); }
 
 bool TForm::CloseQuery() {
   bool canClose = true;
@@ -245,8 +226,9 @@ void TForm::Close() {
   }
 }
 
-TModalResult TForm::ShowModal() {
-  if (ModalHook()) return modalResult_ = ModalHook()(*this);
+TModalResult TForm::ShowModal() { return modalResult_ = Application().Desktop().RunModal(*this); }
+
+TModalResult TForm::ModalLoop() {
   if (Visible() || inModal_) throw EInvalidOperation("Cannot make a visible window modal");
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));

@@ -53,11 +53,9 @@ class TForm : public TWinControl {
   bool CloseQuery();
   // Lets the system move the window with the pointer until the button is released, as
   // a drag of a caption would (borderless windows are dragged by their own surfaces).
+  // The desktop runs the move loop.
   void BeginMoveByMouse();
-  // Tests observe moves instead (the system's move loop waits for a real mouse).
-  static void SetMoveHook(std::function<void(TForm&)> hook);
-  // Tests answer modal windows instead (nobody can press a button headless).
-  static void SetModalHook(std::function<TModalResult(TForm&)> hook);
+  // Shows the form modally until its ModalResult is set; the desktop runs the loop.
   TModalResult ShowModal();
   void BringToFront();
   bool Showing() const override;
@@ -104,6 +102,10 @@ class TForm : public TWinControl {
   virtual void DoClose(TCloseAction& action);
 
  private:
+  friend class Win32Desktop;
+  // The modal loop the real desktop runs: the thread's other windows are disabled while it
+  // lasts.
+  TModalResult ModalLoop();
   void ApplyLayered();
   void Finish();
   TFormBorderStyle borderStyle_ = fbsSizeable;

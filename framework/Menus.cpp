@@ -4,6 +4,7 @@
 #include <map>
 
 #include "framework/ClassBuilder.h"
+#include "framework/Forms.h"
 #include "framework/UtilityWindow.h"
 #include "core/win32/WideString.h"
 
@@ -35,11 +36,6 @@ std::vector<TMenu*>& Menus() {
   return menus;
 }
 
-
-TPopupMenu::Tracker& Tracker() {
-  static TPopupMenu::Tracker tracker;
-  return tracker;
-}
 
 const EnumType& PopupAlignmentType() {
   static const EnumType t{"TPopupAlignment", {"paLeft", "paRight", "paCenter"}};
@@ -297,8 +293,6 @@ TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}
 
 TPopupMenu::~TPopupMenu() = default;
 
-void TPopupMenu::SetTracker(Tracker tracker) { ::dorvane::Tracker() = std::move(tracker); }
-
 UINT TPopupMenu::TrackFlags() const {
   UINT flags = 0;
   switch (alignment_) {
@@ -314,12 +308,7 @@ void TPopupMenu::Popup(int x, int y) {
   popupPoint_ = {x, y};
   Fire(OnPopup, this);
   UniqueHmenu menu = BuildMenu();
-  const UINT flags = TrackFlags();
-  if (auto& tracker = ::dorvane::Tracker()) {
-    tracker(*this, menu.get(), x, y, flags);
-    return;
-  }
-  TrackPopupMenu(menu.get(), flags, x, y, 0, PopupListWindow(), nullptr);
+  Application().Desktop().TrackPopupMenu(*this, menu.get(), x, y, TrackFlags());
 }
 
 void TPopupMenu::Notification(TComponent* component, TOperation operation) {

@@ -158,10 +158,6 @@ class TPopupMenu : public TMenu {
   virtual void Popup(int x, int y);
   TNotifyEvent OnPopup;
 
-  // Tests replace the system's menu tracking (nothing is shown headless).
-  using Tracker = std::function<void(TPopupMenu& menu, HMENU handle, int x, int y, UINT flags)>;
-  static void SetTracker(Tracker tracker);
-
  protected:
   UINT TrackFlags() const;
   void Notification(TComponent* component, TOperation operation) override;

@@ -5,10 +5,10 @@
 #include <cstdlib>
 
 #include "core/NumberFormat.h"
+#include "core/ScopeExit.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
-#include "framework/Registry.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
 
@@ -19,7 +19,6 @@ TForm2* Form2 = nullptr;
 namespace {
 
 constexpr const char* kDefaultServer = "www.dorvane.example";
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kAutostartName = "Dorvane";
 
 // The window's normal-view height; taller means the settings view is open.
@@ -33,7 +32,30 @@ constexpr int kPanelWidth = 64;
 // place in the strip, so that the layout puts it back in order.
 constexpr int kPanelSlot[10] = {0, 230, 298, 362, 426, 490, 554, 618, 682, 746};
 
-std::string RowCheckName(int row) { return std::to_string(row) + " active"; }
+// The values the main window keeps through Saver besides its stored properties, each
+// named here once with its default. The window's place has no fixed default (the
+// screen's centre at start-up, where the window stands when the settings view closes):
+// the read supplies it.
+template <typename T>
+struct NamedValue {
+  const char* name;
+  T fallback;
+};
+constexpr NamedValue<const char*> kLabels{"Labels", "labels"};
+constexpr NamedValue<int> kAlpha{"alpha", 255};
+constexpr NamedValue<int> kTrayDriveIndex{"tray drive index", 0};
+constexpr NamedValue<const char*> kRowActive{" active", "false"};  // after the row's index: "0 active"
+constexpr const char* kPosX = "pos_x";
+constexpr const char* kPosY = "pos_y";
+constexpr const char* kFormTop = "form top";
+constexpr const char* kFormLeft = "form left";
+
+int Read(TFormStorage& saver, const NamedValue<int>& value) { return saver.ReadInteger(value.name, value.fallback); }
+std::string Read(TFormStorage& saver, const NamedValue<const char*>& value) {
+  return saver.ReadString(value.name, value.fallback);
+}
+
+std::string RowCheckName(int row) { return std::to_string(row) + kRowActive.name; }
 
 }  // namespace
 
@@ -47,8 +69,6 @@ const ClassInfo& TForm1::StaticClass() {
   return info;
 }
 
-void RegisterMainWindowClasses() {}
-
 TForm1::TForm1(TComponent* owner, IMachine& machine)
     : TForm(owner), machine_(machine), catalog_(std::make_unique<DriveCatalog>(machine.Drives(), &ActivityTrail())) {
   InitializeForm("Form1");
@@ -57,38 +77,9 @@ TForm1::TForm1(TComponent* owner, IMachine& machine)
 TForm1::~TForm1() = default;
 
 void TForm1::BindFields() {
-  BIND(MainPanel);
-  BIND(TopPanel);
-  BIND(BottomPanel);
-  BIND(ToolPanel);
-  BIND(Panel4);
-  BIND(Panel10);
-  BIND(Panel11);
-  BIND(Panel2);
-  BIND(Panel3);
-  BIND(PanelSettings);
-  BIND(Panel5);
-  BIND(Panel7);
-  BIND(IL);
-  BIND(IR);
-  BIND(ITL);
-  BIND(ITM);
-  BIND(ITR);
-  BIND(IBL);
-  BIND(IB);
-  BIND(IBR);
-  BIND(ITBL);
-  BIND(ITBM);
-  BIND(ITBR);
-  BIND(btHide);
-  BIND(btClose);
-  BIND(Image1);
-  BIND(PhysMem);
-  BIND(FreeRes);
-  BIND(FreeBar);
-  BIND(GradientFill2);
-  BIND(BtSwitch);
-  BIND(SpeedButton2);
+#define DORVANE_BIND_PART(type, name) BIND(name);
+  DORVANE_FORM1_PARTS(DORVANE_BIND_PART)
+#undef DORVANE_BIND_PART
   for (int k = 1; k <= 10; ++k) {
     const auto i = static_cast<std::size_t>(k - 1);
     const std::string n = std::to_string(k);
@@ -98,82 +89,12 @@ void TForm1::BindFields() {
     Bind(Gauges[i], "gd" + n);
     Bind(FreeLabels[i], "fs" + n);
   }
-  BIND(CbAutoStart);
-  BIND(CbHidden);
-  BIND(CbIgnore);
-  BIND(CheckBox1);
-  BIND(SpeedButton5);
-  BIND(GradientFill1);
-  BIND(SpeedButton3);
-  BIND(SpeedButton4);
-  BIND(SpeedButton1);
-  BIND(CbShowTray);
-  BIND(TrayDriveList);
-  BIND(CbWarning);
-  BIND(Label2);
-  BIND(TbWT);
-  BIND(CbSnd);
-  BIND(SoundEdit);
-  BIND(CbExec);
-  BIND(ExecEdit);
-  BIND(cbSD);
-  BIND(DList);
-  BIND(DListImages);
-  BIND(Saver);
-  BIND(Timer1);
-  BIND(TrayIcon);
-  BIND(TrayIcons);
-  BIND(PopupMenu2);
-  BIND(explore1);
-  BIND(transparency1);
-  BIND(DLMenu);
-  BIND(TrayMnu);
 }
 
 std::vector<MethodEntry> TForm1::Methods() const {
-  return {
-      Method("FormCreate", &TForm1::FormCreate),
-      Method("FormShow", &TForm1::FormShow),
-      Method("FormHide", &TForm1::FormHide),
-      Method("FormClose", &TForm1::FormClose),
-      Method("Timer1Timer", &TForm1::Timer1Timer),
-      Method("BtSwitchClick", &TForm1::BtSwitchClick),
-      Method("DListClick", &TForm1::DListClick),
-      Method("DListSelectItem", &TForm1::DListSelectItem),
-      Method("TrayDriveListChange", &TForm1::TrayDriveListChange),
-      Method("SpeedButton3Click", &TForm1::SpeedButton3Click),
-      Method("Panel2Click", &TForm1::Panel2Click),
-      Method("GradButton1Click", &TForm1::GradButton1Click),
-      Method("TbWTChange", &TForm1::TbWTChange),
-      Method("CbWarningClick", &TForm1::CbWarningClick),
-      Method("CbShowTrayClick", &TForm1::CbShowTrayClick),
-      Method("SoundEditBrowse", &TForm1::SoundEditBrowse),
-      Method("ExecEditBrowse", &TForm1::ExecEditBrowse),
-      Method("CbIgnoreClick", &TForm1::CbIgnoreClick),
-      Method("SpeedButton1Click", &TForm1::SpeedButton1Click),
-      Method("SpeedButton4Click", &TForm1::SpeedButton4Click),
-      Method("SaverSavePlacement", &TForm1::SaverSavePlacement),
-      Method("SaverRestorePlacement", &TForm1::SaverRestorePlacement),
-      Method("show1Click", &TForm1::show1Click),
-      Method("hide1Click", &TForm1::hide1Click),
-      Method("TrayIconClick", &TForm1::TrayIconClick),
-      Method("close1Click", &TForm1::close1Click),
-      Method("exit1Click", &TForm1::exit1Click),
-      Method("btCloseClick", &TForm1::btCloseClick),
-      Method("PopupMenu2Popup", &TForm1::PopupMenu2Popup),
-      Method("N1001Click", &TForm1::N1001Click),
-      Method("N751Click", &TForm1::N751Click),
-      Method("N501Click", &TForm1::N501Click),
-      Method("N251Click", &TForm1::N251Click),
-      Method("ITMMouseDown", &TForm1::ITMMouseDown),
-      Method("CbAutoStartClick", &TForm1::CbAutoStartClick),
-      Method("emptyrecyclebin1Click", &TForm1::emptyrecyclebin1Click),
-      Method("emptyrecyclebin3Click", &TForm1::emptyrecyclebin3Click),
-      Method("Dorvanev31Click", &TForm1::Dorvanev31Click),
-      Method("checkfornewerversion1Click", &TForm1::checkfornewerversion1Click),
-      Method("SpeedButton5Click", &TForm1::SpeedButton5Click),
-      Method("Image1Click", &TForm1::Image1Click),
-  };
+#define DORVANE_METHOD_ENTRY(name, params) Method(#name, &TForm1::name),
+  return {DORVANE_FORM1_HANDLERS(DORVANE_METHOD_ENTRY)};
+#undef DORVANE_METHOD_ENTRY
 }
 
 // -- start-up and lifecycle -------------------------------------------------------------
@@ -188,10 +109,10 @@ void TForm1::FormCreate(TObject*) {
   RecordEvent("program_start");
 
   const ScreenSize screen = machine_.Screen();
-  rememberedLeft = Saver->ReadInteger("pos_x", screen.width / 2);
-  rememberedTop = Saver->ReadInteger("pos_y", screen.height / 2);
+  rememberedLeft = Saver->ReadInteger(kPosX, screen.width / 2);
+  rememberedTop = Saver->ReadInteger(kPosY, screen.height / 2);
 
-  if (IsNtPlatform()) SetTransparency(Saver->ReadInteger("alpha", 255));
+  if (IsNtPlatform()) SetTransparency(Read(*Saver, kAlpha));
 
   SetDoubleBuffered(true);
   DList->SetDoubleBuffered(true);
@@ -217,7 +138,7 @@ void TForm1::FormCreate(TObject*) {
   SpeedButton5->SetCaption("Version " + version);
   SetCaption("Dorvane v." + version);
 
-  BtSwitch->SetCaption(Saver->ReadString("Labels", "labels"));
+  BtSwitch->SetCaption(Read(*Saver, kLabels));
 
   RecordEvent("onstartup_regcreate");
   firstRefreshPending = true;
@@ -233,9 +154,9 @@ void TForm1::FormHide(TObject*) {
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
   RecordEvent("form_close");
-  Saver->WriteString("Labels", BtSwitch->Caption());
-  Saver->WriteInteger("pos_x", Left());
-  Saver->WriteInteger("pos_y", Top());
+  Saver->WriteString(kLabels.name, BtSwitch->Caption());
+  Saver->WriteInteger(kPosX, Left());
+  Saver->WriteInteger(kPosY, Top());
   FadeOutHide();
 }
 
@@ -274,17 +195,6 @@ void TForm1::FadeOutHide() {
 void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
 
 // -- the drive list mirror ----------------------------------------------------------------
-
-const std::vector<DriveEntry>& TForm1::Rows() {
-  ReadChecks();
-  return catalog_->Rows();
-}
-
-void TForm1::ReadChecks() {
-  auto& rows = catalog_->Rows();
-  const int n = std::min(DList->Items().Count(), static_cast<int>(rows.size()));
-  for (int i = 0; i < n; ++i) rows[static_cast<std::size_t>(i)].active = DList->Items().Item(i)->Checked();
-}
 
 void TForm1::SetRowChecked(int row, bool checked) {
   auto& rows = catalog_->Rows();
@@ -341,7 +251,6 @@ void TForm1::Timer1Timer(TObject*) {
 
 void TForm1::RefreshDrives() {
   RecordEvent("get_free_spaces");
-  ReadChecks();
   if (CbShowTray->Checked()) {
     UpdateTray();
   } else {
@@ -362,7 +271,6 @@ void TForm1::RefreshDrives() {
 
 void TForm1::UpdateTray() {
   RecordEvent("set_tray");
-  ReadChecks();
   const DriveSpace space = catalog_->Space().Query(trayDriveNumber);
   const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), TrayDriveList->Text(), space);
   TrayIcon->SetIconIndex(figures.iconIndex);
@@ -466,6 +374,13 @@ void TForm1::BtSwitchClick(TObject*) { BtSwitch->SetCaption(BtSwitch->Caption() 
 
 void TForm1::DListClick(TObject*) { SaveChecks(); }
 
+void TForm1::DListItemChecked(TObject*, TListItem* item) {
+  // The rows hold the check marks; the list shows them and reports the user's ticks here.
+  auto& rows = catalog_->Rows();
+  const int row = item->Index();
+  if (row >= 0 && row < static_cast<int>(rows.size())) rows[static_cast<std::size_t>(row)].active = item->Checked();
+}
+
 void TForm1::DListSelectItem(TObject*, TListItem* item, bool) {
   RecordEvent("select_for_tray");
   const int row = item->Index();
@@ -494,18 +409,15 @@ void TForm1::SpeedButton3Click(TObject*) {
   SaveChecks();
   Timer1->SetEnabled(false);
   // The timer restarts on every way out: a failed rebuild must not stop the refresh.
-  struct RestartTimer {
-    TTimer* timer;
-    ~RestartTimer() { timer->SetEnabled(true); }
-  } restart{Timer1};
-  Saver->WriteInteger("tray drive index", TrayDriveList->ItemIndex());
+  const auto restart = OnScopeExit([this] { Timer1->SetEnabled(true); });
+  Saver->WriteInteger(kTrayDriveIndex.name, TrayDriveList->ItemIndex());
   catalog_->Clear();
   FillDriveSlots(catalog_->Slots());
   catalog_->BuildDriveList(CbIgnore->Checked());
   MirrorDriveList();
   GetChecks();
   // Selected by program: the change handler does not run and the tray keeps its drive.
-  TrayDriveList->SetItemIndex(Saver->ReadInteger("tray drive index", 0));
+  TrayDriveList->SetItemIndex(Read(*Saver, kTrayDriveIndex));
 }
 
 void TForm1::ExploreDrive(TObject* sender) {
@@ -528,8 +440,8 @@ void TForm1::GradButton1Click(TObject*) {
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
   if (Height() <= kCompactHeight) {
-    Saver->WriteInteger("form top", Top());
-    Saver->WriteInteger("form left", Left());
+    Saver->WriteInteger(kFormTop, Top());
+    Saver->WriteInteger(kFormLeft, Left());
     SetWidth(kExpandedWidth);
     if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
     SetHeight(kExpandedHeight);
@@ -537,8 +449,8 @@ void TForm1::GradButton1Click(TObject*) {
     Repaint();
   } else {
     SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
-    SetTop(Saver->ReadInteger("form top", Top()));
-    SetLeft(Saver->ReadInteger("form left", Left()));
+    SetTop(Saver->ReadInteger(kFormTop, Top()));
+    SetLeft(Saver->ReadInteger(kFormLeft, Left()));
     RecordEvent("saver_save");
     Saver->SaveStorage();
   }
@@ -587,7 +499,7 @@ void TForm1::GetChecks() {
   RecordEvent("get_checks");
   const int n = static_cast<int>(catalog_->Rows().size());
   for (int i = 0; i < n; ++i)
-    if (Saver->ReadString(RowCheckName(i), "false") == "true") SetRowChecked(i, true);
+    if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
 }
 
 void TForm1::SaverSavePlacement(TObject*) { SaveChecks(); }
@@ -625,7 +537,7 @@ void TForm1::SetTransparency(int level) {
   level = std::clamp(level, 0, 255);
   SetAlphaBlend(true);
   SetAlphaBlendValue(level);
-  Saver->WriteInteger("alpha", level);
+  Saver->WriteInteger(kAlpha.name, level);
 }
 
 void TForm1::ITMMouseDown(TObject*, TMouseButton, TShiftState, int, int) { BeginMoveByMouse(); }
@@ -634,35 +546,17 @@ void TForm1::ITMMouseDown(TObject*, TMouseButton, TShiftState, int, int) { Begin
 
 bool TForm1::IsInAutostart(const std::string& name) {
   RecordEvent("is_app_in_run");
-  try {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (!reg.OpenKeyReadOnly(kRunKey)) return false;
-    return reg.ValueExists(name);
-  } catch (const Exception&) {
-    return false;
-  }
+  return dorvane::IsInAutostart(machine_, name);
 }
 
 void TForm1::AddToAutostart(const std::string& name, const std::string& data) {
   RecordEvent("do_app_to_run");
-  try {
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (reg.OpenKey(kRunKey, true)) reg.WriteString(name, data);
-  } catch (const Exception&) {
-    // Autostart failures are never shown.
-  }
+  dorvane::AddToAutostart(machine_, name, data);
 }
 
 void TForm1::RemoveFromAutostart(const std::string& name) {
   RecordEvent("del_app_from_run");
-  try {
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (reg.OpenKey(kRunKey, true) && reg.ValueExists(name)) reg.DeleteValue(name);
-  } catch (const Exception&) {
-  }
+  dorvane::RemoveFromAutostart(machine_, name);
 }
 
 void TForm1::CbAutoStartClick(TObject*) {

@@ -28,6 +28,123 @@
 
 namespace dorvane {
 
+// The main window's parts from its form description, type and name, each named once:
+// the fields and their binding are made from this list (the drive panels' arrays are
+// bound by number).
+#define DORVANE_FORM1_PARTS(X) \
+  /* Skin and structure. */ \
+  X(TPanel, MainPanel) \
+  X(TPanel, TopPanel) \
+  X(TPanel, BottomPanel) \
+  X(TPanel, ToolPanel) \
+  X(TPanel, Panel4) \
+  X(TPanel, Panel10) \
+  X(TPanel, Panel11) \
+  X(TPanel, Panel2) \
+  X(TPanel, Panel3) \
+  X(TPanel, PanelSettings) \
+  X(TPanel, Panel5) \
+  X(TPanel, Panel7) \
+  X(TImage, IL) \
+  X(TImage, IR) \
+  X(TImage, ITL) \
+  X(TImage, ITM) \
+  X(TImage, ITR) \
+  X(TImage, IBL) \
+  X(TImage, IB) \
+  X(TImage, IBR) \
+  X(TImage, ITBL) \
+  X(TImage, ITBM) \
+  X(TImage, ITBR) \
+  X(TSpeedButton, btHide) \
+  X(TSpeedButton, btClose) \
+  /* Status panel. */ \
+  X(TImage, Image1) \
+  X(TLabel, PhysMem) \
+  X(TLabel, FreeRes) \
+  X(TSpecialProgress, FreeBar) \
+  X(TGradientFill, GradientFill2) \
+  X(TSpeedButton, BtSwitch) \
+  X(TSpeedButton, SpeedButton2) \
+  /* Settings view. */ \
+  X(TCheckBox, CbAutoStart) \
+  X(TCheckBox, CbHidden) \
+  X(TCheckBox, CbIgnore) \
+  X(TCheckBox, CheckBox1) \
+  X(TSpeedButton, SpeedButton5) \
+  X(TGradientFill, GradientFill1) \
+  X(TSpeedButton, SpeedButton3) \
+  X(TSpeedButton, SpeedButton4) \
+  X(TSpeedButton, SpeedButton1) \
+  X(TCheckBox, CbShowTray) \
+  X(TComboBox, TrayDriveList) \
+  X(TCheckBox, CbWarning) \
+  X(TLabel, Label2) \
+  X(TTrackBar, TbWT) \
+  X(TCheckBox, CbSnd) \
+  X(TFileOpenEdit, SoundEdit) \
+  X(TCheckBox, CbExec) \
+  X(TFileOpenEdit, ExecEdit) \
+  X(TCheckBox, cbSD) \
+  X(TListView, DList) \
+  X(TImageList, DListImages) \
+  /* Components. */ \
+  X(TFormStorage, Saver) \
+  X(TTimer, Timer1) \
+  X(TNotifyTrayIcon, TrayIcon) \
+  X(TImageList, TrayIcons) \
+  X(TPopupMenu, PopupMenu2) \
+  X(TMenuItem, explore1) \
+  X(TMenuItem, transparency1) \
+  X(TPopupMenu, DLMenu) \
+  X(TPopupMenu, TrayMnu)
+
+// The main window's handlers, the ones its form description names, each named once:
+// the declarations and the method table are made from this list.
+#define DORVANE_FORM1_HANDLERS(X) \
+  X(FormCreate, (TObject* sender)) \
+  X(FormShow, (TObject* sender)) \
+  X(FormHide, (TObject* sender)) \
+  X(FormClose, (TObject* sender, TCloseAction& action)) \
+  X(Timer1Timer, (TObject* sender)) \
+  X(BtSwitchClick, (TObject* sender)) \
+  X(DListClick, (TObject* sender)) \
+  X(DListItemChecked, (TObject* sender, TListItem* item)) \
+  X(DListSelectItem, (TObject* sender, TListItem* item, bool selected)) \
+  X(TrayDriveListChange, (TObject* sender)) \
+  X(SpeedButton3Click, (TObject* sender)) \
+  X(Panel2Click, (TObject* sender)) \
+  X(GradButton1Click, (TObject* sender)) \
+  X(TbWTChange, (TObject* sender)) \
+  X(CbWarningClick, (TObject* sender)) \
+  X(CbShowTrayClick, (TObject* sender)) \
+  X(SoundEditBrowse, (TObject* sender)) \
+  X(ExecEditBrowse, (TObject* sender)) \
+  X(CbIgnoreClick, (TObject* sender)) \
+  X(SpeedButton1Click, (TObject* sender)) \
+  X(SpeedButton4Click, (TObject* sender)) \
+  X(SaverSavePlacement, (TObject* sender)) \
+  X(SaverRestorePlacement, (TObject* sender)) \
+  X(show1Click, (TObject* sender)) \
+  X(hide1Click, (TObject* sender)) \
+  X(TrayIconClick, (TObject* sender)) \
+  X(close1Click, (TObject* sender)) \
+  X(exit1Click, (TObject* sender)) \
+  X(btCloseClick, (TObject* sender)) \
+  X(PopupMenu2Popup, (TObject* sender)) \
+  X(N1001Click, (TObject* sender)) \
+  X(N751Click, (TObject* sender)) \
+  X(N501Click, (TObject* sender)) \
+  X(N251Click, (TObject* sender)) \
+  X(ITMMouseDown, (TObject* sender, TMouseButton button, TShiftState shift, int x, int y)) \
+  X(CbAutoStartClick, (TObject* sender)) \
+  X(emptyrecyclebin1Click, (TObject* sender)) \
+  X(emptyrecyclebin3Click, (TObject* sender)) \
+  X(Dorvanev31Click, (TObject* sender)) \
+  X(checkfornewerversion1Click, (TObject* sender)) \
+  X(SpeedButton5Click, (TObject* sender)) \
+  X(Image1Click, (TObject* sender))
+
 class TForm1 : public TForm {
   DORVANE_CLASS(TForm1)
  public:
@@ -37,83 +154,21 @@ class TForm1 : public TForm {
   ~TForm1() override;
 
   // -- the window's parts, from its form description --
-  // Skin and structure.
-  TPanel* MainPanel = nullptr;
-  TPanel* TopPanel = nullptr;
-  TPanel* BottomPanel = nullptr;
-  TPanel* ToolPanel = nullptr;
-  TPanel* Panel4 = nullptr;
-  TPanel* Panel10 = nullptr;
-  TPanel* Panel11 = nullptr;
-  TPanel* Panel2 = nullptr;
-  TPanel* Panel3 = nullptr;
-  TPanel* PanelSettings = nullptr;
-  TPanel* Panel5 = nullptr;
-  TPanel* Panel7 = nullptr;
-  TImage* IL = nullptr;
-  TImage* IR = nullptr;
-  TImage* ITL = nullptr;
-  TImage* ITM = nullptr;
-  TImage* ITR = nullptr;
-  TImage* IBL = nullptr;
-  TImage* IB = nullptr;
-  TImage* IBR = nullptr;
-  TImage* ITBL = nullptr;
-  TImage* ITBM = nullptr;
-  TImage* ITBR = nullptr;
-  TSpeedButton* btHide = nullptr;
-  TSpeedButton* btClose = nullptr;
-  // Status panel.
-  TImage* Image1 = nullptr;
-  TLabel* PhysMem = nullptr;
-  TLabel* FreeRes = nullptr;
-  TSpecialProgress* FreeBar = nullptr;
-  TGradientFill* GradientFill2 = nullptr;
-  TSpeedButton* BtSwitch = nullptr;
-  TSpeedButton* SpeedButton2 = nullptr;
+#define DORVANE_PART_FIELD(type, name) type* name = nullptr;
+  DORVANE_FORM1_PARTS(DORVANE_PART_FIELD)
+#undef DORVANE_PART_FIELD
   // Drive panels p1 .. p10 (the ninth is named P9) with their labels and gauges.
   std::array<TPanel*, 10> DrivePanels{};
   std::array<TLabel*, 10> PanelLabels{};     // l1 .. l10
   std::array<TGauge*, 10> Gauges{};          // gd1 .. gd10
   std::array<TLabel*, 10> FreeLabels{};      // fs1 .. fs10
-  // Settings view.
-  TCheckBox* CbAutoStart = nullptr;
-  TCheckBox* CbHidden = nullptr;
-  TCheckBox* CbIgnore = nullptr;
-  TCheckBox* CheckBox1 = nullptr;
-  TSpeedButton* SpeedButton5 = nullptr;
-  TGradientFill* GradientFill1 = nullptr;
-  TSpeedButton* SpeedButton3 = nullptr;
-  TSpeedButton* SpeedButton4 = nullptr;
-  TSpeedButton* SpeedButton1 = nullptr;
-  TCheckBox* CbShowTray = nullptr;
-  TComboBox* TrayDriveList = nullptr;
-  TCheckBox* CbWarning = nullptr;
-  TLabel* Label2 = nullptr;
-  TTrackBar* TbWT = nullptr;
-  TCheckBox* CbSnd = nullptr;
-  TFileOpenEdit* SoundEdit = nullptr;
-  TCheckBox* CbExec = nullptr;
-  TFileOpenEdit* ExecEdit = nullptr;
-  TCheckBox* cbSD = nullptr;
-  TListView* DList = nullptr;
-  TImageList* DListImages = nullptr;
-  // Components.
-  TFormStorage* Saver = nullptr;
-  TTimer* Timer1 = nullptr;
-  TNotifyTrayIcon* TrayIcon = nullptr;
-  TImageList* TrayIcons = nullptr;
-  TPopupMenu* PopupMenu2 = nullptr;
-  TMenuItem* explore1 = nullptr;
-  TMenuItem* transparency1 = nullptr;
-  TPopupMenu* DLMenu = nullptr;
-  TPopupMenu* TrayMnu = nullptr;
+
+  // -- the handlers the form description names --
+#define DORVANE_HANDLER_DECLARATION(name, params) void name params;
+  DORVANE_FORM1_HANDLERS(DORVANE_HANDLER_DECLARATION)
+#undef DORVANE_HANDLER_DECLARATION
 
   // -- start-up and lifecycle --
-  void FormCreate(TObject* sender);
-  void FormShow(TObject* sender);
-  void FormHide(TObject* sender);
-  void FormClose(TObject* sender, TCloseAction& action);
   bool IsNtPlatform();
   // Shows a window and raises its opacity step by step to fully opaque (NT family).
   void FadeInShow(TForm& window);
@@ -123,7 +178,6 @@ class TForm1 : public TForm {
   void RoundWindowCorners();
 
   // -- the one-second refresh --
-  void Timer1Timer(TObject* sender);
   void RefreshDrives();
   void UpdateTray();
   void ShowMemoryLoad();
@@ -134,67 +188,31 @@ class TForm1 : public TForm {
   void HideDrivePanel(int k);
   void OrderDrivePanels();
   void ColourGauge(TGauge& gauge);
-  void BtSwitchClick(TObject* sender);
-  void DListClick(TObject* sender);
-  void DListSelectItem(TObject* sender, TListItem* item, bool selected);
   void SelectTrayDrive(int number, const std::string& root, const std::string& label);
-  void TrayDriveListChange(TObject* sender);
-  void SpeedButton3Click(TObject* sender);
   void ExploreDrive(TObject* sender);
   // A volume arrived or went (the device notifier's events): the list is rebuilt; the
   // drive argument is not used.
   void DeviceChanged1DeviceArrived(TObject* sender, char drive);
   void DeviceChanged1DeviceRemoveCompleted(TObject* sender, char drive);
-  void Panel2Click(TObject* sender);
 
   // -- settings --
-  void GradButton1Click(TObject* sender);
-  void TbWTChange(TObject* sender);
-  void CbWarningClick(TObject* sender);
-  void CbShowTrayClick(TObject* sender);
-  void SoundEditBrowse(TObject* sender);
-  void ExecEditBrowse(TObject* sender);
-  void CbIgnoreClick(TObject* sender);
-  void SpeedButton1Click(TObject* sender);
-  void SpeedButton4Click(TObject* sender);
   void SaveChecks();
   void GetChecks();
-  void SaverSavePlacement(TObject* sender);
-  void SaverRestorePlacement(TObject* sender);
 
   // -- tray presence, window modes and menus --
-  void show1Click(TObject* sender);
-  void hide1Click(TObject* sender);
-  void TrayIconClick(TObject* sender);
-  void close1Click(TObject* sender);
-  void exit1Click(TObject* sender);
-  void btCloseClick(TObject* sender);
-  void PopupMenu2Popup(TObject* sender);
-  void N1001Click(TObject* sender);
-  void N751Click(TObject* sender);
-  void N501Click(TObject* sender);
-  void N251Click(TObject* sender);
   // Opacity 0..255 on the NT family, stored as "alpha"; nothing on the 9x family.
   void SetTransparency(int level);
-  void ITMMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
 
   // -- shell actions, version check, about box --
   bool IsInAutostart(const std::string& name);
   void AddToAutostart(const std::string& name, const std::string& data);
   void RemoveFromAutostart(const std::string& name);
-  void CbAutoStartClick(TObject* sender);
   void EmptyRecycleBin();
-  void emptyrecyclebin1Click(TObject* sender);
-  void emptyrecyclebin3Click(TObject* sender);
   void PlayWarningSound(const std::string& path);
   void RunWarningProgram(const std::string& path);
-  void Dorvanev31Click(TObject* sender);
   void ShowDiskFullDialog();
   std::string GetProgramVersion();
   void CheckNewerVersion(bool quiet);
-  void checkfornewerversion1Click(TObject* sender);
-  void SpeedButton5Click(TObject* sender);
-  void Image1Click(TObject* sender);
 
   // -- state --
   int rememberedLeft = 0;
@@ -209,8 +227,9 @@ class TForm1 : public TForm {
 
   DriveCatalog& Catalog() { return *catalog_; }
   IMachine& Machine() { return machine_; }
-  // The drive list's rows with their check marks as the list shows them.
-  const std::vector<DriveEntry>& Rows();
+  // The drive list's rows with their check marks (the list shows them; a user's tick
+  // reaches the row at once).
+  const std::vector<DriveEntry>& Rows() const { return catalog_->Rows(); }
 
  protected:
   void BindFields() override;
@@ -222,8 +241,7 @@ class TForm1 : public TForm {
   void MirrorDriveList();
   // Writes changed row figures into the drive list.
   void MirrorFigures();
-  // Takes the check marks as the user set them in the list.
-  void ReadChecks();
+  // Sets a row's check mark and shows it in the list.
   void SetRowChecked(int row, bool checked);
   void GiveLowSpaceWarning(const TrayFigures& figures);
 
@@ -240,7 +258,5 @@ std::string MakerServer();
 class TForm2;
 extern TForm2* Form2;
 
-// Makes the main window's classes known to form descriptions.
-void RegisterMainWindowClasses();
 
 }  // namespace dorvane

@@ -4,8 +4,10 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "core/win32/Handles.h"
 #include "core/win32/WideString.h"
@@ -106,6 +108,46 @@ bool Win32ShellActions::EmptyRecycleBin() {
   if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell.get(), "SHEmptyRecycleBinW"))))
     fn(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
   return true;
+}
+
+namespace {
+
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run key opened for reading (not created) or for writing (created when missing);
+// empty when it cannot be opened.
+UniqueHkey OpenRunKey(bool forWriting) {
+  HKEY key = nullptr;
+  const LONG status =
+      forWriting ? RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr)
+                 : RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key);
+  return UniqueHkey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
+bool HasValue(HKEY key, const std::wstring& name) {
+  return RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool Win32AutostartList::Contains(const std::string& name) {
+  const UniqueHkey key = OpenRunKey(false);
+  return key && HasValue(key.get(), Widen(name));
+}
+
+void Win32AutostartList::Write(const std::string& name, const std::string& command) {
+  const UniqueHkey key = OpenRunKey(true);
+  if (!key) return;
+  const std::wstring data = Widen(command);
+  RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void Win32AutostartList::Remove(const std::string& name) {
+  const UniqueHkey key = OpenRunKey(true);
+  const std::wstring wname = Widen(name);
+  if (key && HasValue(key.get(), wname)) RegDeleteValueW(key.get(), wname.c_str());
 }
 
 bool Win32Machine::IsNtPlatform() {

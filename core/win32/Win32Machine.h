@@ -40,12 +40,21 @@ class Win32ShellActions final : public IShellActions {
   bool EmptyRecycleBin() override;
 };
 
+// The per-user Run key under HKEY_CURRENT_USER.
+class Win32AutostartList final : public IAutostartList {
+ public:
+  bool Contains(const std::string& name) override;
+  void Write(const std::string& name, const std::string& command) override;
+  void Remove(const std::string& name) override;
+};
+
 // The machine the program runs on.
 class Win32Machine final : public IMachine {
  public:
   IDriveApi& Drives() override { return drives_; }
   IMemoryApi& Memory() override { return memory_; }
   IShellActions& Shell() override { return shell_; }
+  IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override;
   ScreenSize Screen() override;
 
@@ -53,6 +62,7 @@ class Win32Machine final : public IMachine {
   Win32DriveApi drives_;
   Win32MemoryApi memory_;
   Win32ShellActions shell_;
+  Win32AutostartList autostart_;
 };
 
 // The decimal and thousands separators of the user's regional settings.

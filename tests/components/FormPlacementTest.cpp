@@ -11,6 +11,7 @@
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/Registry.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -150,7 +151,7 @@ class FormStorageTest : public ::testing::Test {
   void SetUp() override {
     static int run = 0;
     exeName_ = "DorvaneTest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++run);
-    TFormPlacement::SetExeNameOverride(exeName_);
+    desktop_.exeName = exeName_;
     key_ = "Software\\" + exeName_;
     Errors().clear();
     SetCurrentSeparators({".", ","});
@@ -158,7 +159,6 @@ class FormStorageTest : public ::testing::Test {
 
   void TearDown() override {
     for (TStoreTestForm* form : forms_) form->Free();
-    TFormPlacement::SetExeNameOverride("");
     TRegistry reg;
     reg.DeleteKey(key_);
     EXPECT_FALSE(reg.KeyExists(key_));
@@ -202,6 +202,8 @@ class FormStorageTest : public ::testing::Test {
     reg.WriteString(name, text);
   }
 
+  testing::ScriptedDesktop desktop_;
+  testing::InstalledDesktop installed_{desktop_};
   std::string exeName_;
   std::string key_;
   std::vector<TStoreTestForm*> forms_;
@@ -227,9 +229,10 @@ TEST_F(FormStorageTest, PublishedPropertiesAndRegistryLayout) {
 
   EXPECT_EQ(key_, form->saver->KeyPath());
   EXPECT_EQ("TStoreTestForm", form->saver->Section());
-  TFormPlacement::SetExeNameOverride("");
-  EXPECT_EQ("Software\\components_tests", form->saver->KeyPath());
-  TFormPlacement::SetExeNameOverride(exeName_);
+  {
+    testing::InstalledDesktop real(RealDesktop());
+    EXPECT_EQ("Software\\components_tests", form->saver->KeyPath());
+  }
   form->saver->SetIniSection("Other");
   form->saver->SetIniFileName(key_ + "\\Elsewhere");
   form->saver->WriteInteger("x", 1);

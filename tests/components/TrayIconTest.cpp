@@ -22,6 +22,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Resources.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -138,11 +139,6 @@ const ClassInfo& TTrayTestForm::StaticClass() {
   return info;
 }
 
-struct ShellCall {
-  DWORD message;
-  NOTIFYICONDATAW data;
-};
-
 class TrayIconTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -154,10 +150,6 @@ class TrayIconTest : public ::testing::Test {
 
   void SetUp() override {
     Errors().clear();
-    TNotifyTrayIcon::SetShellNotifier([this](DWORD message, const NOTIFYICONDATAW& data) {
-      calls.push_back({message, data});
-      return shellSucceeds ? TRUE : FALSE;
-    });
     form = new TForm(&Application());
     form->SetBounds(0, 0, 200, 100);
     form->HandleNeeded();
@@ -166,8 +158,6 @@ class TrayIconTest : public ::testing::Test {
 
   void TearDown() override {
     if (form) form->Free();
-    TNotifyTrayIcon::SetShellNotifier(nullptr);
-    TPopupMenu::SetTracker(nullptr);
     Application().SetMainForm(nullptr);
     Application().SetShowMainForm(true);
     EXPECT_TRUE(Errors().empty()) << Errors().front();
@@ -186,12 +176,13 @@ class TrayIconTest : public ::testing::Test {
 
   std::vector<DWORD> Messages() const {
     std::vector<DWORD> m;
-    for (const ShellCall& c : calls) m.push_back(c.message);
+    for (const auto& c : calls) m.push_back(c.message);
     return m;
   }
 
-  std::vector<ShellCall> calls;
-  bool shellSucceeds = true;
+  testing::ScriptedDesktop desktop;
+  testing::InstalledDesktop installed{desktop};
+  std::vector<testing::ScriptedDesktop::ShellCall>& calls = desktop.shellCalls;
   TForm* form = nullptr;
   TNotifyTrayIcon* tray = nullptr;
 };
@@ -289,7 +280,7 @@ TEST_F(TrayIconTest, BalloonClearsTheShownOneAndCutsItsTexts) {
 
   // A second balloon removes the first before it appears.
   calls.clear();
-  shellSucceeds = false;
+  desktop.shellAnswer = FALSE;
   EXPECT_FALSE(tray->ShowBalloon("Dorvane", "again", bitError, 5));
   ASSERT_EQ(2u, calls.size());
   EXPECT_TRUE(AllZero(calls[0].data.szInfo));
@@ -300,12 +291,12 @@ TEST_F(TrayIconTest, BalloonClearsTheShownOneAndCutsItsTexts) {
 }
 
 TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {
-  shellSucceeds = false;
+  desktop.shellAnswer = FALSE;
   tray->SetHint("a");
   EXPECT_FALSE(tray->UpdateIcon());  // same record, but the last call failed
   EXPECT_EQ(2u, calls.size());
   EXPECT_EQ("a", tray->Hint());  // the record keeps its values
-  shellSucceeds = true;
+  desktop.shellAnswer = TRUE;
   EXPECT_TRUE(tray->UpdateIcon());
   EXPECT_EQ(3u, calls.size());
   EXPECT_TRUE(tray->UpdateIcon());
@@ -318,7 +309,7 @@ TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {
   tray->AddIcon();
   EXPECT_EQ(6u, calls.size());
 
-  TNotifyTrayIcon::SetShellNotifier(nullptr);  // the real shell (refuses everything headless)
+  testing::InstalledDesktop real(RealDesktop());  // the real shell (refuses everything headless)
   tray->SetHint("real");
   tray->ShowBalloon("Dorvane", "text", bitInfo, 1);
   EXPECT_TRUE(tray->IconVisible());
@@ -377,14 +368,14 @@ TEST_F(TrayIconTest, PopupMenuOpensOnTheButtonPressAndDoubleClickRunsTheDefaultI
     item->OnClick = [&log, name](TObject*) { log.push_back(std::string("item ") + name); };
     menu->Items()->Add(item);
   }
-  TPopupMenu::SetTracker([&](TPopupMenu& m, HMENU, int x, int y, UINT) {
+  desktop.onPopup = [&](TPopupMenu& m, int x, int y) {
     POINT p{};
     GetCursorPos(&p);
     EXPECT_EQ(p.x, x);
     EXPECT_EQ(p.y, y);
     EXPECT_EQ(tray, m.PopupComponent());
     log.push_back("popup");
-  });
+  };
   tray->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("down"); };
   tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("up"); };
   Notify(WM_RBUTTONDOWN);  // no menu yet
@@ -415,7 +406,7 @@ TEST_F(TrayIconTest, DisabledIconIgnoresEveryNotification) {
   auto* menu = new TPopupMenu(form);
   tray->SetPopupMenu(menu);
   int events = 0;
-  TPopupMenu::SetTracker([&](TPopupMenu&, HMENU, int, int, UINT) { ++events; });
+  desktop.onPopup = [&](TPopupMenu&, int, int) { ++events; };
   tray->OnClick = tray->OnDblClick = tray->OnMouseEnter = tray->OnBalloonHintClick = [&](TObject*) { ++events; };
   tray->OnMouseDown = tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++events; };
   tray->OnMouseMove = [&](TObject*, TShiftState, int, int) { ++events; };
@@ -570,7 +561,7 @@ TEST_F(TrayIconTest, ThousandUpdatesLeakNoHandles) {
   };
   ASSERT_TRUE(alive(tray->Icon()->Handle()));
   std::set<HICON> sent;
-  for (const ShellCall& c : calls) sent.insert(c.data.hIcon);
+  for (const auto& c : calls) sent.insert(c.data.hIcon);
   EXPECT_GE(sent.size(), 2u);
   sent.erase(nullptr);
   sent.erase(tray->Icon()->Handle());

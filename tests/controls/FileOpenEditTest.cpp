@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "framework/FormReader.h"
 #include "framework/Resources.h"
 #include "core/win32/WideString.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -40,19 +42,19 @@ std::wstring WindowText(HWND wnd) {
   return text;
 }
 
-// Replaces the file dialog for one test.
+using OpenDialogAnswer = std::function<bool(TOpenDialog&)>;
+
+// Answers the file dialog for one scope, on a scripted desktop.
 class ScopedAnswerer {
  public:
-  explicit ScopedAnswerer(OpenDialogAnswerer answerer) : previous_(SetOpenDialogAnswerer(std::move(answerer))) {}
-  ScopedAnswerer(const ScopedAnswerer&) = delete;
-  ScopedAnswerer& operator=(const ScopedAnswerer&) = delete;
-  ~ScopedAnswerer() { SetOpenDialogAnswerer(std::move(previous_)); }
+  explicit ScopedAnswerer(OpenDialogAnswer answer) { desktop_.openDialog = std::move(answer); }
 
  private:
-  OpenDialogAnswerer previous_;
+  testing::ScriptedDesktop desktop_;
+  testing::InstalledDesktop installed_{desktop_};
 };
 
-OpenDialogAnswerer Choose(const std::string& file) {
+OpenDialogAnswer Choose(const std::string& file) {
   return [file](TOpenDialog& d) {
     d.SetFileName(file);
     return true;

@@ -7,6 +7,7 @@
 #include "framework/Panel.h"
 #include "framework/SysUtils.h"
 #include "framework/Timer.h"
+#include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
@@ -81,18 +82,14 @@ TEST(ApplicationExceptions, AComponentFreedByItsOwnFailingHandlerIsNoSender) {
 // Without a handler, an escaping exception is shown in a message box; the program goes on.
 TEST(ApplicationExceptions, WithoutAHandlerAMessageBoxShowsIt) {
   Application().Initialize();
-  std::vector<std::string> boxes;
-  SetMessageAnswerer([&](const MessageRequest& r) {
-    boxes.push_back(r.text);
-    return IDOK;
-  });
+  testing::ScriptedDesktop desktop;
+  testing::InstalledDesktop installed(desktop);
   try {
     throw EInvalidOperation("Cannot do that");
   } catch (...) {
     Application().HandleException(nullptr);
   }
-  SetMessageAnswerer(nullptr);
-  EXPECT_EQ(boxes, std::vector<std::string>{"Cannot do that."});
+  EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Cannot do that."});
 }
 
 }  // namespace

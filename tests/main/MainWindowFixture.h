@@ -1,6 +1,7 @@
 #pragma once
-// Starts the main window on a scripted machine with its settings under a registry key of
-// its own, and watches what it does: activity tags, message boxes, moves, popups.
+// Starts the main window on a scripted machine and a scripted desktop with its settings
+// under a registry key of its own, and watches what it does: activity tags, and what the
+// desktop was asked (message boxes, moves, popups, the shell's tray calls).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,7 +11,6 @@
 
 #include "components/FormPlacement.h"
 #include "errorreport/ErrorReport.h"
-#include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Registry.h"
@@ -18,6 +18,7 @@
 #include "main/AboutDorvane.h"
 #include "main/Dorvane.h"
 #include "main/Program.h"
+#include "tests/support/ScriptedDesktop.h"
 #include "tests/support/ScriptedMachine.h"
 
 namespace dorvane::testing {
@@ -28,36 +29,16 @@ class MainWindowTest : public ::testing::Test {
     RegisterProgramClasses();
     static int counter = 0;
     appKey = "DorvaneTest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    TFormPlacement::SetExeNameOverride(appKey);
+    desktop.exeName = appKey;
     DeleteSettings();
-    SetMessageAnswerer([this](const MessageRequest& r) {
-      messages.push_back(r.text);
-      return answer;
-    });
-    TForm::SetMoveHook([this](TForm&) { ++moves; });
-    TPopupMenu::SetTracker([this](TPopupMenu& m, HMENU, int, int, UINT) { popups.push_back(&m); });
     SetActivityObserver([this](std::string_view tag) { tags.emplace_back(tag); });
-    TNotifyTrayIcon::SetShellNotifier([this](DWORD message, const NOTIFYICONDATAW& data) {
-      shellCalls.push_back({message, data});
-      return TRUE;
-    });
-    TForm::SetModalHook([this](TForm& f) {
-      modalForms.push_back(&f);
-      return mrOk;
-    });
     Application().ClearTerminated();
   }
 
   void TearDown() override {
     Close();
     SetActivityObserver(nullptr);
-    TNotifyTrayIcon::SetShellNotifier(nullptr);
-    TForm::SetModalHook(nullptr);
-    TPopupMenu::SetTracker(nullptr);
-    TForm::SetMoveHook(nullptr);
-    SetMessageAnswerer(nullptr);
     DeleteSettings();
-    TFormPlacement::SetExeNameOverride("");
     Application().ClearTerminated();
   }
 
@@ -103,7 +84,7 @@ class MainWindowTest : public ::testing::Test {
   // The balloons the tray icon asked the shell to show (title, text).
   std::vector<std::pair<std::string, std::string>> Balloons() const {
     std::vector<std::pair<std::string, std::string>> balloons;
-    for (const auto& [message, data] : shellCalls)
+    for (const auto& [message, data] : desktop.shellCalls)
       if ((data.uFlags & NIF_INFO) && data.szInfo[0] != 0)
         balloons.emplace_back(Narrow(data.szInfoTitle), Narrow(data.szInfo));
     return balloons;
@@ -118,15 +99,11 @@ class MainWindowTest : public ::testing::Test {
   }
 
   ScriptedMachine machine;
+  ScriptedDesktop desktop;
+  InstalledDesktop installed{desktop};
   TForm1* form = nullptr;
   std::string appKey;
   std::vector<std::string> tags;
-  std::vector<std::string> messages;
-  std::vector<TPopupMenu*> popups;
-  std::vector<std::pair<DWORD, NOTIFYICONDATAW>> shellCalls;
-  std::vector<TForm*> modalForms;
-  int answer = IDOK;
-  int moves = 0;
 };
 
 }  // namespace dorvane::testing

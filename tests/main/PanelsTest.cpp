@@ -35,8 +35,8 @@ TEST_F(PanelsTest, CheckedRowsShowTheirPanelsAndWidenTheWindow) {
   EXPECT_TRUE(f.CbIgnore->Checked());
   f.CbIgnore->SetChecked(false);  // rebuilds: a:, c:, d:
   ASSERT_EQ(f.DList->Items().Count(), 3);
-  f.DList->Items().Item(1)->SetChecked(true);
-  f.DList->Items().Item(2)->SetChecked(true);
+  testing::TickAsUser(*f.DList, 1);
+  testing::TickAsUser(*f.DList, 2);
   f.Timer1Timer(nullptr);
   EXPECT_EQ(ShownPanels(f), (std::vector<std::string>{"p2", "p3"}));
   EXPECT_EQ(f.requiredWidth, 385);
@@ -66,7 +66,7 @@ TEST_F(PanelsTest, PanelsComeBackInOrderWhateverTheOrderOfShowing) {
   TForm1& f = Start();
   auto check = [&](std::initializer_list<int> rows) {
     f.SpeedButton4Click(nullptr);
-    for (int r : rows) f.DList->Items().Item(r)->SetChecked(true);
+    for (int r : rows) testing::TickAsUser(*f.DList, r);
     f.Timer1Timer(nullptr);
   };
   check({5});
@@ -99,7 +99,7 @@ TEST_F(PanelsTest, LabelsOrLetters) {
 TEST_F(PanelsTest, GaugeAndFreeTextOfAPanel) {
   machine.drives.SetSpace('c', 10'000'000'000, 20'000'000'000);
   TForm1& f = Start();
-  f.DList->Items().Item(1)->SetChecked(true);
+  testing::TickAsUser(*f.DList, 1);
   f.Timer1Timer(nullptr);
   TGauge& g = *f.Gauges[1];
   EXPECT_EQ(g.MaxValue(), 19073);
@@ -128,7 +128,7 @@ TEST_F(PanelsTest, GaugeColours) {
 
 TEST_F(PanelsTest, NotReadyDriveShowsAnEmptyGauge) {
   TForm1& f = Start();
-  f.DList->Items().Item(0)->SetChecked(true);  // a: without media
+  testing::TickAsUser(*f.DList, 0);  // a: without media
   f.Timer1Timer(nullptr);
   EXPECT_EQ(f.Gauges[0]->MaxValue(), 0);
   EXPECT_EQ(f.Gauges[0]->PercentDone(), 0);
@@ -157,7 +157,7 @@ TEST_F(PanelsTest, ListRowsAndColumns) {
   EXPECT_EQ(c->SubItems().Get(0), "c:\\");
   EXPECT_EQ(c->SubItems().Get(1), "SYSTEM");
   EXPECT_EQ(c->SubItems().Get(2), "Fixed/HD");
-  c->SetChecked(true);
+  testing::TickAsUser(*f.DList, 1);
   f.Timer1Timer(nullptr);
   EXPECT_EQ(c->SubItems().Get(3), "18.63 Gb");
   EXPECT_EQ(c->SubItems().Get(4), "16.76 Gb");
@@ -231,7 +231,7 @@ TEST_F(PanelsTest, ExploreDriveOpensTheRootUnaltered) {
 
 TEST_F(PanelsTest, ClickInTheListStoresTheChecks) {
   TForm1& f = Start();
-  f.DList->Items().Item(1)->SetChecked(true);
+  testing::TickAsUser(*f.DList, 1);
   f.DListClick(nullptr);
   EXPECT_EQ(Stored("0 active"), "false");
   EXPECT_EQ(Stored("1 active"), "true");
@@ -240,8 +240,8 @@ TEST_F(PanelsTest, ClickInTheListStoresTheChecks) {
 TEST_F(PanelsTest, DoubleClickOnAPanelOpensTheAboutBox) {
   TForm1& f = Start();
   f.DrivePanels[3]->DblClick();
-  ASSERT_EQ(modalForms.size(), 1u);
-  EXPECT_EQ(modalForms[0]->ClassName(), "TForm2");
+  ASSERT_EQ(desktop.modalForms.size(), 1u);
+  EXPECT_EQ(desktop.modalForms[0]->ClassName(), "TForm2");
   f.Panel2Click(nullptr);
   EXPECT_EQ(tags.back(), "parse_d_list");
 }
@@ -283,7 +283,7 @@ TEST_F(PanelsTest, BigDrivesAndLabelsBeyondAscii) {
   machine.drives.drives['e'] = {kDriveFixed, "Архив 数据 é", true, 400'000'000'000, 4'000'000'000'000};
   TForm1& f = Start();
   ASSERT_EQ(f.DList->Items().Count(), 3);
-  f.DList->Items().Item(2)->SetChecked(true);
+  testing::TickAsUser(*f.DList, 2);
   f.TrayDriveList->SetItemIndex(2);
   f.TrayDriveListChange(nullptr);
   f.CbShowTray->SetChecked(true);

@@ -35,10 +35,10 @@ TEST_F(RefreshTest, WarnsBelowTheThresholdWithABalloon) {
   EXPECT_EQ(Balloons().back().second.rfind("Low disk space warning!\n\r", 0), 0u);
   EXPECT_NE(Balloons().back().second.find("(4%) free"), std::string::npos);
   // The shell was given a 20-second warning balloon.
-  const auto& data = shellCalls.back().second;
+  const auto& data = desktop.shellCalls.back().data;
   (void)data;
   bool sawWarning = false;
-  for (const auto& [message, d] : shellCalls)
+  for (const auto& [message, d] : desktop.shellCalls)
     if ((d.uFlags & NIF_INFO) && d.szInfo[0]) sawWarning = d.dwInfoFlags == NIIF_WARNING && d.uTimeout == 20000;
   EXPECT_TRUE(sawWarning);
 }
@@ -104,7 +104,7 @@ TEST_F(RefreshTest, WithoutTheTrayDriveIconZeroAndRowLinesOnly) {
   LowDrive(10);
   TForm1& f = Start();
   f.CbWarning->SetChecked(true);
-  f.DList->Items().Item(1)->SetChecked(true);  // c:
+  testing::TickAsUser(*f.DList, 1);  // c:
   f.Timer1Timer(nullptr);
   f.Timer1Timer(nullptr);
   EXPECT_EQ(f.TrayIcon->IconIndex(), 0);
@@ -141,7 +141,7 @@ TEST_F(RefreshTest, LongTooltipCutForTheHintWholeForTheBalloon) {
 TEST_F(RefreshTest, HiddenWindowKeepsRowLinesTrayLineStaysLive) {
   machine.drives.SetSpace('c', 2'000'000'000, 20'000'000'000);
   TForm1& f = Start();
-  f.DList->Items().Item(1)->SetChecked(true);
+  testing::TickAsUser(*f.DList, 1);
   f.TrayDriveList->SetItemIndex(1);
   f.TrayDriveListChange(nullptr);
   f.CbShowTray->SetChecked(true);

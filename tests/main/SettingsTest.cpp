@@ -195,18 +195,14 @@ TEST_F(SettingsTest, OpeningOrClosingTheSettingsReArmsTheWarning) {
 
 TEST_F(SettingsTest, AutostartEntry) {
   TForm1& f = Start();
-  TRegistry run;
-  const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const auto& entries = machine.autostart.entries;
   f.CbAutoStart->SetChecked(true);
-  ASSERT_TRUE(run.OpenKeyReadOnly(runKey));
-  EXPECT_EQ(run.ReadString("Dorvane"), "\"" + ExecutablePath() + "\"");
-  run.CloseKey();
+  ASSERT_EQ(entries.count("Dorvane"), 1u);
+  EXPECT_EQ(entries.at("Dorvane"), "\"" + ExecutablePath() + "\"");
   f.CbAutoStart->SetChecked(false);
-  ASSERT_TRUE(run.OpenKeyReadOnly(runKey));
-  EXPECT_FALSE(run.ValueExists("Dorvane"));
-  run.CloseKey();
+  EXPECT_EQ(entries.count("Dorvane"), 0u);
   f.RemoveFromAutostart("Dorvane");  // already absent: nothing happens, nothing shown
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(desktop.messages.empty());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Start-up, showing, hiding, fading and closing of the main window.
+#include "framework/SysUtils.h"
 #include "tests/main/MainWindowFixture.h"
 
 namespace dorvane {
@@ -104,6 +105,22 @@ TEST_F(StartupTest, ActivityTagsInTheOrderOfCreation) {
   EXPECT_EQ(ErrorForm->LastEvent, "mem_load");
 }
 
+// An autostart entry left by a program that has moved is rewritten with the path of the
+// one running now; without an entry, none is made.
+TEST_F(StartupTest, StartRewritesAStaleAutostartEntry) {
+  machine.autostart.entries["Dorvane"] = "\"C:\\Old Place\\dorvane.exe\"";
+  Create();
+  EXPECT_TRUE(form->CbAutoStart->Checked());
+  EXPECT_EQ(machine.autostart.entries.at("Dorvane"), "\"" + ExecutablePath() + "\"");
+  EXPECT_EQ(CountTag("do_app_to_run"), 1);
+  Close();
+  machine.autostart.entries.clear();
+  Create();
+  EXPECT_FALSE(form->CbAutoStart->Checked());
+  EXPECT_TRUE(machine.autostart.entries.empty());
+  EXPECT_EQ(CountTag("do_app_to_run"), 1);  // none written the second time
+}
+
 TEST_F(StartupTest, WindowStructureFromTheDescription) {
   TForm1& f = Create();
   for (TImage* tile : {f.IL, f.IR, f.ITL, f.ITM, f.ITR, f.IBL, f.IB, f.IBR, f.ITBL, f.ITBM, f.ITBR}) {
@@ -138,10 +155,10 @@ TEST_F(StartupTest, DragSurfacesMoveTheWindowWithAnyButton) {
   }
   f.IL->MouseDown(mbLeft, 0, 1, 1);
   f.PanelSettings->MouseDown(mbLeft, 0, 1, 1);
-  EXPECT_EQ(moves, 5);
+  EXPECT_EQ(desktop.moves.size(), 5u);
   f.ITL->MouseDown(mbLeft, 0, 1, 1);  // corners are no drag surfaces
   f.IB->MouseDown(mbLeft, 0, 1, 1);
-  EXPECT_EQ(moves, 5);
+  EXPECT_EQ(desktop.moves.size(), 5u);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ TEST_F(TrayMenusTest, TrayIconIsConfiguredAsTheWindowNeedsIt) {
   EXPECT_EQ(f.TrayIcon->CycleInterval(), 0);
   EXPECT_NE(f.TrayIcon->Icon()->Handle(), nullptr);
   bool added = false;
-  for (const auto& [message, data] : shellCalls) added = added || message == NIM_ADD;
+  for (const auto& [message, data] : desktop.shellCalls) added = added || message == NIM_ADD;
   EXPECT_TRUE(added);
 }
 
@@ -84,8 +84,8 @@ TEST_F(TrayMenusTest, MenusOpenWhereTheyBelong) {
     EXPECT_EQ(c->PopupMenu(), f.PopupMenu2) << c->Name();
   EXPECT_EQ(f.DList->PopupMenu(), f.DLMenu);
   f.ITM->ContextPopup({5, 5});
-  ASSERT_EQ(popups.size(), 1u);
-  EXPECT_EQ(popups[0], f.PopupMenu2);
+  ASSERT_EQ(desktop.popups.size(), 1u);
+  EXPECT_EQ(desktop.popups[0].menu, f.PopupMenu2);
 }
 
 TEST_F(TrayMenusTest, ExitItemsAndCloseButtonShareTheClosingPath) {
@@ -122,7 +122,7 @@ TEST_F(TrayMenusTest, RecycleBinAndWebPage) {
   EXPECT_EQ(machine.shell.recycleBinEmptied, 2);
   machine.shell.shellLibraryMissing = true;
   f.EmptyRecycleBin();
-  EXPECT_EQ(messages, std::vector<std::string>{"Failed to load Shell32.dll."});
+  EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Failed to load Shell32.dll."});
   f.TrayMnu->Items()->Items(0)->Click();
   ASSERT_EQ(machine.shell.opened.size(), 1u);
   EXPECT_EQ(machine.shell.opened[0], "http://127.0.0.1:9/enter.php?ref=Dorvane3");

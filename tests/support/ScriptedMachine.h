@@ -1,6 +1,8 @@
 #pragma once
 // A scripted machine for the main window: scripted drives and memory, a screen of a
-// chosen size, the platform family, and a shell that records what it was asked to do.
+// chosen size, the platform family, a shell that records what it was asked to do, and an
+// autostart list in memory.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,17 +37,28 @@ class RecordingShell : public IShellActions {
   }
 };
 
+class ScriptedAutostartList : public IAutostartList {
+ public:
+  std::map<std::string, std::string> entries;
+
+  bool Contains(const std::string& name) override { return entries.count(name) != 0; }
+  void Write(const std::string& name, const std::string& command) override { entries[name] = command; }
+  void Remove(const std::string& name) override { entries.erase(name); }
+};
+
 class ScriptedMachine : public IMachine {
  public:
   ScriptedDriveApi drives = ScriptedDriveApi::FloppyHardDiskCdRom();
   ScriptedMemoryApi memory;
   RecordingShell shell;
+  ScriptedAutostartList autostart;
   bool nt = true;
   ScreenSize screen{1024, 768};
 
   IDriveApi& Drives() override { return drives; }
   IMemoryApi& Memory() override { return memory; }
   IShellActions& Shell() override { return shell; }
+  IAutostartList& Autostart() override { return autostart; }
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
 };

@@ -1,5 +1,6 @@
-// The Win32 side of the drive, memory and locale seams against the real (Wine) machine:
-// a default prefix has c: (the prefix's drive_c) and z: (the root folder), both fixed.
+// The Win32 side of the drive, memory, autostart and locale seams against the real (Wine)
+// machine: a default prefix has c: (the prefix's drive_c) and z: (the root folder), both
+// fixed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -75,6 +76,25 @@ TEST(Win32Memory, LoadAndTotal) {
   const MemoryReadout r = ReadMemory(api);
   EXPECT_EQ(r.caption.rfind("Total Mem: ", 0), 0u);
   EXPECT_EQ(r.caption.substr(r.caption.size() - 3), " KB");
+}
+
+// The real per-user Run key: the entry written is the one the system reads back.
+TEST(Win32Autostart, EntryIsWrittenReadAndRemovedInTheRunKey) {
+  Win32AutostartList list;
+  const std::wstring name = L"DorvaneTest \u00e9" + std::to_wstring(GetCurrentProcessId());
+  const std::string name8 = "DorvaneTest \xC3\xA9" + std::to_string(GetCurrentProcessId());
+  EXPECT_FALSE(list.Contains(name8));
+  list.Write(name8, "\"C:\\old.exe\"");
+  list.Write(name8, "\"C:\\Pr\xC3\xB6gramme\\dorvane.exe\"");
+  wchar_t data[64] = {};
+  DWORD size = sizeof data;
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name.c_str(),
+                         RRF_RT_REG_SZ, nullptr, data, &size), ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(data), L"\"C:\\Pr\u00f6gramme\\dorvane.exe\"");
+  EXPECT_TRUE(list.Contains(name8));
+  list.Remove(name8);
+  list.Remove(name8);  // already absent: nothing happens
+  EXPECT_FALSE(list.Contains(name8));
 }
 
 // The user's own separators, set as the regional settings set them, for one test.
