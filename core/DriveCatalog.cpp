@@ -4,7 +4,6 @@
 
 #include "core/DriveQueries.h"
 #include "core/NumberFormat.h"
-#include "core/ScopeExit.h"
 
 namespace dorvane {
 
@@ -57,6 +56,8 @@ DriveSpace DriveSpaceQuery::Query(std::uint8_t driveNumber) const {
   std::string root;
   if (driveNumber > 0) root = std::string(1, static_cast<char>(64 + driveNumber)) + ":\\";
   const std::string* rootArg = driveNumber > 0 ? &root : nullptr;
+  // Asked every second for the monitored and the tray drive, removable ones included.
+  const QuietDriveErrors quiet(api_);
   if (extended_) {
     std::int64_t freeBytes = 0, totalBytes = 0;
     if (api_.ExtendedSpace(rootArg, freeBytes, totalBytes)) {
@@ -82,9 +83,7 @@ int PercentOf(std::int64_t part, std::int64_t whole) {
 std::string QueryVolumeLabel(IDriveApi& api, std::string_view path) {
   std::string root = path.empty() ? std::string() : std::string(1, path[0]);
   root += ":\\";
-  const auto restore = OnScopeExit([&api, previous = api.SetErrorMode(kFailCriticalErrors)] {
-    api.SetErrorMode(previous);
-  });
+  const QuietDriveErrors quiet(api);
   std::string label;
   if (!api.VolumeLabel(root, label)) label.clear();
   return label;
@@ -124,6 +123,23 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
     const std::string text = label && !label->empty() ? *label : kNoName;
     AddDriveEntry(i, root, cls.typeName, text).labelPending = !label;
     slots_[i].label = text;
+  }
+}
+
+void DriveCatalog::Rebuild(bool ignoreCdRom) {
+  DriveSlotTable slots = slots_;
+  std::vector<DriveEntry> rows = rows_;
+  std::vector<std::string> comboItems = trayComboItems_, exploreRoots = exploreRoots_;
+  try {
+    Clear();
+    FillDriveSlots(slots_);
+    BuildDriveList(ignoreCdRom);
+  } catch (...) {
+    slots_ = std::move(slots);
+    rows_ = std::move(rows);
+    trayComboItems_ = std::move(comboItems);
+    exploreRoots_ = std::move(exploreRoots);
+    throw;
   }
 }
 

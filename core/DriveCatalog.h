@@ -139,6 +139,10 @@ class DriveCatalog {
   // are emptied first and rebuilt with the rows. Its own round: a drive that does not
   // answer in time gets a row that waits for its type and label.
   void BuildDriveList(bool ignoreCdRom);
+  // Clears the list and builds it again from every drive slot, all or nothing: when a
+  // query fails part-way the catalogue is left as it was (so are the views that mirror
+  // it) and the failure goes on to the caller.
+  void Rebuild(bool ignoreCdRom);
   DriveEntry& AddDriveEntry(int number, const std::string& root, const std::string& typeName,
                             std::string label);
   // The label query on the calling thread (see the free function).

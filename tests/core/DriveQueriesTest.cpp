@@ -51,8 +51,11 @@ TEST(DriveQueriesTest, AnswersAreTheDrivesOwn) {
   EXPECT_EQ(q.Space(0)->totalBytes, 20'000'000'000);  // the current drive
   EXPECT_TRUE(q.Space(1)->Failed());
   EXPECT_TRUE(q.Space(27)->Failed());
-  // Labels are read quietly, and the mode found before is back once the answers are in.
+  // Labels and space are read quietly, and the mode found before is back once the answers
+  // are in.
   for (unsigned mode : api.modeDuringLabelQuery) EXPECT_EQ(mode, kFailCriticalErrors);
+  ASSERT_FALSE(api.modeDuringSpaceQuery.empty());
+  for (unsigned mode : api.modeDuringSpaceQuery) EXPECT_EQ(mode, kFailCriticalErrors);
   EXPECT_EQ(api.errorMode, 0x8000u);
 }
 

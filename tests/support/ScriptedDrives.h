@@ -65,9 +65,11 @@ class ScriptedDriveApi : public IDriveApi {
   bool extended = true;
   unsigned errorMode = 0;
   bool throwOnLabel = false;
+  char labelThrowsFor = 0;  // a drive letter whose label query throws
   bool throwOnSpace = false;
   // Observations.
   std::vector<unsigned> modeDuringLabelQuery;
+  std::vector<unsigned> modeDuringSpaceQuery;
   std::vector<std::string> labelRoots;
   int spaceQueries = 0;
 
@@ -109,7 +111,8 @@ class ScriptedDriveApi : public IDriveApi {
     auto lock = Enter(root);
     modeDuringLabelQuery.push_back(errorMode);
     labelRoots.push_back(root);
-    if (throwOnLabel) throw std::runtime_error("label query failed");
+    if (throwOnLabel || (labelThrowsFor && !root.empty() && root[0] == labelThrowsFor))
+      throw std::runtime_error("label query failed");
     const ScriptedDrive* d = Find(root);
     if (!d || !d->ready) return false;
     label = d->label;
@@ -119,10 +122,8 @@ class ScriptedDriveApi : public IDriveApi {
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override {
     auto lock = Enter(root ? *root : std::string(1, currentDrive));
-    ++spaceQueries;
-    if (throwOnSpace) throw std::runtime_error("space query failed");
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
-    if (!d || !d->ready) return false;
+    const ScriptedDrive* d = SpaceQueried(root);
+    if (!d) return false;
     freeToCaller = d->freeBytes;
     total = d->totalBytes;
     return true;
@@ -130,9 +131,8 @@ class ScriptedDriveApi : public IDriveApi {
   // Clusters of 4096 bytes (8 sectors of 512).
   bool ClusterSpace(const std::string* root, ClusterFigures& figures) override {
     auto lock = Enter(root ? *root : std::string(1, currentDrive));
-    ++spaceQueries;
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
-    if (!d || !d->ready) return false;
+    const ScriptedDrive* d = SpaceQueried(root);
+    if (!d) return false;
     figures.sectorsPerCluster = 8;
     figures.bytesPerSector = 512;
     figures.freeClusters = static_cast<std::uint32_t>(d->freeBytes / 4096);
@@ -162,6 +162,14 @@ class ScriptedDriveApi : public IDriveApi {
   }
   Lock lock_;
 
+  // Records a space query; the drive it answers for, null when it has no media.
+  const ScriptedDrive* SpaceQueried(const std::string* root) {
+    ++spaceQueries;
+    modeDuringSpaceQuery.push_back(errorMode);
+    if (throwOnSpace) throw std::runtime_error("space query failed");
+    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
+    return d && d->ready ? d : nullptr;
+  }
   const ScriptedDrive* Find(const std::string& root) const {
     if (root.empty()) return nullptr;
     char letter = root[0];
