@@ -52,9 +52,17 @@ def build_hangfs():
 
 
 def prepare_prefix():
-    if not os.path.exists(os.path.join(PREFIX, ".dorvane-ready")):
-        shutil.rmtree(PREFIX, ignore_errors=True)
-        subprocess.run(["cp", "-a", os.path.join(ds.BUILD, "wine-x11"), PREFIX], check=True)
+    """A copy of the Xvfb prefix, made again whenever tools/setup.sh has made that anew."""
+    source = os.path.join(ds.BUILD, "wine-x11")
+    marker = ".dorvane-ready"
+    try:
+        with open(os.path.join(PREFIX, marker)) as a, open(os.path.join(source, marker)) as b:
+            if a.read() == b.read():
+                return
+    except OSError:
+        pass
+    shutil.rmtree(PREFIX, ignore_errors=True)
+    subprocess.run(["cp", "-a", source, PREFIX], check=True)
 
 
 class HangingDrive:
