@@ -102,9 +102,9 @@ class DriveSpaceQuery {
 // mode on (no "insert a disk" dialog) and the previous mode always restored.
 std::string QueryVolumeLabel(IDriveApi& api, std::string_view path);
 
-// How long the window waits for the drives' answers per round (a tick, a build): far
-// longer than a drive that works takes, and short enough that a tick kept waiting by a
-// drive that does not answer still answers its window's messages within 100 ms.
+// How long the window waits for a drive's answer (see DriveQueries): far longer than a
+// drive that works takes, and short enough that a tick kept waiting by a drive that has
+// just stopped answering still answers its window's messages within 100 ms.
 inline constexpr std::chrono::milliseconds kDriveAnswerWait{50};
 
 class DriveQueries;

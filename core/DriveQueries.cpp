@@ -145,9 +145,10 @@ void Work(std::shared_ptr<DriveQueryState> state) {
   state->answered.notify_all();
 }
 
-// Asks a drive, waiting at most until roundEnd; nothing when it has not answered.
-std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state,
-                               DriveQueries::Clock::time_point roundEnd, DriveQueryState::Job job) {
+// Asks a drive; nothing when it has not answered. Waits at most `wait`, or half of it
+// once the round has had a drive that did not answer (roundTimedOut, set here then).
+std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bool& roundTimedOut,
+                               DriveQueryState::Job job) {
   std::unique_lock lock(state->mutex);
   DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(job.key)];
   std::optional<QueryAnswer>& answer = drive.answers[static_cast<std::size_t>(job.kind)];
@@ -172,9 +173,7 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state,
   ++state->queued;
   state->work.notify_one();
   if (drive.slow[kind]) return std::nullopt;
-  // Once a round has spent its wait on a drive that did not answer, each later query
-  // still gives its drive a tenth of it: plenty for a drive that answers normally.
-  const auto deadline = std::max(roundEnd, DriveQueries::Clock::now() + state->wait / 10);
+  const auto deadline = DriveQueries::Clock::now() + (roundTimedOut ? state->wait / 2 : state->wait);
   const auto awake = std::min(deadline, DriveQueries::Clock::now() + kStayAwake);
   std::uint64_t seen = state->finished.load();
   lock.unlock();
@@ -190,6 +189,7 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state,
   lock.lock();
   if (!state->answered.wait_until(lock, deadline, [&drive] { return !drive.busy; })) {
     drive.timedOut = true;
+    roundTimedOut = true;
     return std::nullopt;
   }
   return take();
@@ -246,24 +246,24 @@ DriveQueries::~DriveQueries() {
   state_->answered.notify_all();
 }
 
-void DriveQueries::BeginRound() { roundEnd_ = Clock::now() + state_->wait; }
+void DriveQueries::BeginRound() { roundTimedOut_ = false; }
 
 std::optional<unsigned> DriveQueries::DriveType(const std::string& root) {
   if (root.empty()) return kDriveNoRootDir;
-  const auto answer = detail::Ask(state_, roundEnd_, {detail::DriveKey(root), QueryKind::kType, root, 0});
+  const auto answer = detail::Ask(state_, roundTimedOut_, {detail::DriveKey(root), QueryKind::kType, root, 0});
   if (!answer) return std::nullopt;
   return answer->type;
 }
 
 std::optional<std::string> DriveQueries::VolumeLabel(const std::string& root) {
-  auto answer = detail::Ask(state_, roundEnd_, {detail::DriveKey(root), QueryKind::kLabel, root, 0});
+  auto answer = detail::Ask(state_, roundTimedOut_, {detail::DriveKey(root), QueryKind::kLabel, root, 0});
   if (!answer) return std::nullopt;
   return std::move(answer->label);
 }
 
 std::optional<DriveSpace> DriveQueries::Space(std::uint8_t driveNumber) {
   if (driveNumber >= kDriveKeys) return DriveSpace{};  // no such drive letter
-  const auto answer = detail::Ask(state_, roundEnd_, {driveNumber, QueryKind::kSpace, std::string(), driveNumber});
+  const auto answer = detail::Ask(state_, roundTimedOut_, {driveNumber, QueryKind::kSpace, std::string(), driveNumber});
   if (!answer) return std::nullopt;
   return answer->space;
 }

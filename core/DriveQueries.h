@@ -53,9 +53,11 @@ class DriveQueries {
   DriveQueries(const DriveQueries&) = delete;
   DriveQueries& operator=(const DriveQueries&) = delete;
 
-  // Starts a round: the queries until the next round wait together, at most `wait` from
-  // now; past that, a query waits a tenth of `wait` for its drive. A round starts also at
-  // construction.
+  // Starts a round (a tick, a build of the drive list). A query waits for its drive at
+  // most `wait`; once a drive of the round has not answered in that time, the round's
+  // later queries wait half as long: a drive that works answers in far less, and a round
+  // beside several drives that stopped answering at once still ends soon. A round starts
+  // also at construction.
   void BeginRound();
 
   // Each returns the drive's answer, or nothing when the drive has not answered in this
@@ -75,7 +77,7 @@ class DriveQueries {
 
  private:
   std::shared_ptr<detail::DriveQueryState> state_;
-  Clock::time_point roundEnd_;
+  bool roundTimedOut_ = false;
 };
 
 }  // namespace dorvane

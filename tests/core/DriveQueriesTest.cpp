@@ -84,8 +84,9 @@ TEST(DriveQueriesTest, AHungDriveHoldsUpNeitherTheCallerNorTheOtherDrives) {
   const std::shared_ptr<DriveGate> gate = api.Hang('x');
   DriveQueries q(api, kWait);
   EXPECT_FALSE(q.Space(kX));
+  q.BeginRound();
   EXPECT_EQ(q.Space(kC)->freeBytes, 2'000'000'000);
-  // Busy with its query: no other question reaches it.
+  // Busy with its query: no other question reaches it, and nobody waits for it.
   EXPECT_FALSE(q.DriveType("x:\\"));
   EXPECT_FALSE(q.VolumeLabel("x:\\"));
   EXPECT_EQ(q.VolumeLabel("c:\\"), std::optional<std::string>("SYSTEM"));
@@ -113,9 +114,9 @@ TEST(DriveQueriesTest, OneQueryPerHungDriveAfterAHundredRounds) {
   DriveQueries q(api, kWait);
   for (int tick = 0; tick < 100; ++tick) {
     q.BeginRound();
+    ASSERT_TRUE(q.Space(kC));
     EXPECT_FALSE(q.Space(kX));
     EXPECT_FALSE(q.DriveType("x:\\"));
-    ASSERT_TRUE(q.Space(kC));
   }
   EXPECT_EQ(gate->Reached(), 1);
   EXPECT_EQ(q.Watch().Outstanding(), 1);
@@ -132,8 +133,8 @@ TEST(DriveQueriesTest, SeveralHungDrivesEachHoldOneThread) {
   DriveQueries q(api, kWait);
   for (int tick = 0; tick < 20; ++tick) {
     q.BeginRound();
-    for (std::uint8_t n : {kX, std::uint8_t{25}, std::uint8_t{4}}) EXPECT_FALSE(q.Space(n));
     EXPECT_EQ(q.Space(kC)->freeBytes, 2'000'000'000);
+    for (std::uint8_t n : {kX, std::uint8_t{25}, std::uint8_t{4}}) EXPECT_FALSE(q.Space(n));
   }
   EXPECT_EQ(q.Watch().Outstanding(), 3);
   EXPECT_LE(q.Watch().Threads(), 4);
@@ -151,6 +152,7 @@ TEST(DriveQueriesTest, GoingAwayDoesNotWaitForAHungQuery) {
   {
     DriveQueries q(api, kWait);
     EXPECT_FALSE(q.Space(kX));
+    q.BeginRound();
     EXPECT_TRUE(q.Space(kC));
     watch.emplace(q.Watch());
   }  // returns with x: still in its query
@@ -171,6 +173,7 @@ TEST(DriveQueriesTest, TheCriticalErrorModeIsSharedAmongTheThreads) {
   DriveQueries q(api, kWait);
   EXPECT_FALSE(q.VolumeLabel("x:\\"));
   ASSERT_TRUE(gate->WaitReached(1));
+  q.BeginRound();
   EXPECT_EQ(q.VolumeLabel("c:\\"), std::optional<std::string>("SYSTEM"));
   EXPECT_EQ(api.errorMode, kFailCriticalErrors);  // x: is still inside its query
   gate->Open();

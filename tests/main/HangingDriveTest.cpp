@@ -22,7 +22,7 @@ class HangingDriveTest : public testing::MainWindowTest {
     SetCurrentSeparators({".", ","});
     // Rows a:, c:, x: (the CD-ROM d: is ignored); x: has a tenth of 10 GB free.
     machine.drives.drives['x'] = {kDriveFixed, "BACKUP", true, 1'073'741'900, 10'737'418'250};
-    machine.answerWait = 300ms;  // the hanging drive costs it once per test
+    machine.answerWait = 500ms;  // the hanging drive costs it once per test
     gate = machine.drives.Hang('x');
   }
   void TearDown() override {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
 #include "core/DriveCatalog.h"
@@ -43,7 +44,9 @@ TEST(Win32Drives, SpaceFiguresArePositiveAndConsistent) {
 
 TEST(Win32Drives, CatalogueOfTheMachineReadsLabelsWithoutADialog) {
   Win32DriveApi api;
-  DriveCatalog catalog(api, nullptr);
+  // The machine's drives all answer; a patient wait keeps a loaded machine from making a
+  // late answer of a slow one.
+  DriveCatalog catalog(api, nullptr, std::chrono::seconds(60));
   FillDriveSlots(catalog.Slots());
   const UINT before = SetErrorMode(0);
   SetErrorMode(before);
