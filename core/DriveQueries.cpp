@@ -74,6 +74,9 @@ namespace {
 // stays awake a moment for its answer, before either sleeps.
 constexpr auto kLinger = std::chrono::milliseconds(2);
 constexpr auto kStayAwake = std::chrono::milliseconds(2);
+// A thread that was needed once (a drive hung, or answered late) ends when it has had
+// nothing to do for this long while another idle thread is there.
+constexpr auto kIdleEnd = std::chrono::seconds(5);
 
 class QuietMode {
  public:
@@ -115,7 +118,14 @@ void Work(std::shared_ptr<DriveQueryState> state) {
       while (state->queued.load() == seen && DriveQueries::Clock::now() < until) std::this_thread::yield();
       lock.lock();
     }
-    state->work.wait(lock, [&] { return state->stopping || !state->jobs.empty(); });
+    const auto hasWork = [&] { return state->stopping || !state->jobs.empty(); };
+    if (!state->work.wait_for(lock, kIdleEnd, hasWork)) {
+      if (state->idle > 1) {
+        --state->idle;
+        break;
+      }
+      state->work.wait(lock, hasWork);
+    }
     --state->idle;
     if (state->stopping) break;
     const DriveQueryState::Job job = std::move(state->jobs.front());

@@ -228,11 +228,11 @@ void TForm1::MirrorDriveList() {
 }
 
 void TForm1::MirrorLateAnswers() {
-  const int trayItem = TrayDriveList->ItemIndex();
-  const std::string trayNumber =
-      trayItem >= 0 && trayItem < static_cast<int>(catalog_->Rows().size()) ? catalog_->Rows()[static_cast<std::size_t>(trayItem)].number : "";
-  const DriveCatalog::LateAnswers late = catalog_->TakeLateAnswers();
   const auto& rows = catalog_->Rows();
+  const int trayItem = TrayDriveList->ItemIndex();
+  const bool trayListed = trayItem >= 0 && trayItem < static_cast<int>(rows.size());
+  const std::string trayNumber = trayListed ? rows[static_cast<std::size_t>(trayItem)].number : "";
+  const DriveCatalog::LateAnswers late = catalog_->TakeLateAnswers();
   if (late.rowsRemoved) {
     // A drive that answered as one the list does not take: its row goes, the others keep
     // their check marks and the tray drive choice.
