@@ -17,7 +17,9 @@ endif()
 
 set(DORVANE_TEST_ENV
   "WINEPREFIX=${DORVANE_WINEPREFIX}"
+  "FONTCONFIG_FILE=${DORVANE_WINEPREFIX}/fontconfig/fonts.conf"
   "WINEDEBUG=-all"
+  "LC_ALL=C.UTF-8"
   "WINEDLLOVERRIDES=mscoree,mshtml="
   "DORVANE_SERVER=127.0.0.1:9"
   "http_proxy=" "https_proxy=" "HTTP_PROXY=" "HTTPS_PROXY=" "all_proxy=" "ALL_PROXY=")

@@ -28,35 +28,40 @@ HWND TSimpleTimerHandler::CurrentWindow() {
   return current ? current->Handle() : nullptr;
 }
 
+UINT_PTR TSimpleTimerHandler::NewId() {
+  static UINT_PTR last = 0;
+  return ++last;
+}
+
 std::optional<LRESULT> TSimpleTimerHandler::Message(UINT msg, WPARAM wp, LPARAM) {
   if (msg != WM_TIMER) return std::nullopt;
-  const auto* key = reinterpret_cast<const TSimpleTimer*>(wp);
-  if (timers_.count(key) == 0) return 0;
-  // The set holds only live timers, so the cast back to a mutable object is safe.
-  const_cast<TSimpleTimer*>(key)->Fire();
+  const auto it = running_.find(static_cast<UINT_PTR>(wp));
+  if (it != running_.end()) it->second->Fire();
   return 0;
 }
 
 TSimpleTimer::TSimpleTimer(TObject* object, TCallback callback)
-    : handler_(TSimpleTimerHandler::Acquire()), object_(object), callback_(std::move(callback)) {
-  handler_->timers_.insert(this);
-}
+    : handler_(TSimpleTimerHandler::Acquire()), object_(object), callback_(std::move(callback)) {}
 
-TSimpleTimer::~TSimpleTimer() {
-  Stop();
-  handler_->timers_.erase(this);
-}
+TSimpleTimer::~TSimpleTimer() { Stop(); }
 
 bool TSimpleTimer::Start(unsigned interval) {
   Stop();
   interval_ = interval;
-  active_ = ::SetTimer(handler_->Handle(), Id(), interval, nullptr) != 0;
-  return active_;
+  const UINT_PTR id = handler_->NewId();
+  if (::SetTimer(handler_->Handle(), id, interval, nullptr) == 0) return false;
+  id_ = id;
+  active_ = true;
+  handler_->running_.emplace(id_, this);
+  return true;
 }
 
 void TSimpleTimer::Stop() {
   active_ = false;
-  ::KillTimer(handler_->Handle(), Id());
+  if (id_ == 0) return;
+  ::KillTimer(handler_->Handle(), id_);
+  handler_->running_.erase(id_);
+  id_ = 0;
 }
 
 void TSimpleTimer::Fire() {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "framework/UtilityWindow.h"
 
@@ -16,9 +16,10 @@ namespace dorvane {
 class TObject;
 class TSimpleTimer;
 
-// The hidden window that receives WM_TIMER for every TSimpleTimer. The timer object's
-// address is the system timer identifier; a timer that has already gone is recognised
-// and ignored (a WM_TIMER may still be queued when a timer is freed).
+// The hidden window that receives WM_TIMER for every TSimpleTimer. Every start of a timer
+// takes a fresh system timer identifier, never used before in the process: a WM_TIMER
+// still queued for a stopped or freed timer matches no running one and is ignored, even
+// when a new timer now lives at the freed one's address.
 class TSimpleTimerHandler {
  public:
   TSimpleTimerHandler(const TSimpleTimerHandler&) = delete;
@@ -37,7 +38,11 @@ class TSimpleTimerHandler {
   TSimpleTimerHandler();
   std::optional<LRESULT> Message(UINT msg, WPARAM wp, LPARAM lp);
 
-  std::unordered_set<const TSimpleTimer*> timers_;  // the live ones
+  // Counted for the whole process: a handler made after the last one went starts no
+  // identifier over.
+  static UINT_PTR NewId();
+
+  std::unordered_map<UINT_PTR, TSimpleTimer*> running_;  // by identifier
   TUtilityWindow window_;
 };
 
@@ -59,7 +64,8 @@ class TSimpleTimer {
   bool Active() const { return active_; }
   unsigned Interval() const { return interval_; }
   TObject* Object() const { return object_; }
-  UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
+  // The system timer identifier of the current run; 0 while stopped.
+  UINT_PTR Id() const { return id_; }
 
  private:
   friend class TSimpleTimerHandler;
@@ -70,6 +76,7 @@ class TSimpleTimer {
   TCallback callback_;
   unsigned interval_ = 0;
   bool active_ = false;
+  UINT_PTR id_ = 0;
 };
 
 }  // namespace dorvane

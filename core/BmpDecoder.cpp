@@ -80,11 +80,11 @@ BmpDecoding DecodeBmp(std::span<const std::uint8_t> file) {
   std::size_t tablePos = 14 + headerSize;
   if (compression == kBiBitfields) {
     if (bits != 16 && bits != 32) return Failure("bit fields need 16 or 32 bits per pixel");
+    // The three masks follow the 40 bytes of the basic header: inside a longer header or
+    // after it (then the palette comes after them).
     const std::uint8_t* m = h + 40;
-    if (headerSize == 40) {
-      if (size < tablePos + 12) return Failure("colour masks cut short");
-      tablePos += 12;
-    }
+    if (size < 14 + 40 + 12) return Failure("colour masks cut short");
+    if (headerSize < 40 + 12) tablePos = 14 + 40 + 12;
     masks[0] = LittleU32(m);
     masks[1] = LittleU32(m + 4);
     masks[2] = LittleU32(m + 8);

@@ -46,4 +46,19 @@ class IDriveApi {
   virtual bool ClusterSpace(const std::string* root, ClusterFigures& figures) = 0;
 };
 
+// Keeps the system from asking the user to insert a disk while it lives (a drive without
+// media would otherwise raise a dialog on every query) and puts back the error mode it
+// found on every way out.
+class QuietDriveErrors {
+ public:
+  explicit QuietDriveErrors(IDriveApi& api) : api_(api), previous_(api.SetErrorMode(kFailCriticalErrors)) {}
+  ~QuietDriveErrors() { api_.SetErrorMode(previous_); }
+  QuietDriveErrors(const QuietDriveErrors&) = delete;
+  QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+ private:
+  IDriveApi& api_;
+  unsigned previous_;
+};
+
 }  // namespace dorvane

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
+#include "core/DriveQueries.h"
 #include "core/NumberFormat.h"
-#include "core/ScopeExit.h"
 
 namespace dorvane {
 
@@ -56,6 +56,8 @@ DriveSpace DriveSpaceQuery::Query(std::uint8_t driveNumber) const {
   std::string root;
   if (driveNumber > 0) root = std::string(1, static_cast<char>(64 + driveNumber)) + ":\\";
   const std::string* rootArg = driveNumber > 0 ? &root : nullptr;
+  // Asked every second for the monitored and the tray drive, removable ones included.
+  const QuietDriveErrors quiet(api_);
   if (extended_) {
     std::int64_t freeBytes = 0, totalBytes = 0;
     if (api_.ExtendedSpace(rootArg, freeBytes, totalBytes)) {
@@ -78,8 +80,21 @@ int PercentOf(std::int64_t part, std::int64_t whole) {
   return static_cast<int>(static_cast<double>(part) * 100.0 / static_cast<double>(whole));
 }
 
-DriveCatalog::DriveCatalog(IDriveApi& api, IActivitySink* activity)
-    : api_(api), activity_(activity), space_(api) {}
+std::string QueryVolumeLabel(IDriveApi& api, std::string_view path) {
+  std::string root = path.empty() ? std::string() : std::string(1, path[0]);
+  root += ":\\";
+  const QuietDriveErrors quiet(api);
+  std::string label;
+  if (!api.VolumeLabel(root, label)) label.clear();
+  return label;
+}
+
+DriveCatalog::DriveCatalog(IDriveApi& api, IActivitySink* activity, std::chrono::milliseconds answerWait)
+    : api_(api), activity_(activity), space_(api), queries_(std::make_unique<DriveQueries>(api, answerWait)) {}
+
+DriveCatalog::~DriveCatalog() = default;
+
+void DriveCatalog::BeginRound() { queries_->BeginRound(); }
 
 void DriveCatalog::Clear() {
   rows_.clear();
@@ -90,14 +105,41 @@ void DriveCatalog::Clear() {
 void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
   trayComboItems_.clear();
   exploreRoots_.clear();
+  ignoreCdRom_ = ignoreCdRom;
+  queries_->BeginRound();
   for (int i = 0; i < DriveSlotTable::kCount; ++i) {
     const std::string root = slots_[i].root;
-    const DriveClass cls = ClassifyDrive(api_.DriveType(root), ignoreCdRom);
+    const std::optional<unsigned> type = queries_->DriveType(root);
+    if (!type) {
+      // A drive that exists but does not answer: listed without a type until it does.
+      DriveEntry& row = AddDriveEntry(i, root, "", kNoName);
+      row.typePending = row.labelPending = true;
+      slots_[i].label = kNoName;
+      continue;
+    }
+    const DriveClass cls = ClassifyDrive(*type, ignoreCdRom);
     if (!cls.accepted) continue;
-    std::string label = QueryVolumeLabel(root);
-    if (label.empty()) label = kNoName;
-    AddDriveEntry(i, root, cls.typeName, label);
-    slots_[i].label = label;
+    const std::optional<std::string> label = queries_->VolumeLabel(root);
+    const std::string text = label && !label->empty() ? *label : kNoName;
+    AddDriveEntry(i, root, cls.typeName, text).labelPending = !label;
+    slots_[i].label = text;
+  }
+}
+
+void DriveCatalog::Rebuild(bool ignoreCdRom) {
+  DriveSlotTable slots = slots_;
+  std::vector<DriveEntry> rows = rows_;
+  std::vector<std::string> comboItems = trayComboItems_, exploreRoots = exploreRoots_;
+  try {
+    Clear();
+    FillDriveSlots(slots_);
+    BuildDriveList(ignoreCdRom);
+  } catch (...) {
+    slots_ = std::move(slots);
+    rows_ = std::move(rows);
+    trayComboItems_ = std::move(comboItems);
+    exploreRoots_ = std::move(exploreRoots);
+    throw;
   }
 }
 
@@ -117,16 +159,7 @@ DriveEntry& DriveCatalog::AddDriveEntry(int number, const std::string& root,
   return rows_.back();
 }
 
-std::string DriveCatalog::QueryVolumeLabel(std::string_view path) {
-  std::string root = path.empty() ? std::string() : std::string(1, path[0]);
-  root += ":\\";
-  const auto restore = OnScopeExit([this, previous = api_.SetErrorMode(kFailCriticalErrors)] {
-    api_.SetErrorMode(previous);
-  });
-  std::string label;
-  if (!api_.VolumeLabel(root, label)) label.clear();
-  return label;
-}
+std::string DriveCatalog::QueryVolumeLabel(std::string_view path) { return dorvane::QueryVolumeLabel(api_, path); }
 
 bool DriveCatalog::RefreshDriveEntries() {
   RecordActivity(activity_, "dlist_fill");
@@ -140,7 +173,7 @@ bool DriveCatalog::RefreshDriveEntries() {
   for (DriveEntry& row : rows_) {
     if (row.active) {
       const auto number = static_cast<std::uint8_t>(ParseNumber(row.number));
-      const DriveSpace space = space_.Query(number);
+      const DriveSpace space = LatestSpace(number);
       if (space.Failed()) continue;
       assign(row.totalText, FormatSize(space.totalBytes));
       assign(row.usedText, FormatSize(space.totalBytes - space.freeBytes));
@@ -156,6 +189,50 @@ bool DriveCatalog::RefreshDriveEntries() {
     }
   }
   return changed;
+}
+
+DriveSpace DriveCatalog::LatestSpace(std::uint8_t driveNumber) {
+  return queries_->Space(driveNumber).value_or(DriveSpace{});
+}
+
+DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
+  LateAnswers late;
+  for (std::size_t i = 0; i < rows_.size();) {
+    DriveEntry& row = rows_[i];
+    if (row.typePending) {
+      const std::optional<unsigned> type = queries_->DriveType(row.root);
+      if (!type) {
+        ++i;
+        continue;
+      }
+      const DriveClass cls = ClassifyDrive(*type, ignoreCdRom_);
+      if (!cls.accepted) {
+        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
+        trayComboItems_.erase(trayComboItems_.begin() + static_cast<std::ptrdiff_t>(i));
+        exploreRoots_.erase(exploreRoots_.begin() + static_cast<std::ptrdiff_t>(i));
+        late.rowsRemoved = true;
+        continue;
+      }
+      row.typePending = false;
+      row.typeName = cls.typeName;
+      row.imageIndex = DriveTypeImageIndex(row.typeName);
+      late.textsChanged = true;
+    }
+    if (row.labelPending) {
+      if (const std::optional<std::string> label = queries_->VolumeLabel(row.root)) {
+        row.labelPending = false;
+        const std::string text = label->empty() ? kNoName : *label;
+        if (text != row.label) {
+          row.label = text;
+          trayComboItems_[i] = row.root + " " + text;
+          slots_[static_cast<int>(ParseNumber(row.number))].label = text;
+          late.textsChanged = true;
+        }
+      }
+    }
+    ++i;
+  }
+  return late;
 }
 
 int DriveCatalog::CheckedCount() const {

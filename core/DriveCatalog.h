@@ -2,7 +2,9 @@
 // The drive catalogue: which drives exist, how they are classified and labelled, and
 // their space figures, held as the text rows the drive list shows.
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +66,10 @@ struct DriveEntry {
   std::string freeBytes = "0";
   bool active = false;  // the row's check mark: the drive is monitored
   int imageIndex = -1;
+  // The drive had not answered when the row was made: its type (the row stands for a
+  // drive that exists but has no type name yet) or its label ("no name" meanwhile).
+  bool typePending = false;
+  bool labelPending = false;
 
   static constexpr int kSubItemCount = 8;
   // The list columns after the caption, in order: root, label, type, total, used, free,
@@ -92,13 +98,28 @@ class DriveSpaceQuery {
   bool extended_;
 };
 
+// Label of the drive named by the first character of path, read with the critical-error
+// mode on (no "insert a disk" dialog) and the previous mode always restored.
+std::string QueryVolumeLabel(IDriveApi& api, std::string_view path);
+
+// How long the window waits for a drive's answer (see DriveQueries): far longer than a
+// drive that works takes, and short enough that a tick kept waiting by a drive that has
+// just stopped answering still answers its window's messages within 100 ms.
+inline constexpr std::chrono::milliseconds kDriveAnswerWait{50};
+
+class DriveQueries;
+
 // Whole-number percentage of part in whole, truncated toward zero; 0 for a zero whole.
 // Taken on 64-bit values so that drives beyond 214,748,364,700 bytes come out right.
 int PercentOf(std::int64_t part, std::int64_t whole);
 
+// The catalogue asks the drives through DriveQueries: no call waits on a drive for longer
+// than one round's wait, and a drive that has not answered counts as a failed query.
 class DriveCatalog {
  public:
-  DriveCatalog(IDriveApi& api, IActivitySink* activity);
+  DriveCatalog(IDriveApi& api, IActivitySink* activity,
+               std::chrono::milliseconds answerWait = kDriveAnswerWait);
+  ~DriveCatalog();
 
   DriveSlotTable& Slots() { return slots_; }
   const std::vector<DriveEntry>& Rows() const { return rows_; }
@@ -108,20 +129,37 @@ class DriveCatalog {
   const std::vector<std::string>& TrayComboItems() const { return trayComboItems_; }
   const std::vector<std::string>& ExploreRoots() const { return exploreRoots_; }
   const DriveSpaceQuery& Space() const { return space_; }
+  DriveQueries& Queries() { return *queries_; }
+  // Starts a round of drive queries (see DriveQueries): once per tick.
+  void BeginRound();
 
   // Empties the list (its rows, combo items and explore entries).
   void Clear();
   // Scans slots 0..26 and appends one row per accepted drive; the combo and explore lists
-  // are emptied first and rebuilt with the rows.
+  // are emptied first and rebuilt with the rows. Its own round: a drive that does not
+  // answer in time gets a row that waits for its type and label.
   void BuildDriveList(bool ignoreCdRom);
+  // Clears the list and builds it again from every drive slot, all or nothing: when a
+  // query fails part-way the catalogue is left as it was (so are the views that mirror
+  // it) and the failure goes on to the caller.
+  void Rebuild(bool ignoreCdRom);
   DriveEntry& AddDriveEntry(int number, const std::string& root, const std::string& typeName,
                             std::string label);
-  // Label of the drive named by the first character of path, read with the critical-error
-  // mode on (no "insert a disk" dialog) and the previous mode always restored.
+  // The label query on the calling thread (see the free function).
   std::string QueryVolumeLabel(std::string_view path);
   // Re-reads the space of every checked row; unchecked rows read "inactive"/"0". A checked
-  // row whose query fails keeps its texts. Returns whether any text changed.
+  // row whose query fails, or whose drive has not answered, keeps its texts. Returns
+  // whether any text changed.
   bool RefreshDriveEntries();
+  // The space of a drive as far as it answered in this round; failed when it has not.
+  DriveSpace LatestSpace(std::uint8_t driveNumber);
+  // Fills in the types and labels of rows whose drives have answered since. A row whose
+  // drive turns out to be of a kind the list does not take is removed.
+  struct LateAnswers {
+    bool textsChanged = false;
+    bool rowsRemoved = false;
+  };
+  LateAnswers TakeLateAnswers();
   int CheckedCount() const;
 
  private:
@@ -132,6 +170,8 @@ class DriveCatalog {
   std::vector<DriveEntry> rows_;
   std::vector<std::string> trayComboItems_;
   std::vector<std::string> exploreRoots_;
+  std::unique_ptr<DriveQueries> queries_;
+  bool ignoreCdRom_ = true;  // as at the last build, for types that come later
 };
 
 }  // namespace dorvane

@@ -3,9 +3,11 @@
 // and memory services, the platform family, the screen, the shell's actions and the
 // autostart list. The program gives the main window the real machine; tests give it a
 // scripted one.
+#include <chrono>
 #include <string>
 
 #include "core/DriveApi.h"
+#include "core/DriveCatalog.h"
 #include "core/MemoryReadout.h"
 
 namespace dorvane {
@@ -50,6 +52,8 @@ class IMachine {
   // True on the NT family of Windows (alpha-blended windows exist only there).
   virtual bool IsNtPlatform() = 0;
   virtual ScreenSize Screen() = 0;
+  // How long the window waits per round for the drives' answers (see DriveQueries).
+  virtual std::chrono::milliseconds DriveAnswerWait() { return kDriveAnswerWait; }
 };
 
 // The program's autostart entry, named by `name`, holding the command that starts it.

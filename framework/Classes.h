@@ -34,10 +34,13 @@ class TObject {
 // An event with the sender only.
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
-// Calls an event when it is set.
+// Calls an event when it is set. The call goes to a copy: a handler may reassign or clear
+// its own event (or free the object that holds it) while it runs.
 template <typename F, typename... A>
 void Fire(const F& event, A&&... args) {
-  if (event) event(std::forward<A>(args)...);
+  if (!event) return;
+  const F handler = event;
+  handler(std::forward<A>(args)...);
 }
 
 class TPersistent : public TObject {
@@ -92,6 +95,10 @@ class TComponent : public TPersistent {
   // Called once after the form description has been read and every reference resolved.
   virtual void Loaded();
 
+  // Expires when the component is freed: code that runs handlers which may free it (an
+  // exception path that would name it as the sender, say) checks this afterwards.
+  std::weak_ptr<const void> AliveToken() const { return alive_; }
+
   // Asks to be told (Notification with opRemove) when `component` is freed.
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
@@ -120,6 +127,7 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> components_;
   std::vector<TComponent*> freeNotifies_;
   unsigned state_ = 0;
+  std::shared_ptr<const char> alive_ = std::make_shared<const char>('\0');
 };
 
 [[noreturn]] void ThrowMissingComponent(std::string_view name, const TComponent* found,

@@ -521,13 +521,15 @@ LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   HWND wnd = wnd_;
+  // A handler may free this control before it throws.
+  const std::weak_ptr<const void> alive = AliveToken();
   try {
     LRESULT result = 0;
     if (WndProc(msg, wp, lp, result)) return result;
     return DefaultHandler(msg, wp, lp);
   } catch (...) {
-    HandleException(this);
-    if (!wnd_ && wnd) return 0;
+    HandleException(alive.expired() ? nullptr : this);
+    if (alive.expired() || (!wnd_ && wnd)) return 0;
     return msg == WM_PAINT ? (ValidateRect(wnd, nullptr), 0) : 0;
   }
 }

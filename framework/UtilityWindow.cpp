@@ -1,6 +1,7 @@
 #include "framework/UtilityWindow.h"
 
 #include "framework/Application.h"
+#include "framework/Classes.h"
 #include "framework/SysUtils.h"
 
 namespace dorvane {
@@ -42,10 +43,16 @@ TUtilityWindow::~TUtilityWindow() {
 LRESULT CALLBACK TUtilityWindow::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<TUtilityWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
   if (self && self->handler_) {
+    // The handler may free the window's owner, and this object with it: nothing of
+    // either is touched after the call unless the owner is known to be alive.
+    const Handler handler = self->handler_;
+    TObject* owner = self->owner_;
+    const auto* component = dynamic_cast<const TComponent*>(owner);
+    const std::weak_ptr<const void> alive = component ? component->AliveToken() : std::weak_ptr<const void>();
     try {
-      if (auto result = self->handler_(msg, wp, lp)) return *result;
+      if (auto result = handler(msg, wp, lp)) return *result;
     } catch (...) {
-      HandleException(self->owner_);
+      HandleException(component && alive.expired() ? nullptr : owner);
       return 0;
     }
   }

@@ -67,7 +67,9 @@ const ClassInfo& TForm1::StaticClass() {
 }
 
 TForm1::TForm1(TComponent* owner, IMachine& machine)
-    : TForm(owner), machine_(machine), catalog_(std::make_unique<DriveCatalog>(machine.Drives(), &ActivityTrail())) {
+    : TForm(owner),
+      machine_(machine),
+      catalog_(std::make_unique<DriveCatalog>(machine.Drives(), &ActivityTrail(), machine.DriveAnswerWait())) {
   InitializeForm("Form1");
 }
 
@@ -219,6 +221,36 @@ void TForm1::MirrorDriveList() {
   }
 }
 
+void TForm1::MirrorLateAnswers() {
+  const auto& rows = catalog_->Rows();
+  const int trayItem = TrayDriveList->ItemIndex();
+  const bool trayListed = trayItem >= 0 && trayItem < static_cast<int>(rows.size());
+  const std::string trayNumber = trayListed ? rows[static_cast<std::size_t>(trayItem)].number : "";
+  const DriveCatalog::LateAnswers late = catalog_->TakeLateAnswers();
+  if (late.rowsRemoved) {
+    // A drive that answered as one the list does not take: its row goes, the others keep
+    // their check marks and the tray drive choice.
+    MirrorDriveList();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].number == trayNumber) TrayDriveList->SetItemIndex(static_cast<int>(i));
+    return;
+  }
+  if (!late.textsChanged) return;
+  const auto& items = catalog_->TrayComboItems();
+  const int n = std::min(DList->Items().Count(), static_cast<int>(rows.size()));
+  for (int i = 0; i < n; ++i) {
+    const DriveEntry& row = rows[static_cast<std::size_t>(i)];
+    TListItem* item = DList->Items().Item(i);
+    for (int c = 1; c <= 2; ++c)
+      if (item->SubItems().Get(c) != row.SubItem(c)) item->SubItems().Put(c, row.SubItem(c));
+    if (item->ImageIndex() != row.imageIndex) item->SetImageIndex(row.imageIndex);
+    if (TrayDriveList->Items().Get(i) != items[static_cast<std::size_t>(i)]) {
+      TrayDriveList->Items().Put(i, items[static_cast<std::size_t>(i)]);
+      if (i == trayItem) TrayDriveList->SetItemIndex(i);
+    }
+  }
+}
+
 void TForm1::MirrorFigures() {
   const auto& rows = catalog_->Rows();
   const int n = std::min(DList->Items().Count(), static_cast<int>(rows.size()));
@@ -235,6 +267,9 @@ void TForm1::MirrorFigures() {
 
 void TForm1::Timer1Timer(TObject*) {
   RecordEvent("timer1");
+  // One round of drive answers per tick: the tick waits for the drives only briefly.
+  catalog_->BeginRound();
+  MirrorLateAnswers();
   RefreshDrives();
   LayoutDrivePanels();
   // Only ever wider: the settings view is wider than any row of panels.
@@ -265,7 +300,7 @@ void TForm1::RefreshDrives() {
 
 void TForm1::UpdateTray() {
   RecordEvent("set_tray");
-  const DriveSpace space = catalog_->Space().Query(trayDriveNumber);
+  const DriveSpace space = catalog_->LatestSpace(trayDriveNumber);
   const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), TrayDriveList->Text(), space);
   TrayIcon->SetIconIndex(figures.iconIndex);
   TrayIcon->SetHint(TrayHint(figures.tooltip));

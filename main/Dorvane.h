@@ -19,6 +19,7 @@
 #include "controls/SpecialProgress.h"
 #include "controls/StyledMenus.h"
 #include "core/DriveCatalog.h"
+#include "core/DriveQueries.h"
 #include "core/Machine.h"
 #include "core/TrayFigures.h"
 #include "framework/CheckBox.h"
@@ -253,6 +254,8 @@ class TForm1 : public TForm {
   void MirrorDriveList();
   // Writes changed row figures into the drive list.
   void MirrorFigures();
+  // Fills in the types and labels of drives that have answered since the list was built.
+  void MirrorLateAnswers();
   // Sets a row's check mark and shows it in the list.
   void SetRowChecked(int row, bool checked);
   void GiveLowSpaceWarning(const TrayFigures& figures);

@@ -7,7 +7,8 @@ root=$(cd "$here/.." && pwd)
 "$here/setup.sh"
 cmake --build --preset mingw64 --target tick_benchmark
 prefix=$root/build/wine-bench
-if [ ! -f "$prefix/.dorvane-ready" ]; then
+# Copied again whenever setup.sh has prepared the headless prefix anew.
+if ! cmp -s "$prefix/.dorvane-ready" "$root/build/wine/.dorvane-ready"; then
   rm -rf "$prefix"
   cp -a "$root/build/wine" "$prefix"
 fi

@@ -37,7 +37,11 @@ class Session:
             env.pop(v, None)
         env["no_proxy"] = "127.0.0.1,localhost"
         env["WINEPREFIX"] = self.prefix
+        # The prefix's own fonts only, whatever the host has installed (see tools/setup.sh).
+        env["FONTCONFIG_FILE"] = os.path.join(self.prefix, "fontconfig", "fonts.conf")
         env["WINEDEBUG"] = env.get("DORVANE_WINEDEBUG", "-all")
+        # A known locale (English, United States) whatever the host's language.
+        env["LC_ALL"] = "C.UTF-8"
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env["DISPLAY"] = self.display
         if self.port:
@@ -47,8 +51,8 @@ class Session:
 
     # -- lifecycle -----------------------------------------------------------------
     def start(self):
-        if not os.path.exists(os.path.join(self.prefix, ".dorvane-ready")):
-            raise RuntimeError(f"no prepared Wine prefix at {self.prefix}; run tools/setup.sh")
+        if not prefix_ready(self.prefix):
+            raise RuntimeError(f"no Wine prefix prepared by this tools/setup.sh at {self.prefix}; run it")
         if not self.display:
             self._start_xvfb()
         self._start_server()
@@ -141,6 +145,16 @@ class Session:
 
     def __exit__(self, *exc):
         self.stop()
+        return False
+
+
+def prefix_ready(prefix):
+    """Whether tools/setup.sh prepared the prefix the way it does now."""
+    try:
+        with open(os.path.join(prefix, ".dorvane-ready")) as ready, \
+                open(os.path.join(ROOT, "tools", "prefix-version")) as version:
+            return ready.read().strip() == version.read().strip()
+    except OSError:
         return False
 
 

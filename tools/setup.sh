@@ -15,10 +15,12 @@ log() { printf '\033[1m[setup]\033[0m %s\n' "$*"; }
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 # 1. Debian packages. Never wine32 or the i386 architecture: 32-bit programs cannot run
-#    on these machines, and a half-installed wine32 breaks the wine launcher.
+#    on these machines, and a half-installed wine32 breaks the wine launcher. fonts-wine
+#    (the faces the program asks for) is only recommended by Wine, so it is named here.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 xvfb xauth xdotool imagemagick python3 dpkg-dev nsis)
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick python3 dpkg-dev nsis
+  fuse3 libfuse3-dev pkg-config)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -49,18 +51,40 @@ fi
 
 # 3. Wine prefixes inside the build folder: one headless (null display driver) for the
 #    unit tests, one for Xvfb (the program and the end-to-end tests).
+#    Every prefix sees the same fonts whatever the machine has installed: Wine's own faces
+#    are copied into the prefix's Fonts folder (this Wine looks for them in the wrong
+#    place), and a prefix-private fontconfig configuration without font folders hides the
+#    host's fonts (tools/winerun, tools/wine-server, the test environment and
+#    tools/dorvane_session.py point FONTCONFIG_FILE at it). Text is drawn without smoothing.
+#    The marker holds the preparation's version (tools/prefix-version): a prefix prepared
+#    an older way is made again.
+prefix_version=$(cat "$here/prefix-version")
 make_prefix() {
   local prefix=$1
-  [ -f "$prefix/.dorvane-ready" ] && return 0
+  [ "$(cat "$prefix/.dorvane-ready" 2>/dev/null)" = "$prefix_version" ] && return 0
   log "preparing Wine prefix $prefix"
+  if [ -d "$prefix" ]; then WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; fi
   rm -rf "$prefix"
+  mkdir -p "$prefix/fontconfig"
+  cat >"$prefix/fontconfig/fonts.conf" <<EOF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<!-- Written by tools/setup.sh: no font folders, so Wine sees only the prefix's own fonts. -->
+<fontconfig>
+  <cachedir>$prefix/fontconfig/cache</cachedir>
+</fontconfig>
+EOF
   (
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export FONTCONFIG_FILE=$prefix/fontconfig/fonts.conf
+    export LC_ALL=C.UTF-8  # the known locale every run uses (see tools/winerun)
     unset DISPLAY
     wineboot -i </dev/null >/dev/null 2>&1
+    cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
     # Without a display Wine falls back to its null driver: hidden windows, timers and
     # GDI drawing work headless.
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d x11,null /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /t REG_SZ /d 0 /f >/dev/null 2>&1
     # A crash must end the process with a failure code instead of waiting in a debugger
     # (with the default handling a crashing test can pass).
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
@@ -68,7 +92,7 @@ make_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
   )
-  touch "$prefix/.dorvane-ready"
+  echo "$prefix_version" >"$prefix/.dorvane-ready"
 }
 make_prefix "$build/wine"
 make_prefix "$build/wine-x11"

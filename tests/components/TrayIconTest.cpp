@@ -2,8 +2,12 @@
 // (headless Wine has no notification area), the shell's notifications are sent to the
 // real shared handler window, timers and hooks are real.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <winternl.h>
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <iterator>
 #include <set>
 #include <string>
@@ -18,6 +22,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Resources.h"
+#include "tests/support/GdiObjects.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/Pump.h"
 
@@ -500,16 +505,13 @@ TEST_F(TrayIconTest, CyclingStepsThroughTheList) {
 TEST_F(TrayIconTest, ThousandUpdatesLeakNoHandles) {
   tray->SetIconList(MakeList());
   tray->SetIconVisible(true);
-  const DWORD users = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  const int gdi = testing::LiveGdiObjects();
+  ASSERT_GT(gdi, 0) << "the count is measured";
   for (int i = 0; i < 1000; ++i) {
     tray->SetIconIndex(i % 4);
     tray->SetHint("tick " + std::to_string(i % 7));
   }
-  if (users != 0 || gdi != 0) {  // Wine does not count them (0); Windows does
-    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), users + 2);
-    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi + 2);
-  }
+  EXPECT_LE(testing::LiveGdiObjects(), gdi + 2);
   // Every icon handed to the shell but the current one has been destroyed.
   auto alive = [](HICON icon) {
     ICONINFO info{};
@@ -585,6 +587,35 @@ TEST(SimpleTimerTest, CallsBackWithItsObjectUntilStopped) {
   const int stopped = calls;
   PumpFor(60);
   EXPECT_EQ(stopped, calls);
+}
+
+// A WM_TIMER still queued for a stopped or freed timer must not fire another one: not the
+// same timer started again, and not a new timer built where the freed one lived.
+TEST(SimpleTimerTest, AStaleTimerMessageFiresNothing) {
+  int first = 0, second = 0;
+  alignas(TSimpleTimer) unsigned char place[sizeof(TSimpleTimer)];
+  auto* timer = new (place) TSimpleTimer(nullptr, [&](TObject*) { ++first; });
+  ASSERT_TRUE(timer->Start(100000));
+  const UINT_PTR firstRun = timer->Id();
+  ASSERT_TRUE(timer->Start(100000));
+  const UINT_PTR secondRun = timer->Id();
+  EXPECT_NE(firstRun, secondRun);
+  const HWND window = TSimpleTimerHandler::CurrentWindow();
+  PostMessageW(window, WM_TIMER, firstRun, 0);
+  PumpFor(30);
+  EXPECT_EQ(0, first) << "the earlier run's message";
+  PostMessageW(window, WM_TIMER, secondRun, 0);
+  ASSERT_TRUE(PumpUntil([&] { return first == 1; }, 3000)) << "the current run's message is taken";
+
+  TSimpleTimer keepsTheWindow(nullptr, [](TObject*) {});
+  timer->~TSimpleTimer();
+  timer = new (place) TSimpleTimer(nullptr, [&](TObject*) { ++second; });  // the same address
+  ASSERT_TRUE(timer->Start(100000));
+  EXPECT_NE(secondRun, timer->Id());
+  PostMessageW(window, WM_TIMER, secondRun, 0);
+  PumpFor(30);
+  EXPECT_EQ(0, second) << "the freed timer's message";
+  timer->~TSimpleTimer();
 }
 
 TEST(SimpleTimerTest, SwallowsCallbackExceptionsAndSharesOneWindow) {

@@ -21,8 +21,6 @@ namespace dorvane::testing {
 // Nearest integer, ties to even: the rounding every gradient uses.
 inline int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
-inline TColor Inverse(TColor c) { return c ^ 0xFFFFFF; }
-
 inline TColor SysColor(int index) { return static_cast<TColor>(::GetSysColor(index)); }
 
 class ControlTest : public ::testing::Test {

@@ -147,6 +147,25 @@ TEST(BmpDecoder, DamagedFilesGiveAReasonAndNoPixels) {
   }
 }
 
+// Bit-field masks sit after the first 40 header bytes: a 44-byte header in a file that ends
+// with it leaves them short (this read past the end of the file).
+TEST(BmpDecoder, MasksPastAShortHeaderAreCutShort) {
+  Bytes file(14 + 44, 0);
+  auto set = [&](std::size_t at, std::uint32_t v, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  set(10, 14 + 44, 4);
+  set(14, 44, 4);   // header size
+  set(18, 1, 4);    // width
+  set(22, 1, 4);    // height
+  set(26, 1, 2);    // planes
+  set(28, 32, 2);   // bits
+  set(30, 3, 4);    // bit fields
+  EXPECT_EQ(DecodeBmp(file).error, "colour masks cut short");
+}
+
 TEST(BmpDecoder, RefusesPicturesBeyondTheLimits) {
   Bytes file = MakeFile(24, false);
   auto set32 = [&](std::size_t at, std::uint32_t v) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,9 @@ class DriveCatalogTest : public ::testing::Test {
   }
   ScriptedDriveApi api = ScriptedDriveApi::FloppyHardDiskCdRom();
   TagLog log;
-  DriveCatalog catalog{api, &log};
+  // Scripted drives answer at once; a patient wait keeps a loaded machine from turning
+  // that into a late answer.
+  DriveCatalog catalog{api, &log, std::chrono::seconds(60)};
 };
 
 TEST(DriveSlots, RootsAreLowerCaseLettersAndSlotZeroStaysEmpty) {
@@ -107,6 +110,32 @@ TEST_F(DriveCatalogTest, CdRomJoinsBetweenItsNeighboursWhenNotIgnored) {
   EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
 }
 
+// A rebuild that fails part-way (the label of the third drive cannot be read) leaves the
+// whole catalogue as it was, check marks included; the next good one takes the new state.
+TEST_F(DriveCatalogTest, AFailedRebuildLeavesTheCatalogueAsItWas) {
+  catalog.Rebuild(false);
+  catalog.Rows()[1].active = true;
+  const std::vector<std::string> numbers = Numbers(), combo = catalog.TrayComboItems(),
+                                 roots = catalog.ExploreRoots();
+  api.drives['b'] = {kDriveFixed, "NEW", true, 1, 2};
+  api.drives['c'].label = "RENAMED";
+  api.labelThrowsFor = 'd';
+  EXPECT_THROW(catalog.Rebuild(false), std::runtime_error);
+  EXPECT_EQ(Numbers(), numbers);
+  EXPECT_EQ(catalog.TrayComboItems(), combo);
+  EXPECT_EQ(catalog.ExploreRoots(), roots);
+  EXPECT_EQ(catalog.Rows()[1].label, "SYSTEM");
+  EXPECT_TRUE(catalog.Rows()[1].active);
+  EXPECT_EQ(catalog.Slots()[3].label, "SYSTEM");
+  EXPECT_EQ(catalog.Slots()[2].label, "");
+
+  api.labelThrowsFor = 0;
+  catalog.Rebuild(false);
+  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(catalog.TrayComboItems()[2], "c:\\ RENAMED");
+  EXPECT_FALSE(catalog.Rows()[2].active);
+}
+
 TEST_F(DriveCatalogTest, SubItemsInColumnOrder) {
   Build(true);
   const DriveEntry& c = catalog.Rows()[1];
@@ -116,16 +145,54 @@ TEST_F(DriveCatalogTest, SubItemsInColumnOrder) {
   EXPECT_THROW(c.SubItem(8), std::out_of_range);
 }
 
-TEST_F(DriveCatalogTest, LabelQueryUsesCriticalErrorModeAndRestoresIt) {
-  api.errorMode = 0x8000;
-  Build(true);
-  ASSERT_FALSE(api.modeDuringLabelQuery.empty());
-  for (unsigned mode : api.modeDuringLabelQuery) EXPECT_EQ(mode, kFailCriticalErrors);
-  EXPECT_EQ(api.errorMode, 0x8000u);
-  // Restored also when the query throws.
-  api.throwOnLabel = true;
-  EXPECT_THROW(catalog.QueryVolumeLabel("c:\\"), std::runtime_error);
-  EXPECT_EQ(api.errorMode, 0x8000u);
+// A drive without media must never make the system ask for a disk: every label and space
+// query (both kinds of space query, the floppy without media included) runs in the
+// critical-error mode, and the caller's mode is back afterwards, also when a query throws.
+TEST_F(DriveCatalogTest, DriveQueriesRunQuietlyAndRestoreTheErrorMode) {
+  struct Case {
+    const char* what;
+    bool extended;
+    bool throws;
+    std::function<void(DriveCatalog&)> query;
+  };
+  const auto labels = [](DriveCatalog& c) {
+    c.QueryVolumeLabel("a:\\");
+    c.QueryVolumeLabel("c:\\");
+  };
+  const auto spaces = [](DriveCatalog& c) {
+    c.Space().Query(1);
+    c.Space().Query(3);
+  };
+  const auto refresh = [](DriveCatalog& c) {
+    for (auto& row : c.Rows()) row.active = true;
+    c.RefreshDriveEntries();
+  };
+  const Case cases[] = {
+      {"labels", true, false, labels},         {"labels throwing", true, true, labels},
+      {"extended space", true, false, spaces}, {"extended space throwing", true, true, spaces},
+      {"cluster space", false, false, spaces}, {"cluster space throwing", false, true, spaces},
+      {"refresh of the rows", true, false, refresh},
+  };
+  for (const Case& c : cases) {
+    ScriptedDriveApi drives = ScriptedDriveApi::FloppyHardDiskCdRom();
+    drives.extended = c.extended;
+    DriveCatalog cat(drives, nullptr);
+    FillDriveSlots(cat.Slots());
+    cat.BuildDriveList(false);
+    drives.modeDuringLabelQuery.clear();
+    drives.errorMode = 0x8000;
+    drives.throwOnLabel = drives.throwOnSpace = c.throws;
+    if (c.throws) {
+      EXPECT_THROW(c.query(cat), std::runtime_error) << c.what;
+    } else {
+      c.query(cat);
+    }
+    std::vector<unsigned> modes = drives.modeDuringLabelQuery;
+    modes.insert(modes.end(), drives.modeDuringSpaceQuery.begin(), drives.modeDuringSpaceQuery.end());
+    ASSERT_FALSE(modes.empty()) << c.what;
+    for (unsigned mode : modes) EXPECT_EQ(mode, kFailCriticalErrors) << c.what;
+    EXPECT_EQ(drives.errorMode, 0x8000u) << c.what;
+  }
 }
 
 TEST_F(DriveCatalogTest, LabelQueryUsesOnlyTheFirstCharacter) {

@@ -3,6 +3,7 @@ xdotool, looked at through screenshots, its settings read with `wine reg query`.
 import json
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -172,6 +173,27 @@ def pixel(png, x, y):
                           f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
                          check=True, capture_output=True, text=True).stdout
     return tuple(int(v) for v in out.strip().split(","))
+
+
+def region(png, x, y, w, h):
+    """The pixels of a rectangle of a screenshot: rows of (r, g, b)."""
+    raw = subprocess.run(["/usr/bin/convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8",
+                          "rgb:-"], check=True, capture_output=True).stdout
+    return [[tuple(raw[(r * w + c) * 3:(r * w + c) * 3 + 3]) for c in range(w)] for r in range(h)]
+
+
+def strip_pictures(bmp, size):
+    """The square pictures side by side in a 24-bit bottom-up BMP: rows of (r, g, b) each."""
+    with open(bmp, "rb") as f:
+        data = f.read()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height = struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) & ~3
+
+    def at(x, y):
+        i = offset + (height - 1 - y) * stride + x * 3
+        return data[i + 2], data[i + 1], data[i]
+    return [[[at(k * size + x, y) for x in range(size)] for y in range(size)] for k in range(width // size)]
 
 
 def near(a, b, tolerance):

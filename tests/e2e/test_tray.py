@@ -13,6 +13,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e  # noqa: E402
 
 MAIN = r"^Dorvane v\."
+MAGENTA = (255, 0, 255)
 
 
 def test(exe):
@@ -21,11 +22,17 @@ def test(exe):
         app.start()
         tray = e2e.wait_for(lambda: app.find_window("Wine System Tray"), 30, "Wine's tray window")
         tx, ty, tw, th = app.geometry(tray)
-        # The icon: a grey drive box in the tray's first slot.
+        # The icon in the tray's first slot: every opaque pixel of one of the pictures of
+        # the tray drive's figures (0..16 of the strip; magenta is transparent).
         shot = app.screenshot("tray.png")
-        icon = [e2e.pixel(shot, tx + x, ty + y) for x in range(2, 18) for y in range(2, 18)]
-        e2e.check(any(abs(p[0] - p[1]) < 12 and abs(p[1] - p[2]) < 12 and 90 < p[0] < 220 for p in icon),
-                  "no grey drive picture in the tray's first slot")
+        area = e2e.region(shot, tx, ty, 24, 24)
+        pictures = e2e.strip_pictures(os.path.join(e2e.ROOT, "resources", "tray_icons.bmp"), 16)
+
+        def shown(k, ox, oy):
+            return all(e2e.near(area[oy + y][ox + x], p, 8) for y, row in enumerate(pictures[k])
+                       for x, p in enumerate(row) if p != MAGENTA)
+        e2e.check(any(shown(k, ox, oy) for k in range(17) for oy in range(9) for ox in range(9)),
+                  "the tray's first slot does not show a drive picture")
         app.click(tray, 10, 10)
         e2e.wait_for(lambda: app.find_window(MAIN) is None, 15, "the main window to hide")
         app.click(tray, 10, 10)

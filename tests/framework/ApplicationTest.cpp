@@ -4,6 +4,7 @@
 
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/Panel.h"
 #include "framework/SysUtils.h"
 #include "framework/Timer.h"
 #include "tests/support/ScriptedDesktop.h"
@@ -44,6 +45,37 @@ TEST(ApplicationExceptions, TimerHandlerExceptionReachesOnExceptionAndTheLoopGoe
   EXPECT_EQ(seen[1], "plain failure");  // not one of ours: wrapped, still reported
   EXPECT_EQ(senders[0], &timer);
   EXPECT_TRUE(timer.Running());
+  Application().OnException = nullptr;
+}
+
+// A handler that frees its own component and then throws: the exception is still reported,
+// without the freed component as its sender (the handler of OnException would read it).
+TEST(ApplicationExceptions, AComponentFreedByItsOwnFailingHandlerIsNoSender) {
+  Application().Initialize();
+  std::vector<TObject*> senders;
+  Application().OnException = [&](TObject* sender, const Exception&) { senders.push_back(sender); };
+
+  TForm* form = new TForm(nullptr);
+  form->HandleNeeded();
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 50, 50);
+  panel->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+    panel->Free();
+    throw EInvalidOperation("freed while clicked");
+  };
+  SendMessageW(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  form->Free();
+
+  auto* timer = new TTimer(nullptr);
+  timer->OnTimer = [&](TObject*) {
+    timer->Free();
+    throw EInvalidOperation("freed while ticking");
+  };
+  timer->SetInterval(10);
+  for (int i = 0; i < 100 && senders.size() < 2; ++i) Pump(10);
+
+  EXPECT_EQ(senders, (std::vector<TObject*>{nullptr, nullptr}));
   Application().OnException = nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "framework/SysUtils.h"
 #include "tests/framework/TestComponents.h"
 
@@ -8,6 +10,27 @@ namespace {
 
 using testing::TThing;
 using testing::TThingRoot;
+
+// A handler that replaces its own event keeps what it captured until it returns.
+TEST(ComponentModel, AHandlerMayReassignItsOwnEvent) {
+  struct Capture {
+    bool* gone;
+    ~Capture() { *gone = true; }
+  };
+  bool gone = false, goneWhileRunning = true;
+  int replacementCalls = 0;
+  TNotifyEvent event;
+  event = [&, capture = std::shared_ptr<Capture>(new Capture{&gone})](TObject*) {
+    if (*capture->gone) return;
+    event = [&](TObject*) { ++replacementCalls; };
+    goneWhileRunning = gone;  // what this call captured must still be there
+  };
+  Fire(event, nullptr);
+  EXPECT_FALSE(goneWhileRunning);
+  EXPECT_TRUE(gone) << "released once the call is over";
+  Fire(event, nullptr);
+  EXPECT_EQ(1, replacementCalls);
+}
 
 TEST(ComponentModel, OwnerFreesOwnedComponentsLastFirst) {
   std::vector<std::string> freed;

@@ -1,8 +1,13 @@
 #pragma once
 // A scripted machine for the drive and memory seams: drives by letter with type, label,
-// readiness and space; records what the catalogue asked for.
+// readiness and space; records what the catalogue asked for. The drive calls may come from
+// the drive queries' worker threads: they take a lock, and a drive can be made to hang.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,12 +17,45 @@
 
 namespace dorvane::testing {
 
+// A drive that does not answer: every call that reaches the gate blocks until it opens.
+class DriveGate {
+ public:
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  // Calls that have reached the gate so far (blocked or let through).
+  int Reached() const {
+    std::lock_guard lock(mutex_);
+    return reached_;
+  }
+  void Pass() {
+    std::unique_lock lock(mutex_);
+    ++reached_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+  }
+  // Waits until `calls` calls have reached the gate (a guard against a hang, not a timing).
+  bool WaitReached(int calls) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(60), [&] { return reached_ >= calls; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  bool open_ = false;
+  int reached_ = 0;
+};
+
 struct ScriptedDrive {
   unsigned type = kDriveFixed;
   std::string label;
   bool ready = true;  // false: no media; label and space queries fail
   std::int64_t freeBytes = 0;
   std::int64_t totalBytes = 0;
+  std::shared_ptr<DriveGate> hang = nullptr;  // set: every call for this drive waits at the gate
 };
 
 class ScriptedDriveApi : public IDriveApi {
@@ -27,13 +65,23 @@ class ScriptedDriveApi : public IDriveApi {
   bool extended = true;
   unsigned errorMode = 0;
   bool throwOnLabel = false;
+  char labelThrowsFor = 0;  // a drive letter whose label query throws
   bool throwOnSpace = false;
   // Observations.
   std::vector<unsigned> modeDuringLabelQuery;
+  std::vector<unsigned> modeDuringSpaceQuery;
   std::vector<std::string> labelRoots;
   int spaceQueries = 0;
 
   // Floppy a: without media, fixed c: "SYSTEM", CD-ROM d: "AUDIO CD".
+  // Makes a drive hang until the returned gate opens.
+  std::shared_ptr<DriveGate> Hang(char letter) {
+    auto gate = std::make_shared<DriveGate>();
+    std::lock_guard lock(lock_.mutex);
+    drives.at(letter).hang = gate;
+    return gate;
+  }
+
   static ScriptedDriveApi FloppyHardDiskCdRom() {
     ScriptedDriveApi api;
     api.drives['a'] = {kDriveRemovable, "", false, 0, 0};
@@ -49,18 +97,22 @@ class ScriptedDriveApi : public IDriveApi {
 
   unsigned DriveType(const std::string& root) override {
     if (root.empty()) return kDriveNoRootDir;
+    auto lock = Enter(root);
     const ScriptedDrive* d = Find(root);
     return d ? d->type : kDriveNoRootDir;
   }
   unsigned SetErrorMode(unsigned mode) override {
+    std::lock_guard lock(lock_.mutex);
     const unsigned previous = errorMode;
     errorMode = mode;
     return previous;
   }
   bool VolumeLabel(const std::string& root, std::string& label) override {
+    auto lock = Enter(root);
     modeDuringLabelQuery.push_back(errorMode);
     labelRoots.push_back(root);
-    if (throwOnLabel) throw std::runtime_error("label query failed");
+    if (throwOnLabel || (labelThrowsFor && !root.empty() && root[0] == labelThrowsFor))
+      throw std::runtime_error("label query failed");
     const ScriptedDrive* d = Find(root);
     if (!d || !d->ready) return false;
     label = d->label;
@@ -69,19 +121,18 @@ class ScriptedDriveApi : public IDriveApi {
   bool HasExtendedSpaceQuery() override { return extended; }
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override {
-    ++spaceQueries;
-    if (throwOnSpace) throw std::runtime_error("space query failed");
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
-    if (!d || !d->ready) return false;
+    auto lock = Enter(root ? *root : std::string(1, currentDrive));
+    const ScriptedDrive* d = SpaceQueried(root);
+    if (!d) return false;
     freeToCaller = d->freeBytes;
     total = d->totalBytes;
     return true;
   }
   // Clusters of 4096 bytes (8 sectors of 512).
   bool ClusterSpace(const std::string* root, ClusterFigures& figures) override {
-    ++spaceQueries;
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
-    if (!d || !d->ready) return false;
+    auto lock = Enter(root ? *root : std::string(1, currentDrive));
+    const ScriptedDrive* d = SpaceQueried(root);
+    if (!d) return false;
     figures.sectorsPerCluster = 8;
     figures.bytesPerSector = 512;
     figures.freeClusters = static_cast<std::uint32_t>(d->freeBytes / 4096);
@@ -90,6 +141,35 @@ class ScriptedDriveApi : public IDriveApi {
   }
 
  private:
+  // Copies share no lock (a mutex cannot be copied).
+  struct Lock {
+    std::mutex mutex;
+    Lock() = default;
+    Lock(const Lock&) {}
+    Lock& operator=(const Lock&) { return *this; }
+  };
+  // Takes the lock for a call about root; a hanging drive first waits at its gate, without
+  // the lock, so the other drives still answer.
+  std::unique_lock<std::mutex> Enter(const std::string& root) {
+    std::unique_lock lock(lock_.mutex);
+    const ScriptedDrive* d = Find(root);
+    if (std::shared_ptr<DriveGate> gate = d ? d->hang : nullptr) {
+      lock.unlock();
+      gate->Pass();
+      lock.lock();
+    }
+    return lock;
+  }
+  Lock lock_;
+
+  // Records a space query; the drive it answers for, null when it has no media.
+  const ScriptedDrive* SpaceQueried(const std::string* root) {
+    ++spaceQueries;
+    modeDuringSpaceQuery.push_back(errorMode);
+    if (throwOnSpace) throw std::runtime_error("space query failed");
+    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
+    return d && d->ready ? d : nullptr;
+  }
   const ScriptedDrive* Find(const std::string& root) const {
     if (root.empty()) return nullptr;
     char letter = root[0];

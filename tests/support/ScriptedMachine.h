@@ -2,6 +2,7 @@
 // A scripted machine for the main window: scripted drives and memory, a screen of a
 // chosen size, the platform family, a shell that records what it was asked to do, and an
 // autostart list in memory.
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ class ScriptedMachine : public IMachine {
   ScriptedAutostartList autostart;
   bool nt = true;
   ScreenSize screen{1024, 768};
+  // Scripted drives answer at once: a patient wait keeps a loaded machine from making a
+  // late answer of that. Tests of a hanging drive shorten it.
+  std::chrono::milliseconds answerWait{60'000};
 
   IDriveApi& Drives() override { return drives; }
   IMemoryApi& Memory() override { return memory; }
@@ -48,6 +52,7 @@ class ScriptedMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart; }
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
+  std::chrono::milliseconds DriveAnswerWait() override { return answerWait; }
 };
 
 }  // namespace dorvane::testing

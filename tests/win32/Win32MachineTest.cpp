@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
 #include "core/DriveCatalog.h"
@@ -43,7 +44,9 @@ TEST(Win32Drives, SpaceFiguresArePositiveAndConsistent) {
 
 TEST(Win32Drives, CatalogueOfTheMachineReadsLabelsWithoutADialog) {
   Win32DriveApi api;
-  DriveCatalog catalog(api, nullptr);
+  // The machine's drives all answer; a patient wait keeps a loaded machine from making a
+  // late answer of a slow one.
+  DriveCatalog catalog(api, nullptr, std::chrono::seconds(60));
   FillDriveSlots(catalog.Slots());
   const UINT before = SetErrorMode(0);
   SetErrorMode(before);
@@ -97,10 +100,50 @@ TEST(Win32Autostart, EntryIsWrittenReadAndRemovedInTheRunKey) {
   EXPECT_FALSE(list.Contains(name8));
 }
 
-TEST(Win32Locale, SeparatorsAreReadFromTheUserSettings) {
-  const NumberSeparators s = ReadUserSeparators();
-  EXPECT_FALSE(s.decimal.empty());
-  EXPECT_NE(s.decimal, s.thousands);
+// The user's own separators, set as the regional settings set them, for one test.
+class ScopedUserSeparators {
+ public:
+  ScopedUserSeparators(const wchar_t* decimal, const wchar_t* thousands)
+      : decimal_(Read(LOCALE_SDECIMAL)), thousands_(Read(LOCALE_STHOUSAND)) {
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousands);
+  }
+  ScopedUserSeparators(const ScopedUserSeparators&) = delete;
+  ScopedUserSeparators& operator=(const ScopedUserSeparators&) = delete;
+  ~ScopedUserSeparators() {
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal_.c_str());
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousands_.c_str());
+    SetCurrentSeparators(ReadUserSeparators());
+  }
+
+ private:
+  static std::wstring Read(LCTYPE type) {
+    wchar_t buffer[8] = {};
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 8);
+    return buffer;
+  }
+  std::wstring decimal_, thousands_;
+};
+
+// The test environment runs Wine in a known locale (tools/winerun): English (United
+// States), whatever the host's language. The user's own separators, a narrow no-break
+// space among them, reach the size and kilobyte texts the way start-up passes them on.
+TEST(Win32Locale, TheUsersSeparatorsReachTheSizeTexts) {
+  wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+  GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+  EXPECT_STREQ(name, L"en-US");
+  NumberSeparators s = ReadUserSeparators();
+  EXPECT_EQ(s.decimal, ".");
+  EXPECT_EQ(s.thousands, ",");
+
+  ScopedUserSeparators user(L",", L"\u202F");
+  s = ReadUserSeparators();
+  EXPECT_EQ(s.decimal, ",");
+  EXPECT_EQ(s.thousands, "\xE2\x80\xAF");
+  SetCurrentSeparators(s);
+  EXPECT_EQ(FormatSize(1'610'612'736), "1,50 Gb");  // 1.5 * 2^30
+  EXPECT_EQ(FormatSize(3'584), "3,50 Kb");
+  EXPECT_EQ(FormatKilobytes(25'276'178'432), "24\xE2\x80\xAF""683\xE2\x80\xAF""768 KB");
 }
 
 }  // namespace

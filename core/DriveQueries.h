@@ -1,0 +1,83 @@
+#pragma once
+// Drive queries off the window thread. A drive that does not answer (a disconnected
+// network share, a dying disk) would otherwise stop the window for as long as the system
+// takes to give up. So every drive query the window needs runs on a small worker, and the
+// window waits for an answer only a short while per round (a tick, a build of the drive
+// list): a drive that has not answered by then counts as a failed query for that round,
+// and its answer, when it comes, is handed out in a later round.
+//
+// Threads: the HTTP getter's transfers aside, this is the only place that starts threads.
+// Each drive has at most one query outstanding, so a hung drive holds one thread and
+// nothing piles up behind it, and there are never more threads than drives (26 letters
+// and the current drive). The threads share nothing with the window thread but the
+// answers, handed over under one lock. When the queries object goes, idle threads end;
+// a thread stuck in a system call is left to it, and the process ends without waiting.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/DriveCatalog.h"
+
+namespace dorvane {
+
+namespace detail {
+struct DriveQueryState;
+}
+
+// The worker as seen from outside, also after the queries object has gone.
+class DriveQueryWatch {
+ public:
+  explicit DriveQueryWatch(std::shared_ptr<detail::DriveQueryState> state);
+  int Threads() const;      // worker threads alive
+  int Outstanding() const;  // queries started and not answered yet
+  // Wait at most `limit` until no query is outstanding / no thread is alive; true then.
+  bool WaitUntilIdle(std::chrono::steady_clock::duration limit) const;
+  bool WaitUntilNoThreads(std::chrono::steady_clock::duration limit) const;
+
+ private:
+  std::shared_ptr<detail::DriveQueryState> state_;
+};
+
+class DriveQueries {
+ public:
+  using Clock = std::chrono::steady_clock;
+  // Drive keys: 0 the current drive, 1..26 the letters a..z.
+  static constexpr int kDriveKeys = 27;
+
+  // api: must stay usable as long as a query may run (for the program: the machine).
+  // wait: how long a round waits for answers at most.
+  explicit DriveQueries(IDriveApi& api, std::chrono::milliseconds wait = kDriveAnswerWait);
+  ~DriveQueries();
+  DriveQueries(const DriveQueries&) = delete;
+  DriveQueries& operator=(const DriveQueries&) = delete;
+
+  // Starts a round (a tick, a build of the drive list). A query waits for its drive at
+  // most `wait`; once a drive of the round has not answered in that time, the round's
+  // later queries wait half as long: a drive that works answers in far less, and a round
+  // beside several drives that stopped answering at once still ends soon. A round starts
+  // also at construction.
+  void BeginRound();
+
+  // Each returns the drive's answer, or nothing when the drive has not answered in this
+  // round. An answer that came after its round is handed out by the next call for the
+  // same drive and kind, once. A drive busy with an earlier query gets no new one and is
+  // not waited for; neither is a drive whose last answer of the kind came too late (after
+  // its caller stopped waiting, or later than `wait`), until it answers within `wait` again. A query that raised an exception raises it here.
+  // Type of a root such as "c:\"; an empty root has no drive (kDriveNoRootDir at once).
+  std::optional<unsigned> DriveType(const std::string& root);
+  // Label of the drive named by the root's first character, read quietly (no "insert a
+  // disk" dialog); empty when it cannot be read.
+  std::optional<std::string> VolumeLabel(const std::string& root);
+  // Space of a drive by number (0 the current drive); failed past z.
+  std::optional<DriveSpace> Space(std::uint8_t driveNumber);
+
+  DriveQueryWatch Watch() const { return DriveQueryWatch(state_); }
+
+ private:
+  std::shared_ptr<detail::DriveQueryState> state_;
+  bool roundTimedOut_ = false;
+};
+
+}  // namespace dorvane

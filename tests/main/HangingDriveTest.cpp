@@ -1,0 +1,118 @@
+// The main window beside a drive that does not answer: start-up, the ticks and a rebuild
+// go on without it, its row fills in when it answers, the tray following it shows picture
+// 0 meanwhile, and closing does not wait for it. A hanging drive blocks until its gate
+// opens, so a step that waited for it would never return.
+#include <chrono>
+#include <memory>
+
+#include "core/DriveQueries.h"
+#include "core/NumberFormat.h"
+#include "tests/main/MainWindowFixture.h"
+
+namespace dorvane {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kPatience = 60s;  // a guard against a hang, never reached when all is well
+
+class HangingDriveTest : public testing::MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    SetCurrentSeparators({".", ","});
+    // Rows a:, c:, x: (the CD-ROM d: is ignored); x: has a tenth of 10 GB free.
+    machine.drives.drives['x'] = {kDriveFixed, "BACKUP", true, 1'073'741'900, 10'737'418'250};
+    machine.answerWait = 500ms;  // the hanging drive costs it once per test
+    gate = machine.drives.Hang('x');
+  }
+  void TearDown() override {
+    // The worker must be out of the scripted drives before they go.
+    gate->Open();
+    if (form) {
+      EXPECT_TRUE(form->Catalog().Queries().Watch().WaitUntilIdle(kPatience));
+    }
+    MainWindowTest::TearDown();
+  }
+  // Lets x: answer; then ticks until its row is complete (type, label, figures: one
+  // query at a time, each taken in the round after it came).
+  void ReleaseAndTick(TForm1& f) {
+    gate->Open();
+    const DriveEntry& x = f.Catalog().Rows().at(2);
+    for (int tick = 0; tick < 6 && (x.labelPending || x.typePending || x.freeText == "inactive"); ++tick) {
+      ASSERT_TRUE(f.Catalog().Queries().Watch().WaitUntilIdle(kPatience));
+      f.Timer1Timer(nullptr);
+    }
+  }
+  std::string ListText(TForm1& f, int row, int column) {
+    return f.DList->Items().Item(row)->SubItems().Get(column);
+  }
+  std::shared_ptr<testing::DriveGate> gate;
+};
+
+TEST_F(HangingDriveTest, StartTicksAndRebuildGoOnAndTheRowFillsInLater) {
+  Store("1 active", "true");  // c:
+  Store("2 active", "true");  // x:
+  TForm1& f = Start();
+  ASSERT_EQ(f.DList->Items().Count(), 3);
+  EXPECT_EQ(ListText(f, 2, 0), "x:\\");
+  EXPECT_EQ(ListText(f, 2, 1), "no name");
+  EXPECT_EQ(ListText(f, 2, 2), "");
+  EXPECT_EQ(f.TrayDriveList->Items().Get(2), "x:\\ no name");
+  for (int tick = 0; tick < 100; ++tick) f.Timer1Timer(nullptr);
+  EXPECT_EQ(ListText(f, 1, 5), "1.86 Gb");  // c: goes on
+  f.SpeedButton3Click(nullptr);  // "rebuild drive list"
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(ListText(f, 2, 5), "inactive");
+  EXPECT_TRUE(f.DrivePanels[2]->Visible());  // x:'s panel, without figures yet
+  EXPECT_EQ(gate->Reached(), 1);  // the start-up's query, still hanging: no pile-up
+  EXPECT_EQ(f.Catalog().Queries().Watch().Outstanding(), 1);
+
+  ReleaseAndTick(f);
+  EXPECT_EQ(ListText(f, 2, 1), "BACKUP");
+  EXPECT_EQ(ListText(f, 2, 2), "Fixed/HD");
+  EXPECT_EQ(f.DList->Items().Item(2)->ImageIndex(), 1);
+  EXPECT_EQ(ListText(f, 2, 5), "1.00 Gb");
+  EXPECT_EQ(f.TrayDriveList->Items().Get(2), "x:\\ BACKUP");
+  EXPECT_EQ(f.FreeLabels[2]->Caption(), "1.00 Gb");
+}
+
+TEST_F(HangingDriveTest, TrayFollowingTheDriveShowsPictureZeroAndKeepsTheArming) {
+  TForm1& f = Create();
+  f.TrayDriveList->SetItemIndex(2);
+  f.TrayDriveListChange(nullptr);
+  f.TbWT->SetPosition(15);  // a tenth free is below 15 %
+  f.CbWarning->SetChecked(true);
+  f.CbShowTray->SetChecked(true);
+  for (int tick = 0; tick < 10; ++tick) f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 0);
+  EXPECT_FALSE(f.WarningDone());
+  EXPECT_TRUE(Balloons().empty());
+  EXPECT_EQ(f.TrayIcon->Hint(), "x:\\ no name -1 bytes (0%) free\n\r");
+
+  ReleaseAndTick(f);
+  for (int tick = 0; tick < 6 && !f.WarningDone(); ++tick) {
+    ASSERT_TRUE(f.Catalog().Queries().Watch().WaitUntilIdle(kPatience));
+    f.Timer1Timer(nullptr);
+  }
+  EXPECT_EQ(f.TrayIcon->IconIndex(), 15);  // 90 % used
+  ASSERT_EQ(Balloons().size(), 1u);
+  EXPECT_NE(Balloons().back().second.find("(10%) free"), std::string::npos);
+}
+
+TEST_F(HangingDriveTest, ClosingDoesNotWaitForTheDrive) {
+  Store("2 active", "true");
+  TForm1& f = Start();
+  f.Timer1Timer(nullptr);
+  const DriveQueryWatch watch = f.Catalog().Queries().Watch();
+  ASSERT_EQ(watch.Outstanding(), 1);
+  f.Close();
+  Close();  // the window goes, its queries with it: nothing waits for x:
+  EXPECT_EQ(Stored("2 active"), "true");
+  EXPECT_NE(Stored("pos_x"), "(none)");
+  EXPECT_EQ(watch.Outstanding(), 1);
+  gate->Open();
+  EXPECT_TRUE(watch.WaitUntilNoThreads(kPatience));
+}
+
+}  // namespace
+}  // namespace dorvane
