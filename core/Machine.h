@@ -4,9 +4,11 @@
 // autostart list. The program gives the main window the real machine; tests give it a
 // scripted one.
 #include <string>
+#include <vector>
 
 #include "core/DriveApi.h"
 #include "core/MemoryReadout.h"
+#include "core/WindowPlace.h"
 
 namespace dorvane {
 
@@ -59,6 +61,8 @@ class IMachine {
   // True on the NT family of Windows (alpha-blended windows exist only there).
   virtual bool IsNtPlatform() = 0;
   virtual ScreenSize Screen() = 0;
+  // The work area (the screen less the taskbar) of every monitor attached now.
+  virtual std::vector<ScreenRect> WorkAreas() = 0;
 };
 
 // The program's autostart entry, named by `name`, holding the command that starts it.

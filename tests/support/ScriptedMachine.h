@@ -3,6 +3,7 @@
 // chosen size, the platform family, a shell that records what it was asked to do, and an
 // autostart list in memory.
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ class ScriptedMachine : public IMachine {
   ScriptedAutostartList autostart;
   bool nt = true;
   ScreenSize screen{1024, 768};
+  // The monitors' work areas; unset: one monitor, the whole screen.
+  std::optional<std::vector<ScreenRect>> workAreas;
 
   IDriveApi& Drives() override { return drives; }
   IMemoryApi& Memory() override { return memory; }
@@ -61,6 +64,9 @@ class ScriptedMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart; }
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
+  std::vector<ScreenRect> WorkAreas() override {
+    return workAreas ? *workAreas : std::vector<ScreenRect>{{0, 0, screen.width, screen.height}};
+  }
 };
 
 }  // namespace dorvane::testing
