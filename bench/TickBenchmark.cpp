@@ -24,6 +24,7 @@
 #include "framework/Registry.h"
 #include "main/Dorvane.h"
 #include "main/Program.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/ScriptedMachine.h"
 
@@ -79,21 +80,7 @@ int UserObjects() {
   return count;
 }
 
-std::size_t PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  if (pmc.PrivateUsage) return pmc.PrivateUsage;
-  // Wine leaves the counter at 0: add up the committed private memory instead.
-  std::size_t total = 0;
-  MEMORY_BASIC_INFORMATION mbi{};
-  for (const char* p = nullptr; VirtualQuery(p, &mbi, sizeof mbi) == sizeof mbi;
-       p = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize) {
-    if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
-    if (mbi.RegionSize == 0) break;
-  }
-  return total;
-}
+using testing::PrivateBytes;
 
 TForm1* StartWindow(IMachine& machine) {
   auto* form = new TForm1(&Application(), machine);

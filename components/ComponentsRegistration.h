@@ -3,7 +3,8 @@
 
 namespace dorvane {
 
-// Registers TNotifyTrayIcon, TFormPlacement and TFormStorage. Calling it again does no harm.
+// Registers TNotifyTrayIcon, TFormPlacement, TFormStorage, TDeviceChanged, TDiskFullDialog,
+// TWaveComp, TShellStarter and THTTPGet. Calling it again does no harm.
 void RegisterServiceComponents();
 
 }  // namespace dorvane

@@ -50,14 +50,6 @@ std::optional<int> ParseInt32(std::string_view text) {
   return static_cast<int>(*v);
 }
 
-// Shortest text that reads back as the same double, "." as the decimal point whatever
-// the locale says.
-std::string FloatText(double value) {
-  char buf[64];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general);
-  return ec == std::errc() ? std::string(buf, end) : std::string();
-}
-
 // Stored floats use "."; it stands for the locale's decimal separator, which is accepted
 // as well, so both "1.5" and (with a decimal comma) "1,5" read as 1.5.
 double ParseFloat(const std::string& text) {
@@ -67,12 +59,10 @@ double ParseFloat(const std::string& text) {
     for (std::size_t at = t.find(separator); at != std::string::npos; at = t.find(separator, at + 1))
       t.replace(at, separator.size(), ".");
   }
-  const char* b = t.data();
-  const char* e = b + t.size();
-  if (b != e && *b == '+') ++b;
+  std::string_view number = t;
+  if (!number.empty() && number[0] == '+') number.remove_prefix(1);
   double value = 0;
-  const auto [end, ec] = std::from_chars(b, e, value, std::chars_format::general);
-  if (b == e || ec != std::errc() || end != e)
+  if (!ParseFloatText(number, value))
     throw EConvertError("'" + text + "' is not a valid floating point value");
   return value;
 }
@@ -193,7 +183,7 @@ std::string TPropsStorage::GetPropText(const TObject& object, const PropInfo& pr
     case PropKind::Set: return SetText(*prop.enumType, prop.getOrd(object));
     case PropKind::Char:
     case PropKind::String: return prop.getStr(object);
-    case PropKind::Float: return FloatText(prop.getFloat(object));
+    case PropKind::Float: return ShortestFloatText(prop.getFloat(object));
     case PropKind::Class: {
       if (!prop.isReference) return std::string();
       const auto* c = dynamic_cast<const TComponent*>(prop.getObj(object));

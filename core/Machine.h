@@ -18,23 +18,14 @@ struct ScreenSize {
 };
 
 // Actions handed to the shell and the system. Each fails silently: none reports a
-// failure to the main window.
+// failure to the main window. (The sound, the explorer, the disk-full dialog, the
+// warning program and the recycle bin go through the service components.)
 class IShellActions {
  public:
   virtual ~IShellActions() = default;
   virtual bool FileExists(const std::string& path) = 0;
-  // Plays a wave file asynchronously, without the system's default sound when the data
-  // cannot be played.
-  virtual void PlayWaveFile(const std::string& path) = 0;
-  // Opens a file with its default action (a program runs, a document opens).
+  // Opens a file or URL with its default action (a document opens, a page shows).
   virtual void OpenFile(const std::string& path) = 0;
-  // Opens a folder in an explorer window.
-  virtual void ExploreFolder(const std::string& path) = 0;
-  // Asks the shell to show its disk-full dialog for a drive letter.
-  virtual void ShowDiskFullDialog(char driveLetter) = 0;
-  // Empties the recycle bins of all drives without asking, progress or sound. False
-  // only when the shell library cannot be loaded.
-  virtual bool EmptyRecycleBin() = 0;
 };
 
 // The current user's list of programs started at log-on, by entry name (the per-user Run

@@ -1,5 +1,9 @@
 #include "core/NumberFormat.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "core/Exceptions.h"
@@ -103,6 +107,53 @@ std::string FormatKilobytes(std::uint64_t bytes, const NumberSeparators& separat
 
 std::string FormatKilobytes(std::uint64_t bytes) {
   return FormatKilobytes(bytes, CurrentSeparators());
+}
+
+std::string ShortestFloatText(double value) {
+  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  // The fewest significant digits that read back as the same value; 17 always do.
+  char scientific[40];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(scientific, sizeof scientific, "%.*e", digits - 1, value);
+    if (std::strtod(scientific, nullptr) == value) break;
+  }
+  // The digits and the exponent, written again in both notations (C runtimes differ in how
+  // many exponent digits they print).
+  const std::string printed = scientific;
+  const bool negative = printed[0] == '-';
+  const std::size_t e = printed.find('e');
+  std::string digits;
+  for (std::size_t i = negative ? 1 : 0; i < e; ++i)
+    if (printed[i] != '.') digits += printed[i];
+  const int exponent = std::atoi(printed.c_str() + e + 1);
+  const int count = static_cast<int>(digits.size());
+  const std::string sign = negative ? "-" : "";
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  const std::string text = sign + digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "") + "e" +
+                           (exponent < 0 ? "-" : "+") + (magnitude < 10 ? "0" : "") + std::to_string(magnitude);
+  std::string fixed = sign;
+  if (exponent >= count - 1) {
+    fixed += digits + std::string(static_cast<std::size_t>(exponent - (count - 1)), '0');
+  } else if (exponent >= 0) {
+    fixed += digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+             digits.substr(static_cast<std::size_t>(exponent) + 1);
+  } else {
+    fixed += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+  }
+  return fixed.size() <= text.size() ? fixed : text;
+}
+
+bool ParseFloatText(std::string_view text, double& value) {
+  if (text.empty() || text[0] == '+' || text.find_first_of("xX \t\r\n\v\f") != std::string_view::npos) return false;
+  const std::string copy(text);
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size()) return false;
+  if (errno == ERANGE && std::isinf(parsed)) return false;
+  value = parsed;
+  return true;
 }
 
 }  // namespace dorvane

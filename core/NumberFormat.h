@@ -34,4 +34,13 @@ std::int64_t ParseNumber(std::string_view text);
 std::string FormatKilobytes(std::uint64_t bytes, const NumberSeparators& separators);
 std::string FormatKilobytes(std::uint64_t bytes);
 
+// The shortest text that reads back as the same double, with "." as the decimal point
+// whatever the locale: fixed or scientific notation, whichever is shorter (fixed on a
+// tie), as printf writes them ("0.1", "1500", "1e+20", "-2.5e-07", "inf", "nan").
+std::string ShortestFloatText(double value);
+// Reads a whole text written that way (also any other decimal or scientific notation with
+// "."; an optional "-" but no "+", no blanks, no hexadecimal). False when the text is not
+// such a number or is too large for a double.
+bool ParseFloatText(std::string_view text, double& value);
+
 }  // namespace dorvane

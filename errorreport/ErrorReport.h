@@ -1,15 +1,21 @@
 #pragma once
 // The activity trail and the error report window. Every operation of the main window
 // records a short tag here when it begins; an exception that escapes an event reaches
-// this window, which shows its message with the last tag.
+// this window, which shows its message and offers to send a report (with the last tag)
+// to the maker's web server. Once the server has answered, the program ends.
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "components/HTTPGet.h"
 #include "core/Activity.h"
+#include "framework/Button.h"
+#include "framework/CheckBox.h"
+#include "framework/Edit.h"
 #include "framework/Forms.h"
 #include "framework/Label.h"
-#include "framework/Button.h"
 
 namespace dorvane {
 
@@ -23,28 +29,48 @@ class TErrorForm : public TForm, public IActivitySink {
   std::string LastEvent;
   void Record(std::string_view tag) override { LastEvent = tag; }
 
-  // The application's exception event: shows the message and the activity that was
-  // running when it was raised. The program keeps running.
-  void ApplicationException(TObject* sender, const Exception& error);
-  // What the window shows now.
-  const std::string& ShownMessage() const { return shownMessage_; }
-  const std::string& ShownEvent() const { return shownEvent_; }
-  const std::string& ShownClass() const { return shownClass_; }
+  TLabel* Label3 = nullptr;
+  TLabel* TimeLabel = nullptr;
+  TLabel* Label4 = nullptr;
+  TLabel* ErrLabel = nullptr;
+  TLabel* Label1 = nullptr;
+  TCheckBox* cbEMAIL = nullptr;
+  TEdit* EMAIL = nullptr;
+  TButton* BtOk = nullptr;
+  TLabel* OSLabel = nullptr;
+  THTTPGet* HTTP = nullptr;
 
-  TLabel* MessageLabel = nullptr;
-  TLabel* EventLabel = nullptr;
-  TButton* CloseButton = nullptr;
+  void FormCreate(TObject* sender);
+  // The application's exception event: shows the message; the program keeps running.
+  void HandleAppException(TObject* sender, const Exception& error);
+  void FormShow(TObject* sender);
+  void EMAILClick(TObject* sender);
+  // Sends the report (once per run).
+  void BtOkClick(TObject* sender);
+  // The server's answer: shown, then the application ends.
+  void HTTPDoneString(TObject* sender, const std::string& result);
+
+  // The message shown now, and the activity tag that was the last one when it came.
+  std::string ShownMessage() const { return ErrLabel->Caption(); }
+  const std::string& ShownEvent() const { return shownEvent_; }
 
  protected:
   void BindFields() override;
   std::vector<MethodEntry> Methods() const override;
-  void CloseButtonClick(TObject* sender);
 
  private:
-  std::string shownMessage_;
   std::string shownEvent_;
-  std::string shownClass_;
 };
+
+// The operating system's name and version from the registry, joined by one blank
+// ("Microsoft Windows 7 6.1"); parts that cannot be read are empty.
+std::string GetOSName();
+
+// The report's query text: "?" and key=value pairs joined by "&", in the order given.
+// In every value blanks, slashes and backslashes become "_"; then every byte that is not
+// an ASCII letter or digit or one of - . _ ~ ' ( ) is percent-encoded, so "&", "#", "%",
+// line breaks and letters beyond ASCII reach the server as the text they are.
+std::string BuildReportQuery(const std::vector<std::pair<std::string, std::string>>& fields);
 
 // The program's one error-report window, reachable for the whole run.
 extern TErrorForm* ErrorForm;

@@ -12,6 +12,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
@@ -512,11 +513,13 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
-    case WM_PAINT:
+    case WM_PAINT: {
       if (systemClass_) return false;
+      const TraceScope trace(TraceEnabled() ? "paint " + Name() : std::string());
       PaintMessage();
       result = 0;
       return true;
+    }
     case WM_ERASEBKGND:
       if (systemClass_) return false;
       result = 1;  // painted with the rest in WM_PAINT, so nothing flickers

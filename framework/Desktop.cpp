@@ -3,6 +3,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"
 
@@ -48,6 +49,8 @@ class Win32Desktop final : public IDesktop {
     // Values above 32 mean success.
     return reinterpret_cast<INT_PTR>(result) > 32;
   }
+
+  IShellServices& ShellServices() override { return RealShellServices(); }
 
   std::string ExeName() override {
     std::string name = ExecutablePath();

@@ -1,7 +1,8 @@
 #pragma once
 // Everything the program asks of the interactive desktop that a test must script: message
 // boxes, the file-open dialog, modal loops, the move loop, popup-menu tracking, the
-// shell's notification-area and "open" calls, and the executable's name. One object
+// shell's notification-area and "open" calls, the shell services of the components
+// (framework/ShellServices.h), and the executable's name. One object
 // answers all of it; the application holds it (TApplication::Desktop), the real one by
 // default, a scripted one in tests. New system services the program needs join here (or
 // the machine seam, for what the main window asks of the machine).
@@ -13,6 +14,7 @@
 
 namespace dorvane {
 
+class IShellServices;
 class TForm;
 class TOpenDialog;
 class TPopupMenu;
@@ -43,6 +45,8 @@ class IDesktop {
   // Opens a file, folder or URL with the shell's default verb; false when the shell
   // could not.
   virtual bool OpenDocument(const std::string& target) = 0;
+  // Starting things through the shell, sound, the disk-full dialog, the recycle bin.
+  virtual IShellServices& ShellServices() = 0;
 
   // -- the process --
   // The executable's file name without folder and extension ("dorvane").

@@ -8,10 +8,11 @@
 #include <cwchar>
 #include <utility>
 
+#include "core/win32/SystemLibrary.h"
+#include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
 
 namespace dorvane {
 int MessageDlg(const std::string& text, TMsgDlgType type, UINT buttons) {
@@ -166,14 +167,18 @@ std::vector<std::string> RunSystemOpenDialog(TOpenDialog& dialog) {
   ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
   ofn.Flags = OpenOptionsToFlags(dialog.Options());
 
+  // The dialog's DLL is loaded when a dialog is first shown, not with the program.
+  static const auto open = SystemFunctionAs<BOOL WINAPI(LPOPENFILENAMEW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  static const auto lastError = SystemFunctionAs<DWORD WINAPI()>(L"comdlg32.dll", "CommDlgExtendedError");
+  if (!open || !lastError) throw EInvalidOperation("The file dialog could not be shown (comdlg32.dll is missing)");
   CopyToBuffer(dialog.FileName(), buffer.data(), buffer.size());
-  BOOL confirmed = GetOpenFileNameW(&ofn);
-  DWORD error = confirmed ? 0 : CommDlgExtendedError();
+  BOOL confirmed = open(&ofn);
+  DWORD error = confirmed ? 0 : lastError();
   if (error == FNERR_INVALIDFILENAME && buffer[0] != L'\0') {
     // A stale or malformed name must not keep the user from choosing another file.
     std::fill(buffer.begin(), buffer.end(), L'\0');
-    confirmed = GetOpenFileNameW(&ofn);
-    error = confirmed ? 0 : CommDlgExtendedError();
+    confirmed = open(&ofn);
+    error = confirmed ? 0 : lastError();
   }
   if (!confirmed) {
     if (error == 0) return {};  // cancelled

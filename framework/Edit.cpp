@@ -30,6 +30,11 @@ const ClassInfo& TEdit::StaticClass() {
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) { SetColor(clWindow); }
 
+bool TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_LBUTTONUP) Click();
+  return TWinControl::WndProc(msg, wp, lp, result);
+}
+
 TEdit::~TEdit() = default;
 
 void TEdit::CreateParams(TCreateParams& p) {

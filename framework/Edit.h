@@ -25,6 +25,8 @@ class TEdit : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void HandleCreated() override;
   bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  // A click into the box raises OnClick (the system's edit has no click of its own).
+  bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void TextChanged() override;
 
  private:

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <map>
 
+#include "core/NumberFormat.h"
 #include "core/Text.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 
 namespace dorvane {
 namespace {
@@ -376,12 +378,17 @@ class Loader {
       Apply(root_, d.properties);
       for (const FormObject& child : d.children) Create(child, &root_);
       for (const Fixup& f : fixups_) Resolve(f);
+      TraceMark("loaded: references resolved");
     } catch (...) {
       root_.SetLoading(false);
       for (TComponent* c : created_) c->SetLoading(false);
       throw;
     }
-    for (TComponent* c : created_) c->Loaded();
+    for (TComponent* c : created_) {
+      if (TraceEnabled()) TraceMark("loaded " + c->Name());
+      c->Loaded();
+    }
+    TraceMark("loaded: the form");
     root_.Loaded();
   }
 
@@ -390,6 +397,7 @@ class Loader {
     const ClassInfo* info = FindClass(d.className);
     if (!info) Fail(d.line, "unknown class " + d.className);
     if (!info->create) Fail(d.line, "the class " + d.className + " cannot be created by a form");
+    if (TraceEnabled()) TraceMark("create " + d.name + ": " + d.className);
     TComponent* c = info->create(&root_);
     created_.push_back(c);
     c->SetLoading(true);
@@ -568,9 +576,7 @@ std::string Quote(std::string_view s) {
 }
 
 std::string FloatText(double d) {
-  char buf[64];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
-  std::string s(buf, ec == std::errc() ? end : buf);
+  std::string s = ShortestFloatText(d);
   if (s.find_first_of(".eE") == std::string::npos && s.find("inf") == std::string::npos &&
       s.find("nan") == std::string::npos)
     s += ".0";
@@ -713,9 +719,15 @@ class Writer {
 
 }  // namespace
 
-FormObject ParseForm(std::string_view text) { return Parser(text).Form(); }
+FormObject ParseForm(std::string_view text) {
+  const TraceScope trace("parse form");
+  return Parser(text).Form();
+}
 
-void LoadForm(TComponent& root, const FormObject& description) { Loader(root).Load(description); }
+void LoadForm(TComponent& root, const FormObject& description) {
+  const TraceScope trace(TraceEnabled() ? "load form " + description.name : std::string());
+  Loader(root).Load(description);
+}
 
 void LoadFormText(TComponent& root, std::string_view text) { LoadForm(root, ParseForm(text)); }
 

@@ -175,7 +175,11 @@ void TForm::VisibleChanged() {
   if (Visible()) {
     DoShow();
     if (!Visible()) return;  // OnShow hid it again
-    if (position_ == poScreenCenter || position_ == poDesktopCenter)
+    const TForm* main = Application().MainForm();
+    if (position_ == poMainFormCenter && main && main != this)
+      SetBounds(main->Left() + (main->Width() - Width()) / 2, main->Top() + (main->Height() - Height()) / 2, Width(),
+                Height());
+    else if (position_ == poScreenCenter || position_ == poDesktopCenter || position_ == poMainFormCenter)
       SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2, Width(), Height());
     ShowWindow(Handle(), SW_SHOW);
     if (formStyle_ == fsStayOnTop)

@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 
 namespace dorvane {
 namespace {
@@ -60,6 +61,7 @@ bool ReadPixels(jpeg_decompress_struct* info, ErrorManager* err, unsigned char* 
 }  // namespace
 
 DecodedImage DecodeJpeg(const void* data, std::size_t size) {
+  const TraceScope trace("decode jpeg");
   if (data == nullptr || size < 4) throw EInvalidGraphic("JPEG error: the picture is empty");
   jpeg_decompress_struct info{};
   ErrorManager err{};

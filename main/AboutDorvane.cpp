@@ -9,11 +9,14 @@ const ClassInfo& TForm2::StaticClass() {
   return info;
 }
 
-TForm2::TForm2(TComponent* owner) : TForm(owner) { InitializeForm("Form2"); }
+TForm2::TForm2(TComponent* owner) : TForm(owner) {
+  RegisterWeblinkClasses();
+  InitializeForm("Form2");
+}
 
 void TForm2::BindFields() {
   BIND(Panel1);
-  BIND(VersionLabel);
+  BIND(OrvikSystemsWeblink1);
   BIND(Button1);
 }
 

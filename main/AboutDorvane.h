@@ -1,9 +1,10 @@
 #pragma once
-// The about box: a small borderless window shown modally over the main window.
+// The about box: a small borderless window, shown modally, that names the program and
+// its maker and carries a link to the maker's web site.
 #include "framework/Button.h"
 #include "framework/Forms.h"
-#include "framework/Label.h"
 #include "framework/Panel.h"
+#include "main/OrvikSystemsWeblink.h"
 
 namespace dorvane {
 
@@ -12,7 +13,7 @@ class TForm2 : public TForm {
  public:
   explicit TForm2(TComponent* owner);
   TPanel* Panel1 = nullptr;
-  TLabel* VersionLabel = nullptr;
+  TOrvikSystemsWeblink* OrvikSystemsWeblink1 = nullptr;
   TButton* Button1 = nullptr;
 
  protected:

@@ -6,11 +6,14 @@
 
 #include "core/NumberFormat.h"
 #include "core/ScopeExit.h"
+#include "core/Text.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
+#include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
+#include "main/MakerServer.h"
 
 namespace dorvane {
 
@@ -18,7 +21,6 @@ TForm2* Form2 = nullptr;
 
 namespace {
 
-constexpr const char* kDefaultServer = "www.dorvane.example";
 constexpr const char* kAutostartName = "Dorvane";
 
 // The window's normal-view height; taller means the settings view is open.
@@ -61,11 +63,6 @@ std::string RowCheckName(int row) { return std::to_string(row) + kRowActive.name
 
 }  // namespace
 
-std::string MakerServer() {
-  const char* server = std::getenv("DORVANE_SERVER");
-  return server && *server ? server : kDefaultServer;
-}
-
 const ClassInfo& TForm1::StaticClass() {
   static const ClassInfo info = ClassBuilder<TForm1>("TForm1", &TForm::StaticClass()).Build();
   return info;
@@ -105,9 +102,6 @@ void TForm1::FormCreate(TObject*) {
   // The error report comes first: every later step may fail and must be reported.
   ErrorForm = new TErrorForm(&Application());
   ErrorForm->Hide();
-  Application().OnException = [](TObject* sender, const Exception& e) {
-    if (ErrorForm) ErrorForm->ApplicationException(sender, e);
-  };
   RecordEvent("program_start");
 
   const ScreenSize screen = machine_.Screen();
@@ -434,9 +428,15 @@ void TForm1::ExploreDrive(TObject* sender) {
   auto* entry = dynamic_cast<TMenuItem*>(sender);
   if (!entry) return;
   // Our menus carry the root path as it is (no accelerator marker is inserted).
-  machine_.Shell().ExploreFolder(entry->Caption());
+  const std::string root = entry->Caption();
+  ShellStarter1->SetDefaultDir(root);
+  ShellStarter1->SetCommand(root);
+  ShellStarter1->Start();
 }
 
+// Drives that come and go: the notifier also reports whole volumes (a stick plugged in,
+// a network drive mapped) and gathers a burst of broadcasts into one report, so the list
+// follows the drives with one rebuild per burst.
 void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Click(sender); }
 
 void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
@@ -579,7 +579,8 @@ void TForm1::CbAutoStartClick(TObject*) {
 
 void TForm1::EmptyRecycleBin() {
   RecordEvent("empty_bin");
-  if (!machine_.Shell().EmptyRecycleBin()) MessageDlg("Failed to load Shell32.dll.", mtError, MB_OK);
+  if (!EmptyAllRecycleBins(Application().Desktop().ShellServices(), Application().Handle()))
+    MessageDlg("Failed to load Shell32.dll.", mtError, MB_OK);
 }
 
 void TForm1::emptyrecyclebin1Click(TObject*) { EmptyRecycleBin(); }
@@ -587,21 +588,24 @@ void TForm1::emptyrecyclebin3Click(TObject*) { EmptyRecycleBin(); }
 
 void TForm1::PlayWarningSound(const std::string& path) {
   RecordEvent("play_snd");
-  if (machine_.Shell().FileExists(path)) machine_.Shell().PlayWaveFile(path);
+  if (!machine_.Shell().FileExists(path)) return;
+  Wave->LoadFromFile(path);
+  Wave->Play();
 }
 
 void TForm1::RunWarningProgram(const std::string& path) {
-  if (machine_.Shell().FileExists(path)) machine_.Shell().OpenFile(path);
+  if (machine_.Shell().FileExists(path)) OpenWithDefaultAction(Application().Desktop().ShellServices(), Handle(), path);
 }
 
 void TForm1::Dorvanev31Click(TObject*) {
   RecordEvent("go_web");
-  machine_.Shell().OpenFile("http://" + MakerServer() + "/enter.php?ref=Dorvane3");
+  Application().Desktop().OpenDocument("http://" + MakerServer() + "/enter.php?ref=Dorvane3");
 }
 
 void TForm1::ShowDiskFullDialog() {
-  // The shell's dialog is asked for drive C, and only when C is a fixed disk.
-  if (machine_.Drives().DriveType("c:\\") == kDriveFixed) machine_.Shell().ShowDiskFullDialog('C');
+  // The dialog keeps its drive C: it is shown when C is a fixed disk, whichever drive
+  // runs low.
+  DiskFullDialog1->Execute();
 }
 
 std::string TForm1::GetProgramVersion() {
@@ -614,8 +618,24 @@ std::string TForm1::GetProgramVersion() {
 void TForm1::CheckNewerVersion(bool quiet) {
   RecordEvent(quiet ? "version_check_-1" : "version_check_0");
   const std::string version = GetProgramVersion();
-  versionCheckUrl = "http://" + MakerServer() + "/php/versioncheck.php?program=Dorvane&version=" + version;
   quietVersionCheck = quiet;
+  UPDATER->WaitThread = quiet;
+  UPDATER->URL = "http://" + MakerServer() + "/php/versioncheck.php?program=Dorvane&version=" + version;
+  UPDATER->GetString();  // ignored while a check still runs; the quiet flag is set all the same
+}
+
+void TForm1::UPDATERDoneString(TObject*, const std::string& result) {
+  const std::string reply = Trim(result);
+  if (reply.rfind("http://", 0) == 0) {
+    // A download address: offered whether or not the check was asked for.
+    if (MessageDlg("A newer version is available, do you want to close this program and download the installer now?",
+                   mtConfirmation, MB_YESNO) == IDNO)
+      return;
+    Application().Desktop().OpenDocument(reply);
+    Close();
+  } else if (!quietVersionCheck) {
+    ShowMessage(reply);
+  }
 }
 
 void TForm1::checkfornewerversion1Click(TObject*) { CheckNewerVersion(false); }

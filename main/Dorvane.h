@@ -5,8 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "components/DeviceChanged.h"
 #include "components/FormPlacement.h"
+#include "components/HTTPGet.h"
 #include "components/NotifyTrayIcon.h"
+#include "components/ShellStarter.h"
+#include "components/WaveComp.h"
+#include "components/WinDialogs.h"
 #include "controls/FileOpenEdit.h"
 #include "controls/Gauges.h"
 #include "controls/GradientFill.h"
@@ -25,6 +30,7 @@
 #include "framework/SpeedButton.h"
 #include "framework/Timer.h"
 #include "framework/TrackBar.h"
+#include "main/OrvikSystemsWeblink.h"
 
 namespace dorvane {
 
@@ -66,6 +72,7 @@ namespace dorvane {
   X(TGradientFill, GradientFill2) \
   X(TSpeedButton, BtSwitch) \
   X(TSpeedButton, SpeedButton2) \
+  X(TOrvikSystemsWeblink, OrvikSystemsWeblink1) \
   /* Settings view. */ \
   X(TCheckBox, CbAutoStart) \
   X(TCheckBox, CbHidden) \
@@ -97,7 +104,12 @@ namespace dorvane {
   X(TMenuItem, explore1) \
   X(TMenuItem, transparency1) \
   X(TPopupMenu, DLMenu) \
-  X(TPopupMenu, TrayMnu)
+  X(TPopupMenu, TrayMnu) \
+  X(TDeviceChanged, DeviceChanged1) \
+  X(TDiskFullDialog, DiskFullDialog1) \
+  X(TWaveComp, Wave) \
+  X(TShellStarter, ShellStarter1) \
+  X(THTTPGet, UPDATER)
 
 // The main window's handlers, the ones its form description names, each named once:
 // the declarations and the method table are made from this list.
@@ -113,6 +125,8 @@ namespace dorvane {
   X(DListSelectItem, (TObject* sender, TListItem* item, bool selected)) \
   X(TrayDriveListChange, (TObject* sender)) \
   X(SpeedButton3Click, (TObject* sender)) \
+  X(DeviceChanged1DeviceArrived, (TObject* sender, char drive)) \
+  X(DeviceChanged1DeviceRemoveCompleted, (TObject* sender, char drive)) \
   X(Panel2Click, (TObject* sender)) \
   X(GradButton1Click, (TObject* sender)) \
   X(TbWTChange, (TObject* sender)) \
@@ -143,7 +157,8 @@ namespace dorvane {
   X(Dorvanev31Click, (TObject* sender)) \
   X(checkfornewerversion1Click, (TObject* sender)) \
   X(SpeedButton5Click, (TObject* sender)) \
-  X(Image1Click, (TObject* sender))
+  X(Image1Click, (TObject* sender)) \
+  X(UPDATERDoneString, (TObject* sender, const std::string& result))
 
 class TForm1 : public TForm {
   DORVANE_CLASS(TForm1)
@@ -190,10 +205,6 @@ class TForm1 : public TForm {
   void ColourGauge(TGauge& gauge);
   void SelectTrayDrive(int number, const std::string& root, const std::string& label);
   void ExploreDrive(TObject* sender);
-  // A volume arrived or went (the device notifier's events): the list is rebuilt; the
-  // drive argument is not used.
-  void DeviceChanged1DeviceArrived(TObject* sender, char drive);
-  void DeviceChanged1DeviceRemoveCompleted(TObject* sender, char drive);
 
   // -- settings --
   void SaveChecks();
@@ -221,7 +232,6 @@ class TForm1 : public TForm {
   int requiredWidth = 257;
   std::uint8_t trayDriveNumber = 0;
   bool quietVersionCheck = false;
-  std::string versionCheckUrl;  // the last version request built
   LowSpaceArming& Arming() { return arming_; }
   bool WarningDone() const { return arming_.WarningDone(); }
 
@@ -249,10 +259,6 @@ class TForm1 : public TForm {
   std::unique_ptr<DriveCatalog> catalog_;
   LowSpaceArming arming_;
 };
-
-// The host (and port) of the maker's web server: DORVANE_SERVER when set, else the
-// built-in one.
-std::string MakerServer();
 
 // The about box, created after the main window.
 class TForm2;

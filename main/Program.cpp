@@ -4,21 +4,29 @@
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
+#include "framework/Trace.h"
 #include "main/AboutDorvane.h"
 #include "main/Dorvane.h"
+#include "main/OrvikSystemsWeblink.h"
 
 namespace dorvane {
 
 void RegisterProgramClasses() {
+  const TraceScope trace("register classes");
   Application().Initialize();  // the framework's classes
   RegisterServiceComponents();
   RegisterVisualControls();
+  RegisterWeblinkClasses();
 }
 
 void CreateProgramWindows(IMachine& machine) {
   RegisterProgramClasses();
   Application().SetTitle("Dorvane");
-  Application().CreateForm<TForm1>(machine);
+  {
+    const TraceScope trace("create main window");
+    Application().CreateForm<TForm1>(machine);
+  }
+  const TraceScope trace("create about box");
   Form2 = Application().CreateForm<TForm2>();
 }
 

@@ -28,6 +28,7 @@ class Session:
         self.server = None
         self.program = None
         self.port = None
+        self.extra_env = {}
 
     # -- environment -------------------------------------------------------------
     def env(self):
@@ -45,6 +46,7 @@ class Session:
         env["DISPLAY"] = self.display
         if self.port:
             env["DORVANE_SERVER"] = f"127.0.0.1:{self.port}"
+        env.update(self.extra_env)
         return env
 
     # -- lifecycle -----------------------------------------------------------------

@@ -19,7 +19,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 #    (the faces the program asks for) is only recommended by Wine, so it is named here.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 fonts-wine xvfb xauth xdotool imagemagick python3 dpkg-dev)
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick python3 dpkg-dev nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

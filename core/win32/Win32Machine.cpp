@@ -1,7 +1,6 @@
 #include "core/win32/Win32Machine.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <memory>
@@ -11,6 +10,7 @@
 
 #include "core/win32/Handles.h"
 #include "core/win32/WideString.h"
+#include "core/win32/SystemLibrary.h"
 
 namespace dorvane {
 namespace {
@@ -77,37 +77,8 @@ bool Win32ShellActions::FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void Win32ShellActions::PlayWaveFile(const std::string& path) {
-  PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
-}
-
 void Win32ShellActions::OpenFile(const std::string& path) {
   ShellExecuteW(nullptr, nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void Win32ShellActions::ExploreFolder(const std::string& path) {
-  const std::wstring w = Widen(path);
-  ShellExecuteW(nullptr, L"explore", w.c_str(), nullptr, w.c_str(), SW_SHOWNORMAL);
-}
-
-void Win32ShellActions::ShowDiskFullDialog(char driveLetter) {
-  // The shell exports its disk-full dialog only by ordinal.
-  using HandleDiskFull = void(WINAPI*)(HWND, UINT);
-  HMODULE shell = GetModuleHandleW(L"shell32.dll");
-  if (!shell) return;
-  auto fn = reinterpret_cast<HandleDiskFull>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(185))));
-  char letter = driveLetter;
-  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-  if (fn && letter >= 'A' && letter <= 'Z') fn(nullptr, static_cast<UINT>(letter - 'A'));
-}
-
-bool Win32ShellActions::EmptyRecycleBin() {
-  const UniqueHmodule shell(LoadLibraryW(L"shell32.dll"));
-  if (!shell) return false;
-  using EmptyBin = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
-  if (auto fn = reinterpret_cast<EmptyBin>(reinterpret_cast<void*>(GetProcAddress(shell.get(), "SHEmptyRecycleBinW"))))
-    fn(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-  return true;
 }
 
 namespace {

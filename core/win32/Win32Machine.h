@@ -33,11 +33,7 @@ class Win32MemoryApi final : public IMemoryApi {
 class Win32ShellActions final : public IShellActions {
  public:
   bool FileExists(const std::string& path) override;
-  void PlayWaveFile(const std::string& path) override;
   void OpenFile(const std::string& path) override;
-  void ExploreFolder(const std::string& path) override;
-  void ShowDiskFullDialog(char driveLetter) override;
-  bool EmptyRecycleBin() override;
 };
 
 // The per-user Run key under HKEY_CURRENT_USER.

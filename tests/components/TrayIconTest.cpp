@@ -23,6 +23,7 @@
 #include "framework/Menus.h"
 #include "framework/Resources.h"
 #include "tests/support/ScriptedDesktop.h"
+#include "tests/support/Pump.h"
 
 namespace dorvane {
 namespace {
@@ -32,16 +33,8 @@ std::vector<std::string>& Errors() {
   return errors;
 }
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Application().ProcessMessages();
-    Sleep(5);
-  }
-  return true;
-}
+using testing::PumpFor;
+using testing::PumpUntil;
 
 // The GDI objects this process holds. Windows counts them for GetGuiResources; Wine
 // answers 0 there but keeps its handle table where Windows keeps it, behind the process
@@ -70,10 +63,6 @@ int GdiObjectCount() {
 #else
   return 0;
 #endif
-}
-
-void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
 }
 
 constexpr TColor kColors[] = {RGBColor(200, 30, 30), RGBColor(30, 200, 30), RGBColor(30, 30, 200),

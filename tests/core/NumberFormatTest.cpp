@@ -134,4 +134,36 @@ TEST(FormatKilobytes, RoundingAndEmptyDigits) {
 }
 
 }  // namespace
+// The shortest text that reads back exactly, fixed or scientific by length (fixed on a tie).
+TEST(FloatText, ShortestRoundTripText) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {0.0, "0"},           {-0.0, "-0"},         {0.1, "0.1"},          {1500.0, "1500"},
+      {100.0, "100"},       {1e14, "1e+14"},      {1e20, "1e+20"},       {123456.0, "123456"},
+      {0.001, "0.001"},     {0.0001, "1e-04"},    {-2.5e-7, "-2.5e-07"}, {1.0 / 3.0, "0.3333333333333333"},
+      {5e-324, "5e-324"},   {1.7976931348623157e308, "1.7976931348623157e+308"},
+      {8.25, "8.25"},       {-12345.678, "-12345.678"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShortestFloatText(c.value), c.text) << c.value;
+    double back = -1;
+    ASSERT_TRUE(ParseFloatText(c.text, back)) << c.text;
+    EXPECT_EQ(back, c.value) << c.text;
+  }
+  EXPECT_EQ(ShortestFloatText(std::numeric_limits<double>::infinity()), "inf");
+  EXPECT_EQ(ShortestFloatText(-std::numeric_limits<double>::infinity()), "-inf");
+  EXPECT_EQ(ShortestFloatText(std::numeric_limits<double>::quiet_NaN()), "nan");
+}
+
+TEST(FloatText, ParseRejectsWhatIsNotAPlainNumber) {
+  double v = 7;
+  for (const char* bad : {"", "+1", " 1", "1 ", "0x10", "1e400", "-1e400", "abc", "1.5.2", "1,5", "--1"})
+    EXPECT_FALSE(ParseFloatText(bad, v)) << bad;
+  EXPECT_EQ(v, 7);
+  EXPECT_TRUE(ParseFloatText("2.5E3", v));
+  EXPECT_EQ(v, 2500);
+}
+
 }  // namespace dorvane

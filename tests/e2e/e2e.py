@@ -1,11 +1,15 @@
 """Helpers for the end-to-end tests: dorvane.exe under Wine and Xvfb, driven with
 xdotool, looked at through screenshots, its settings read with `wine reg query`."""
+import json
 import os
 import re
 import struct
 import subprocess
 import sys
+import tempfile
 import time
+import urllib.parse
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -35,12 +39,17 @@ def wait_for(predicate, timeout, what, interval=0.2):
     raise Failure(f"timed out waiting for {what}")
 
 
+MESSAGE_BOX = "#32770"
+
+
 class App:
     """One session: Xvfb, our maker's server, the Wine prefix, and the program."""
 
-    def __init__(self, exe):
+    def __init__(self, exe, server_args=()):
         self.exe = exe
-        self.session = ds.Session()
+        self.session = ds.Session(server_args=server_args)
+        self.wintool = sys.argv[2] if len(sys.argv) > 2 else os.path.join(ds.BUILD, "mingw64", "tests", "e2e",
+                                                                          "wintool.exe")
 
     def __enter__(self):
         self.session.start()
@@ -83,6 +92,68 @@ class App:
             return True
         except subprocess.TimeoutExpired:
             return False
+
+    # -- dialogs, read and answered from inside the program's Wine session --------------
+    def windows(self):
+        """[(title, class, [child texts])] of the visible top-level windows."""
+        out = self.run_wintool("list")
+        found = []
+        for line in out.splitlines():
+            if line.startswith("  ["):
+                if found:
+                    found[-1][2].append(line.split("] ", 1)[1] if "] " in line else "")
+            else:
+                title, _, kind = line.rpartition("\t")
+                found.append((title, kind.strip("[]"), []))
+        return found
+
+    def window_texts(self, title, kind=None):
+        """The child texts of the first visible window titled `title` (of class `kind`)."""
+        for t, k, texts in self.windows():
+            if t == title and (kind is None or k == kind):
+                return texts
+        return None
+
+    def dialog(self, title, timeout, kind=None):
+        """The child texts of the window titled `title` once it is shown."""
+        return wait_for(lambda: self.window_texts(title, kind), timeout, f"the window {title!r}")
+
+    def message_box(self, timeout):
+        """The texts of the program's message box (a dialog titled as the program)."""
+        return self.dialog("Dorvane", timeout, MESSAGE_BOX)
+
+    def run_wintool(self, *args):
+        # Output through a file, not a pipe: a Wine helper started on the way may inherit
+        # the pipe and keep it open long after the tool has ended.
+        with tempfile.TemporaryFile("w+", encoding="utf-8") as out:
+            try:
+                subprocess.run(["wine", self.wintool] + list(args), env=self.session.env(), stdin=subprocess.DEVNULL,
+                               stdout=out, stderr=subprocess.DEVNULL, timeout=30)
+            except subprocess.TimeoutExpired:
+                return ""
+            out.seek(0)
+            return out.read()
+
+    def press(self, title, button):
+        out = self.run_wintool("click", title, button)
+        check("clicked" in out, f"no button {button!r} in the window {title!r}")
+
+    def script(self, path, mode, reply=None):
+        """Scripts the maker's server's answer for a path."""
+        query = {"path": path, "mode": mode}
+        if reply is not None:
+            query["reply"] = reply
+        self.server_get("/_script?" + urllib.parse.urlencode(query))
+
+    def server_get(self, target):
+        with urllib.request.build_opener(urllib.request.ProxyHandler({})).open(
+                f"http://127.0.0.1:{self.session.port}{target}", timeout=10) as r:
+            return r.read().decode("utf-8")
+
+    def requests(self, path=None):
+        """The requests the maker's server received (optionally for one path)."""
+        received = json.loads(self.server_get("/_requests"))
+        return [r for r in received if path is None or r["path"] == path]
 
     def stored(self, value):
         out = self.session.reg_query(SETTINGS_KEY, value)

@@ -20,6 +20,7 @@
 #include "main/Program.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/ScriptedMachine.h"
+#include "tests/support/TestWave.h"
 
 namespace dorvane::testing {
 

@@ -2,6 +2,8 @@
 #include "core/NumberFormat.h"
 #include "tests/main/MainWindowFixture.h"
 
+#include <dbt.h>
+
 namespace dorvane {
 namespace {
 
@@ -253,7 +255,13 @@ TEST_F(PanelsTest, ExploreDriveOpensTheRootUnaltered) {
   TForm1& f = Create();
   ASSERT_EQ(f.explore1->Count(), 2);
   f.explore1->Items(1)->Click();
-  EXPECT_EQ(machine.shell.explored, std::vector<std::string>{"c:\\"});
+  ASSERT_EQ(desktop.shellServices.executed.size(), 1u);
+  const ShellExecuteRequest& r = desktop.shellServices.executed[0];
+  EXPECT_EQ(r.verb, "explore");
+  EXPECT_EQ(r.file, "c:\\");
+  EXPECT_EQ(r.parameters + r.directory, "");
+  EXPECT_EQ(r.show, SW_SHOW);
+  EXPECT_EQ(r.window, f.Handle());
 }
 
 TEST_F(PanelsTest, ClickInTheListStoresTheChecks) {
@@ -279,15 +287,50 @@ TEST_F(PanelsTest, DoubleClickOnAPanelOpensTheAboutBox) {
 namespace dorvane {
 namespace {
 
-TEST_F(PanelsTest, VolumeArrivalAndRemovalRebuildTheList) {
+// Broadcasts as the system sends them to the notifier's window; the list is rebuilt once
+// the burst has settled.
+void SendVolume(TForm1& f, WPARAM event, char drive, WORD flags) {
+  DEV_BROADCAST_VOLUME v{};
+  v.dbcv_size = sizeof v;
+  v.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  v.dbcv_unitmask = 1u << (drive - 'a');
+  v.dbcv_flags = flags;
+  SendMessageW(f.DeviceChanged1->Handle(), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&v));
+}
+
+void WaitForRebuild(TForm1& f) {
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (f.DeviceChanged1->Pending() && GetTickCount64() < end) {
+    Application().ProcessMessages();
+    Sleep(10);
+  }
+  EXPECT_FALSE(f.DeviceChanged1->Pending());
+}
+
+TEST_F(PanelsTest, DrivesThatComeAndGoRebuildTheListOncePerBurst) {
   TForm1& f = Start();
+  tags.clear();
+  // A stick with two volumes arrives as whole volumes, without the media flag.
   machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1, 2};
-  f.DeviceChanged1DeviceArrived(nullptr, 'e');
+  machine.drives.drives['f'] = {kDriveRemovable, "STICK2", true, 1, 2};
+  SendVolume(f, DBT_DEVICEARRIVAL, 'e', 0);
+  SendVolume(f, DBT_DEVICEARRIVAL, 'f', 0);
+  EXPECT_EQ(f.DList->Items().Count(), 2) << "nothing before the burst settles";
+  WaitForRebuild(f);
+  EXPECT_EQ(f.DList->Items().Count(), 4);
+  EXPECT_EQ(CountTag("rebuild_drivelist"), 1);
+  // A disc taken out of a drive (the media flag) takes its row away.
+  machine.drives.drives.erase('f');
+  SendVolume(f, DBT_DEVICEREMOVECOMPLETE, 'f', DBTF_MEDIA);
+  WaitForRebuild(f);
   EXPECT_EQ(f.DList->Items().Count(), 3);
-  machine.drives.drives.erase('e');
-  f.DeviceChanged1DeviceRemoveCompleted(nullptr, 'e');
-  EXPECT_EQ(f.DList->Items().Count(), 2);
   EXPECT_EQ(CountTag("rebuild_drivelist"), 2);
+  // Both handlers rebuild whatever the drive.
+  machine.drives.drives.erase('e');
+  f.DeviceChanged1DeviceRemoveCompleted(nullptr, 'q');
+  EXPECT_EQ(f.DList->Items().Count(), 2);
+  f.DeviceChanged1DeviceArrived(nullptr, 'q');
+  EXPECT_EQ(CountTag("rebuild_drivelist"), 4);
 }
 
 TEST_F(PanelsTest, FailedRebuildKeepsTheRefreshRunning) {

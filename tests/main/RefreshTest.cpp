@@ -174,29 +174,52 @@ TEST_F(RefreshTest, StartUpTickTestsTheCurrentDrive) {
 
 TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
   LowDrive(10);
+  testing::ScriptedShellServices& shell = desktop.shellServices;
+  shell.driveTypes = {{"C:\\", DRIVE_FIXED}};
+  const testing::TempFile sound("warning.wav", testing::PcmWave(400));
   TForm1& f = Create();
   f.CbSnd->SetChecked(true);
   f.CbExec->SetChecked(true);
   f.cbSD->SetChecked(true);
-  f.SoundEdit->SetFilename("C:\\sounds\\gone.wav");
+  f.SoundEdit->SetFilename(sound.Path());
   f.ExecEdit->SetFilename("C:\\tools\\gone.exe");
   tags.clear();
   WatchTrayWithWarning(f);
   EXPECT_EQ(Balloons().size(), 1u);
-  EXPECT_TRUE(machine.shell.played.empty());
-  EXPECT_TRUE(machine.shell.opened.empty());
-  EXPECT_EQ(machine.shell.diskFullDialogs, std::vector<char>{'C'});
+  EXPECT_TRUE(shell.played.empty());
+  EXPECT_TRUE(shell.executed.empty());
+  ASSERT_EQ(shell.diskFullDialogs.size(), 1u);
+  EXPECT_EQ(shell.diskFullDialogs[0].drive, 2u);  // C
   const std::vector<std::string> expected{"set_tray", "warn_space", "disk_full_dialog", "exec_warning_app"};
   std::vector<std::string> seen;
   for (const auto& t : tags)
     if (std::find(expected.begin(), expected.end(), t) != expected.end()) seen.push_back(t);
   EXPECT_EQ(seen, expected);
   // With the files there, the sound plays and the program starts.
-  machine.shell.existingFiles = {"C:\\sounds\\gone.wav", "C:\\tools\\gone.exe"};
+  machine.shell.existingFiles = {sound.Path(), "C:\\tools\\gone.exe"};
   f.CbWarningClick(nullptr);
   f.Timer1Timer(nullptr);
-  EXPECT_EQ(machine.shell.played, std::vector<std::string>{"C:\\sounds\\gone.wav"});
-  EXPECT_EQ(machine.shell.opened, std::vector<std::string>{"C:\\tools\\gone.exe"});
+  ASSERT_EQ(shell.played.size(), 1u);
+  EXPECT_EQ(shell.played[0].image, testing::PcmWave(400));
+  EXPECT_EQ(shell.played[0].flags, 7u);
+  ASSERT_EQ(shell.executed.size(), 1u);
+  const ShellExecuteRequest& run = shell.executed[0];
+  EXPECT_EQ(run.file, "C:\\tools\\gone.exe");
+  EXPECT_EQ(run.verb, "") << "the file's default action";
+  EXPECT_EQ(run.window, f.Handle());
+  EXPECT_EQ(run.parameters + run.directory, "");
+  EXPECT_EQ(run.show, SW_SHOWNORMAL);
+}
+
+TEST_F(RefreshTest, TheDiskFullDialogIsAskedForOnlyWhenCIsAFixedDisk) {
+  LowDrive(10);
+  desktop.shellServices.driveTypes = {{"C:\\", DRIVE_REMOTE}};
+  TForm1& f = Create();
+  f.cbSD->SetChecked(true);
+  WatchTrayWithWarning(f);
+  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(desktop.shellServices.driveTypeQueries, std::vector<std::string>{"C:\\"});
+  EXPECT_TRUE(desktop.shellServices.diskFullDialogs.empty());
 }
 
 TEST_F(RefreshTest, UnreadableTrayDriveShowsPictureZeroAndKeepsTheArming) {

@@ -167,12 +167,21 @@ TEST_F(SettingsTest, BrowsingASoundPlaysItOnlyWhenItExists) {
   TForm1& f = Start();
   f.SoundEdit->SetFilename("C:\\nothing.wav");
   f.SoundEditBrowse(nullptr);
-  EXPECT_TRUE(machine.shell.played.empty());
+  EXPECT_TRUE(desktop.shellServices.played.empty());
   EXPECT_EQ(f.SoundEdit->Hint(), "C:\\nothing.wav");
-  machine.shell.existingFiles = {"C:\\ding.wav"};
-  f.SoundEdit->SetFilename("C:\\ding.wav");
+  const testing::TempFile ding("ding.wav", testing::PcmWave(100));
+  machine.shell.existingFiles = {ding.Path()};
+  f.SoundEdit->SetFilename(ding.Path());
   f.SoundEditBrowse(nullptr);
-  EXPECT_EQ(machine.shell.played, std::vector<std::string>{"C:\\ding.wav"});
+  ASSERT_EQ(desktop.shellServices.played.size(), 1u);
+  EXPECT_EQ(desktop.shellServices.played[0].image, testing::PcmWave(100));
+  // A file that is not a wave leaves the sound loaded before, which plays again.
+  const testing::TempFile text("notes.wav", std::vector<std::uint8_t>(64, 'x'));
+  machine.shell.existingFiles.push_back(text.Path());
+  f.SoundEdit->SetFilename(text.Path());
+  f.SoundEditBrowse(nullptr);
+  ASSERT_EQ(desktop.shellServices.played.size(), 2u);
+  EXPECT_EQ(desktop.shellServices.played[1].image, testing::PcmWave(100));
 }
 
 TEST_F(SettingsTest, OpeningOrClosingTheSettingsReArmsTheWarning) {

@@ -119,14 +119,25 @@ TEST_F(TrayMenusTest, RecycleBinAndWebPage) {
   TForm1& f = Create();
   f.TrayMnu->Items()->Items(3)->Click();
   f.PopupMenu2->Items()->Items(0)->Click();
-  EXPECT_EQ(machine.shell.recycleBinEmptied, 2);
-  machine.shell.shellLibraryMissing = true;
+  testing::ScriptedShellServices& shell = desktop.shellServices;
+  ASSERT_EQ(shell.emptied.size(), 2u);
+  for (const auto& e : shell.emptied) {
+    EXPECT_EQ(e.owner, Application().Handle());
+    EXPECT_EQ(e.flags, 7u);  // no question, no progress, no sound
+  }
+  EXPECT_EQ(shell.librariesFreed, 2);
+  EXPECT_TRUE(desktop.messages.empty());
+  shell.libraryLoads = false;
   f.EmptyRecycleBin();
   EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Failed to load Shell32.dll."});
   f.TrayMnu->Items()->Items(0)->Click();
-  ASSERT_EQ(machine.shell.opened.size(), 1u);
-  EXPECT_EQ(machine.shell.opened[0], "http://127.0.0.1:9/enter.php?ref=Dorvane3");
+  EXPECT_EQ(desktop.documents, std::vector<std::string>{"http://127.0.0.1:9/enter.php?ref=Dorvane3"});
+  EXPECT_TRUE(machine.shell.opened.empty());
   EXPECT_EQ(tags.back(), "go_web");
+  // The memory panel's link leads to the same page.
+  f.OrvikSystemsWeblink1->Click();
+  EXPECT_EQ(desktop.documents.size(), 2u);
+  EXPECT_EQ(desktop.documents.back(), desktop.documents.front());
 }
 
 TEST_F(TrayMenusTest, MinimisingHidesIntoTheTray) {

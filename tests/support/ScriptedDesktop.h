@@ -14,6 +14,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/ListView.h"
+#include "tests/support/ScriptedShell.h"
 
 namespace dorvane::testing {
 
@@ -40,6 +41,7 @@ class ScriptedDesktop : public IDesktop {
   std::vector<Popup> popups;
   std::vector<ShellCall> shellCalls;
   std::vector<std::string> documents;
+  ScriptedShellServices shellServices;
 
   int ShowMessageBox(const MessageRequest& request) override {
     messages.push_back(request);
@@ -66,6 +68,7 @@ class ScriptedDesktop : public IDesktop {
     documents.push_back(target);
     return true;
   }
+  IShellServices& ShellServices() override { return shellServices; }
   std::string ExeName() override { return exeName; }
 
   // The texts of the message boxes shown.

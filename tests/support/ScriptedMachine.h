@@ -15,27 +15,14 @@ namespace dorvane::testing {
 class RecordingShell : public IShellActions {
  public:
   std::vector<std::string> existingFiles;
-  std::vector<std::string> played;
   std::vector<std::string> opened;
-  std::vector<std::string> explored;
-  std::vector<char> diskFullDialogs;
-  int recycleBinEmptied = 0;
-  bool shellLibraryMissing = false;
 
   bool FileExists(const std::string& path) override {
     for (const auto& f : existingFiles)
       if (f == path) return true;
     return false;
   }
-  void PlayWaveFile(const std::string& path) override { played.push_back(path); }
   void OpenFile(const std::string& path) override { opened.push_back(path); }
-  void ExploreFolder(const std::string& path) override { explored.push_back(path); }
-  void ShowDiskFullDialog(char letter) override { diskFullDialogs.push_back(letter); }
-  bool EmptyRecycleBin() override {
-    if (shellLibraryMissing) return false;
-    ++recycleBinEmptied;
-    return true;
-  }
 };
 
 class ScriptedAutostartList : public IAutostartList {

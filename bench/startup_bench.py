@@ -1,0 +1,316 @@
+#!/usr/bin/env python3
+"""Start-up benchmark: launch-to-visible and close-to-exit of dorvane.exe under Wine and
+Xvfb, beside two yardsticks launched in the same run, round by round:
+
+  bare      the smallest Win32 window program (bench/BareWindow.cpp)
+  bare+imports  the same importing the system DLLs dorvane.exe imports, with its manifest
+  styled    a bare window set up like ours: borderless, topmost, layered, rounded region
+  styled+tray  the same with an icon in the notification area, removed at exit
+  dorvane   the program
+
+Launch-to-visible: from starting `wine <exe>` until the X server maps the program's window
+(watched through X events, not by polling). Close-to-exit: from sending the window the
+close request (WM_DELETE_WINDOW, which Wine turns into WM_CLOSE) until the process has
+ended.
+
+Fair conditions. On Windows the shell (desktop and notification area) is always running.
+Under Wine it is a process of its own (explorer.exe) that Wine starts with the first program
+that uses windows and ends about a second after the last one: launched alone, every program
+pays for starting it (about half a second here). And under Xvfb there is no window manager:
+when the last tray icon goes away, the notification area's window is hidden and Wine's
+desktop process waits about 2.3 s for it to be withdrawn, holding back the first window of
+any program launched meanwhile. So the benchmark keeps a "keeper" running for the whole run
+(a hidden window with a tray icon, bench/BareStyledWindow.cpp) and spaces the launches
+(--spacing, default 4 s). --no-keeper measures without it, to show those waits.
+
+With --trace the program also writes its own marks (DORVANE_TRACE) and the median time of
+each mark after launch is printed.
+
+Usage: bench/startup_bench.py [--rounds 5] [--spacing 4] [--no-keeper] [--trace] [--only NAME ...]
+"""
+import argparse
+import ctypes
+import ctypes.util
+import os
+import select
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import dorvane_session as ds  # noqa: E402
+
+BUILD = os.path.join(ROOT, "build", "mingw64")
+PROGRAMS = [
+    # name, exe, arguments, the window title
+    ("bare", os.path.join(BUILD, "bench", "bare_window.exe"), [], "Bare window"),
+    ("bare+imports", os.path.join(BUILD, "bench", "bare_window_imports.exe"), [], "Bare window"),
+    ("styled", os.path.join(BUILD, "bench", "bare_styled_window.exe"), [], "Bare styled window"),
+    ("styled+tray", os.path.join(BUILD, "bench", "bare_styled_window.exe"), ["tray"], "Bare styled window"),
+    ("dorvane", os.path.join(BUILD, "main", "dorvane.exe"), [], "Dorvane v."),
+]
+# What users run: the release build when there is one (tools/package.sh), else the test build.
+RELEASE_EXE = os.path.join(ROOT, "build", "release-x64", "main", "dorvane.exe")
+
+
+# -- a minimal X client through libX11 (no Python bindings needed) ---------------------------
+class XAnyEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("event", ctypes.c_ulong), ("window", ctypes.c_ulong)]
+
+
+class XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("any", XAnyEvent), ("client", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+MAP_NOTIFY = 19
+CLIENT_MESSAGE = 33
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+class XWatch:
+    """Sees windows being mapped on the root window and sends close requests."""
+
+    def __init__(self, display):
+        self.x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        for name in ("XDefaultRootWindow", "XInternAtom"):
+            getattr(self.x, name).restype = ctypes.c_ulong
+        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        self.x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self.x.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        self.x.XPending.argtypes = [ctypes.c_void_p]
+        self.x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(XEvent)]
+        self.x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
+        self.x.XFree.argtypes = [ctypes.c_void_p]
+        self.x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                      ctypes.POINTER(XEvent)]
+        self.x.XFlush.argtypes = [ctypes.c_void_p]
+        self.x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        # A window can go away between its event and our look at it: ignore such errors
+        # (the default handler would end this process).
+        self._on_error = ERROR_HANDLER(lambda d, e: 0)
+        self.x.XSetErrorHandler(self._on_error)
+        self.d = self.x.XOpenDisplay(display.encode())
+        if not self.d:
+            raise RuntimeError(f"cannot open display {display}")
+        self.root = self.x.XDefaultRootWindow(self.d)
+        self.wm_protocols = self.x.XInternAtom(self.d, b"WM_PROTOCOLS", 0)
+        self.wm_delete = self.x.XInternAtom(self.d, b"WM_DELETE_WINDOW", 0)
+        self.x.XSelectInput(self.d, self.root, SUBSTRUCTURE_NOTIFY_MASK)
+        self.x.XSync(self.d, 0)
+        self.fd = self.x.XConnectionNumber(self.d)
+
+    def name(self, window):
+        out = ctypes.c_char_p()
+        if not self.x.XFetchName(self.d, window, ctypes.byref(out)) or not out.value:
+            return ""
+        text = out.value.decode("latin-1")
+        self.x.XFree(out)
+        return text
+
+    def drain(self):
+        ev = XEvent()
+        while self.x.XPending(self.d):
+            self.x.XNextEvent(self.d, ctypes.byref(ev))
+
+    def wait_map(self, title, deadline):
+        """Returns (monotonic time, window) when a window whose name starts with title maps."""
+        ev = XEvent()
+        while True:
+            while self.x.XPending(self.d):
+                self.x.XNextEvent(self.d, ctypes.byref(ev))
+                if ev.any.type == MAP_NOTIFY:
+                    seen = time.monotonic()
+                    if self.name(ev.any.window).startswith(title):
+                        return seen, ev.any.window
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return None, None
+            select.select([self.fd], [], [], left)
+
+    def close(self, window):
+        ev = XEvent()
+        ev.client.type = CLIENT_MESSAGE
+        ev.client.window = window
+        ev.client.message_type = self.wm_protocols
+        ev.client.format = 32
+        ev.client.data[0] = self.wm_delete
+        ev.client.data[1] = 0  # CurrentTime
+        self.x.XSendEvent(self.d, window, 0, 0, ctypes.byref(ev))
+        self.x.XFlush(self.d)
+
+
+# -- the run ------------------------------------------------------------------------------------
+def launch(session, watch, program, settle, trace_file=None):
+    name, exe, args, title = program
+    env = session.env()
+    if trace_file:
+        env["DORVANE_TRACE"] = trace_file
+    watch.drain()
+    launched_unix = time.time()
+    launched = time.monotonic()
+    proc = subprocess.Popen(["wine", exe] + args, env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    seen, window = watch.wait_map(title, launched + 60)
+    if seen is None:
+        proc.kill()
+        proc.wait()
+        raise RuntimeError(f"{name}: no window titled {title!r} within 60 s")
+    time.sleep(settle)
+    closing = time.monotonic()
+    watch.close(window)
+    try:
+        proc.wait(60)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+        raise RuntimeError(f"{name}: did not end within 60 s of the close request")
+    ended = time.monotonic()
+    return (seen - launched) * 1000, (ended - closing) * 1000, launched_unix
+
+
+def read_trace(path, launched_unix):
+    """Marks as (text, ms after launch), in order."""
+    marks = []
+    if not os.path.exists(path):
+        return marks
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            parts = line.rstrip("\n").split(" ", 2)
+            if len(parts) == 3:
+                marks.append((parts[2], int(parts[0]) / 1000 - launched_unix * 1000))
+    return marks
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--rounds", type=int, default=5)
+    ap.add_argument("--spacing", type=float, default=4.0, help="seconds between one exit and the next launch")
+    ap.add_argument("--settle", type=float, default=1.5, help="seconds a window stays up before it is closed")
+    ap.add_argument("--trace", action="store_true", help="also print the program's own marks")
+    ap.add_argument("--no-keeper", action="store_true", help="let Wine's desktop process end between launches")
+    ap.add_argument("--only", nargs="*", help="names of the programs to launch")
+    ap.add_argument("--prefix", default=os.path.join(ROOT, "build", "wine-bench-x11"))
+    ap.add_argument("--exe", default=RELEASE_EXE if os.path.exists(RELEASE_EXE) else PROGRAMS[-1][1],
+                    help="the dorvane.exe to launch (default: the release build if built)")
+    opts = ap.parse_args()
+
+    programs = [p if p[0] != "dorvane" else (p[0], opts.exe, p[2], p[3]) for p in PROGRAMS]
+    programs = [p for p in programs if not opts.only or p[0] in opts.only]
+    for p in programs:
+        if not os.path.exists(p[1]):
+            sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_window_imports, bare_styled_window")
+    if not os.path.exists(os.path.join(opts.prefix, ".dorvane-ready")):
+        print(f"copying the Xvfb Wine prefix to {opts.prefix} ...", flush=True)
+        shutil.rmtree(opts.prefix, ignore_errors=True)
+        shutil.copytree(os.path.join(ROOT, "build", "wine-x11"), opts.prefix, symlinks=True)
+
+    work = tempfile.mkdtemp(prefix="dorvane-startup-")
+    results = {p[0]: ([], []) for p in programs}
+    traces = []
+    with ds.Session(prefix=opts.prefix, workdir=work) as session:
+        session.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
+        # A persistent wineserver with the prefix's services up: launches then measure the
+        # program, not Wine's own start.
+        subprocess.run([os.path.join(ROOT, "tools", "wine-server"), "start", opts.prefix, session.display],
+                       check=True, stdout=subprocess.DEVNULL)
+        keeper = None
+        try:
+            watch = XWatch(session.display)
+            if not opts.no_keeper:
+                keeper = subprocess.Popen(["wine", PROGRAMS[2][1], "keeper"], env=session.env(),
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL)
+                time.sleep(opts.spacing)
+            # One launch of each first, not counted: files are in the cache afterwards.
+            for p in programs:
+                launch(session, watch, p, opts.settle)
+                time.sleep(opts.spacing)
+            for r in range(opts.rounds):
+                for p in programs:
+                    trace_file = None
+                    if opts.trace and p[0] == "dorvane":
+                        trace_file = os.path.join(work, f"trace-{r}.txt")
+                    visible, exit_ms, launched_unix = launch(session, watch, p, opts.settle, trace_file)
+                    results[p[0]][0].append(visible)
+                    results[p[0]][1].append(exit_ms)
+                    if trace_file:
+                        traces.append(read_trace(trace_file, launched_unix) + [("(window mapped)", visible)])
+                    print(f"round {r + 1}: {p[0]:<12} visible {visible:8.1f} ms   exit {exit_ms:8.1f} ms", flush=True)
+                    time.sleep(opts.spacing)
+        finally:
+            if keeper:
+                keeper.terminate()
+                keeper.wait()
+            subprocess.run([os.path.join(ROOT, "tools", "wine-server"), "stop", opts.prefix],
+                           stdout=subprocess.DEVNULL)
+
+    bare = statistics.median(results["bare"][0]) if "bare" in results else None
+    bare_exit = statistics.median(results["bare"][1]) if "bare" in results else None
+    print()
+    print(f"dorvane.exe: {opts.exe}")
+    print(f"median of {opts.rounds} launches, {opts.spacing:g} s apart, "
+          f"{'without' if opts.no_keeper else 'with'} a keeper (Wine {wine_version()}, Xvfb)")
+    print(f"{'program':<13}{'launch→visible':>16}{'× bare':>8}{'close→exit':>13}{'× bare':>8}")
+    for name, (vis, ext) in results.items():
+        v, e = statistics.median(vis), statistics.median(ext)
+        rv = f"{v / bare:.2f}" if bare else "-"
+        re_ = f"{e / bare_exit:.2f}" if bare_exit else "-"
+        print(f"{name:<13}{v:>13.1f} ms{rv:>8}{e:>10.1f} ms{re_:>8}")
+    if traces:
+        print_trace(traces)
+
+
+def print_trace(traces):
+    """Median time after launch of each mark, in the order of the first trace."""
+    print()
+    print("dorvane.exe's own marks, median ms after launch (+ begins, - ends a step):")
+    # The n-th occurrence of a text in one trace pairs with the n-th in the others.
+    keyed = []
+    for marks in traces:
+        seen = {}
+        k = []
+        for text, t in marks:
+            seen[text] = seen.get(text, 0) + 1
+            k.append(((text, seen[text]), t))
+        keyed.append(dict(k))
+    first = []
+    seen = {}
+    for text, _ in traces[0]:
+        seen[text] = seen.get(text, 0) + 1
+        first.append((text, seen[text]))
+    rows = []
+    for key in first:
+        times = [k[key] for k in keyed if key in k]
+        rows.append((statistics.median(times), key))
+    rows.sort()
+    last = 0.0
+    for t, (text, n) in rows:
+        print(f"{t:9.1f}  (+{t - last:7.1f})  {text}{'' if n == 1 else f' #{n}'}")
+        last = t
+
+
+def wine_version():
+    try:
+        return subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    except OSError:
+        return "?"
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,95 @@
+// A small helper for the end-to-end tests, run in the program's Wine session: lists the
+// visible top-level windows with the texts of their child windows, and clicks a button
+// of a window by its text (BM_CLICK), so dialogs can be read and answered without
+// guessing coordinates.
+//
+//   wintool list                 one line per window: "title<TAB>[class]", then "  [class] text"
+//                                per child
+//   wintool click TITLE BUTTON   clicks the button whose text, without "&", is BUTTON
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring TextOf(HWND wnd) {
+  wchar_t buffer[1024] = {};
+  SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return buffer;
+}
+
+std::wstring ClassOf(HWND wnd) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(wnd, buffer, 256);
+  return buffer;
+}
+
+std::wstring WithoutAmpersands(std::wstring text) {
+  std::wstring out;
+  for (wchar_t c : text)
+    if (c != L'&') out += c;
+  return out;
+}
+
+// Plain functions, not lambdas: the 32-bit build needs the system's calling convention.
+BOOL CALLBACK AddVisible(HWND wnd, LPARAM list) {
+  if (IsWindowVisible(wnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+  return TRUE;
+}
+
+BOOL CALLBACK AddAny(HWND wnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevel() {
+  std::vector<HWND> list;
+  EnumWindows(&AddVisible, reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> list;
+  EnumChildWindows(parent, &AddAny, reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"list") {
+    for (HWND wnd : TopLevel()) {
+      std::printf("%s\t[%s]\n", Utf8(TextOf(wnd)).c_str(), Utf8(ClassOf(wnd)).c_str());
+      for (HWND child : Children(wnd))
+        if (IsWindowVisible(child))
+          std::printf("  [%s] %s\n", Utf8(ClassOf(child)).c_str(), Utf8(TextOf(child)).c_str());
+    }
+    return 0;
+  }
+  if (command == L"click" && argc == 4) {
+    for (HWND wnd : TopLevel()) {
+      if (TextOf(wnd) != argv[2]) continue;
+      for (HWND child : Children(wnd)) {
+        if (WithoutAmpersands(TextOf(child)) != argv[3] || !IsWindowVisible(child)) continue;
+        PostMessageW(child, BM_CLICK, 0, 0);
+        std::printf("clicked\n");
+        return 0;
+      }
+    }
+    std::printf("not found\n");
+    return 1;
+  }
+  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON\n");
+  return 2;
+}

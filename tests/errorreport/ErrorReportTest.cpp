@@ -1,0 +1,193 @@
+// The error report window: what it shows for an exception, the report the maker's
+// server receives, and how the program ends once the server has answered.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "errorreport/ErrorReport.h"
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+#include "tests/support/MakerServer.h"
+#include "tests/support/ScriptedDesktop.h"
+
+namespace dorvane {
+namespace {
+
+using testing::MakerServer;
+using testing::PumpFor;
+using testing::PumpUntil;
+
+constexpr const char* kReportPath = "/php/exceptions.php";
+
+TEST(ReportQuery, KeepsTheUnderscoreRuleAndEscapesEverythingElse) {
+  struct Case {
+    const char* value;
+    const char* sent;
+  } cases[] = {
+      {"List index out of bounds (5)", "List_index_out_of_bounds_(5)"},
+      {"Microsoft Windows XP 5.1", "Microsoft_Windows_XP_5.1"},
+      {"C:\\dir/file it's~-", "C%3A_dir_file_it's~-"},
+      {"a&b=c?d#e%f", "a%26b%3Dc%3Fd%23e%25f"},
+      {"line\r\nbreak", "line%0D%0Abreak"},
+      {"\xC3\x9C" "ber+", "%C3%9Cber%2B"},  // "Über+"
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BuildReportQuery({{"exception", c.value}}), std::string("?exception=") + c.sent);
+  // The example of a tray failure, byte for byte.
+  EXPECT_EQ(BuildReportQuery({{"program", "Dorvane"},
+                              {"version", "3.3.0.0"},
+                              {"exception", "List index out of bounds (5)"},
+                              {"event", "set_tray"},
+                              {"os", "Microsoft Windows XP 5.1"},
+                              {"email", "anonymous"}}),
+            "?program=Dorvane&version=3.3.0.0&exception=List_index_out_of_bounds_(5)&event=set_tray"
+            "&os=Microsoft_Windows_XP_5.1&email=anonymous");
+}
+
+class ErrorReportTest : public testing::MakerServerTest {
+ protected:
+  void SetUp() override {
+    Application().SetTitle("Dorvane");
+    server->Reset();
+    _putenv_s("DORVANE_SERVER", server->Host().c_str());
+    Application().ClearTerminated();
+    ErrorForm = new TErrorForm(&Application());
+  }
+  void TearDown() override {
+    if (ErrorForm) ErrorForm->Free();
+    Application().OnException = nullptr;
+    Application().ClearTerminated();
+  }
+
+  // An exception escaping an event handler, as the framework hands it on.
+  static void Raise(const std::string& message) {
+    try {
+      throw Exception(message);
+    } catch (...) {
+      Application().HandleException(nullptr);
+    }
+  }
+
+  testing::ScriptedDesktop desktop;
+  testing::InstalledDesktop installed{desktop};
+};
+
+TEST_F(ErrorReportTest, TheWindowAsDescribed) {
+  TErrorForm& f = *ErrorForm;
+  EXPECT_EQ(f.Caption(), "OrvikSystems Error Report");
+  EXPECT_EQ(f.ClientWidth(), 351);
+  EXPECT_EQ(f.ClientHeight(), 247);
+  EXPECT_EQ(f.FormStyle(), fsStayOnTop);
+  EXPECT_FALSE(f.Visible());
+  EXPECT_EQ(f.ErrLabel->Caption(), "Unknown error");
+  EXPECT_EQ(f.BtOk->Caption(), "Ok");
+  EXPECT_FALSE(f.OSLabel->Visible());
+  EXPECT_TRUE(f.HTTP->WaitThread);
+  EXPECT_EQ(f.HTTP->Agent, "OrvikSystems HTTPGet");
+  EXPECT_FALSE(static_cast<bool>(f.HTTP->OnError));
+}
+
+TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheReplyEndsTheProgram) {
+  TErrorForm& f = *ErrorForm;
+  f.Record("timer1");
+  f.Record("set_tray");
+  const std::string message = "50% of a&b #1 / c:\\x\nis \xC3\x9C" "ber";  // "... Über"
+  Raise(message);
+  ASSERT_TRUE(f.Visible());
+  EXPECT_EQ(f.ErrLabel->Caption(), message);
+  EXPECT_NE(f.TimeLabel->Caption(), "Date/time");
+  EXPECT_EQ(f.OSLabel->Caption(), GetOSName());
+
+  f.BtOkClick(nullptr);
+  EXPECT_EQ(f.BtOk->Caption(), "Connecting...");
+  EXPECT_FALSE(f.BtOk->Enabled());
+  ASSERT_TRUE(PumpUntil([&] { return Application().Terminated(); }, 20000));
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].text, "Thank you, your report has been received.");
+  EXPECT_EQ(desktop.messages[0].buttons, static_cast<UINT>(MB_OK));
+
+  const auto requests = server->Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const auto& r = requests[0];
+  EXPECT_EQ(r.target.substr(0, std::string(kReportPath).size() + 1), std::string(kReportPath) + "?");
+  EXPECT_EQ(r.queryKeys, (std::vector<std::string>{"program", "version", "exception", "event", "os", "email"}));
+  EXPECT_EQ(r.query.at("program"), "\"Dorvane\"");
+  EXPECT_EQ(r.query.at("version"), "\"" + FileVersionText(ExecutablePath()) + "\"");
+  // What the server decodes is the message with its blanks and slashes underscored.
+  EXPECT_EQ(r.query.at("exception"), "\"50%_of_a&b_#1___c:_x\\nis_\xC3\x9C" "ber\"");
+  EXPECT_EQ(r.query.at("event"), "\"set_tray\"");
+  std::string os = GetOSName();
+  for (char& c : os)
+    if (c == ' ') c = '_';
+  EXPECT_EQ(r.query.at("os"), "\"" + os + "\"");
+  EXPECT_EQ(r.query.at("email"), "\"anonymous\"");
+}
+
+TEST_F(ErrorReportTest, ASecondExceptionReplacesTheMessage_TheTimeOnlyWhenShownAfresh) {
+  TErrorForm& f = *ErrorForm;
+  Raise("first");
+  f.TimeLabel->SetCaption("shown");
+  Raise("second");
+  EXPECT_EQ(f.ErrLabel->Caption(), "second");
+  EXPECT_EQ(f.TimeLabel->Caption(), "shown");  // still visible: not shown again
+  f.Hide();
+  Raise("third");
+  EXPECT_TRUE(f.Visible());
+  EXPECT_EQ(f.ErrLabel->Caption(), "third");
+  EXPECT_NE(f.TimeLabel->Caption(), "shown");
+}
+
+TEST_F(ErrorReportTest, TheAddressIsSentWhenTicked_AClickIntoItTicks) {
+  struct Case {
+    bool click;
+    const char* address;
+    const char* sent;
+  } cases[] = {
+      {true, "jo doe/x@example.org", "\"jo_doe_x@example.org\""},
+      {true, "", "\"\""},
+      {false, "ignored@example.org", "\"anonymous\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    if (!ErrorForm) ErrorForm = new TErrorForm(&Application());
+    server->Reset();
+    Application().ClearTerminated();
+    TErrorForm& f = *ErrorForm;
+    Raise("boom");
+    f.EMAIL->SetText(c.address);
+    if (c.click) {
+      // A real click into the box, as the window gets it.
+      SendMessageW(f.EMAIL->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+      SendMessageW(f.EMAIL->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    EXPECT_EQ(f.cbEMAIL->Checked(), c.click);
+    f.BtOkClick(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return Application().Terminated(); }, 20000));
+    const auto requests = server->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].query.at("email"), c.sent);
+    f.Free();
+    ErrorForm = nullptr;
+  }
+}
+
+TEST_F(ErrorReportTest, AFailedReportLeavesConnectingAndTheProgramRunning) {
+  TErrorForm& f = *ErrorForm;
+  server->Script(kReportPath, "empty");
+  Raise("boom");
+  f.BtOkClick(nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return server->Requests().size() == 1; }, 20000));
+  PumpFor(500);
+  EXPECT_FALSE(Application().Terminated());
+  EXPECT_TRUE(desktop.messages.empty());
+  EXPECT_EQ(f.BtOk->Caption(), "Connecting...");
+  EXPECT_FALSE(f.BtOk->Enabled());
+  EXPECT_TRUE(f.Visible());
+}
+
+}  // namespace
+}  // namespace dorvane
