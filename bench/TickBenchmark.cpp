@@ -52,15 +52,6 @@ class RealDrivesMachine : public IMachine {
   testing::ScriptedAutostartList autostart_;
 };
 
-int GdiObjects() {
-  if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
-  // Wine answers 0; its handle table takes bare indexes, so count by probing.
-  int live = 0;
-  for (std::uintptr_t i = 0x20; i < 0x10000; ++i)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++live;
-  return live;
-}
-
 BOOL CALLBACK CountChild(HWND, LPARAM p) {
   ++*reinterpret_cast<int*>(p);
   return TRUE;
@@ -168,14 +159,14 @@ int main() {
               static_cast<double>(PaintCount() - paints0) / kPaintTicks,
               static_cast<unsigned long long>(PaintCount() - paints0), kPaintTicks);
 
-  const int gdi0 = GdiObjects(), user0 = UserObjects();
+  const int gdi0 = testing::CountGdiObjects(), user0 = UserObjects();
   const std::size_t bytes0 = PrivateBytes();
   const int ticks = std::getenv("DORVANE_BENCH_TICKS") ? std::atoi(std::getenv("DORVANE_BENCH_TICKS")) : 100000;
   const auto g0 = Clock::now();
   for (int i = 0; i < ticks; ++i) tick();
   const double growthUs = MicrosPer(Clock::now() - g0, ticks);
   std::printf("%d ticks (%.1f us each, scripted drives)\n", ticks, growthUs);
-  std::printf("GDI objects:   %d -> %d\n", gdi0, GdiObjects());
+  std::printf("GDI objects:   %d -> %d\n", gdi0, testing::CountGdiObjects());
   std::printf("USER objects:  %d -> %d%s\n", user0, UserObjects(),
               GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS) ? "" : " (windows of the thread)");
   std::printf("private bytes: %zu -> %zu\n", bytes0, PrivateBytes());

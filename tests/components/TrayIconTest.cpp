@@ -3,7 +3,6 @@
 // real shared handler window, timers and hooks are real.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winternl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -23,6 +22,7 @@
 #include "framework/Menus.h"
 #include "framework/Resources.h"
 #include "tests/support/ScriptedDesktop.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/Pump.h"
 
 namespace dorvane {
@@ -35,35 +35,6 @@ std::vector<std::string>& Errors() {
 
 using testing::PumpFor;
 using testing::PumpUntil;
-
-// The GDI objects this process holds. Windows counts them for GetGuiResources; Wine
-// answers 0 there but keeps its handle table where Windows keeps it, behind the process
-// environment block (GdiSharedHandleTable): 24-byte entries, the object type in the
-// third byte of the type word, zero while an entry is free.
-int GdiObjectCount() {
-  if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(counted);
-#ifdef _WIN64
-  struct Entry {
-    std::uint64_t object;
-    std::uint32_t owner;
-    std::uint32_t type;
-    std::uint64_t user;
-  };
-  using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
-  const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  PROCESS_BASIC_INFORMATION basic{};
-  if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return 0;
-  const auto* peb = reinterpret_cast<const std::uint8_t*>(basic.PebBaseAddress);
-  const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
-  if (!table) return 0;
-  int count = 0;
-  for (int i = 0; i < 0x10000; ++i) count += ((table[i].type >> 16) & 0xFF) != 0 ? 1 : 0;
-  return count;
-#else
-  return 0;
-#endif
-}
 
 constexpr TColor kColors[] = {RGBColor(200, 30, 30), RGBColor(30, 200, 30), RGBColor(30, 30, 200),
                               RGBColor(200, 200, 30)};
@@ -533,13 +504,13 @@ TEST_F(TrayIconTest, CyclingStepsThroughTheList) {
 TEST_F(TrayIconTest, ThousandUpdatesLeakNoHandles) {
   tray->SetIconList(MakeList());
   tray->SetIconVisible(true);
-  const int gdi = GdiObjectCount();
+  const int gdi = testing::CountGdiObjects();
   ASSERT_GT(gdi, 0) << "the count is measured";
   for (int i = 0; i < 1000; ++i) {
     tray->SetIconIndex(i % 4);
     tray->SetHint("tick " + std::to_string(i % 7));
   }
-  EXPECT_LE(GdiObjectCount(), gdi + 2);
+  EXPECT_LE(testing::CountGdiObjects(), gdi + 2);
   // Every icon handed to the shell but the current one has been destroyed.
   auto alive = [](HICON icon) {
     ICONINFO info{};

@@ -18,6 +18,7 @@ extern "C" {
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
 #include "framework/Resources.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/TestJpeg.h"
 #include "framework/SysUtils.h"
 
@@ -126,16 +127,6 @@ void Fill(TBitmap& b, TColor c) {
 }
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
-
-// Live GDI objects of the process. Wine answers GetGuiResources with 0; its handle table
-// also takes handles by bare index, so there they are counted by probing.
-int LiveGdiObjects() {
-  if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
-  int live = 0;
-  for (std::uintptr_t i = 0x20; i < 0x10000; ++i)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++live;
-  return live;
-}
 
 TEST(GraphicsColors, ResolvesSystemColorsAndKeepsPlainOnes) {
   EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
@@ -724,14 +715,14 @@ TEST(GdiLeaks, CreateDrawDestroyLeavesNoObjects) {
     }
   };
   round(0);  // anything made once per process (stock objects, caches) exists from here on
-  const int before = LiveGdiObjects();
+  const int before = testing::CountGdiObjects();
   {
     std::vector<UniqueHbrush> probe;
     for (int i = 0; i < 10; ++i) probe.emplace_back(CreateSolidBrush(RGB(i, 1, 2)));
-    ASSERT_EQ(LiveGdiObjects(), before + 10) << "the count must see new objects";
+    ASSERT_EQ(testing::CountGdiObjects(), before + 10) << "the count must see new objects";
   }
   for (int i = 1; i <= 1000; ++i) round(i);
-  EXPECT_NEAR(LiveGdiObjects(), before, 2);
+  EXPECT_NEAR(testing::CountGdiObjects(), before, 2);
 }
 
 }  // namespace
