@@ -43,6 +43,7 @@ class RealDrivesMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override { return true; }
   ScreenSize Screen() override { return {1280, 1024}; }
+  std::vector<ScreenRect> WorkAreas() override { return {{0, 0, 1280, 1024}}; }
 
  private:
   Win32DriveApi drives_;
@@ -50,15 +51,6 @@ class RealDrivesMachine : public IMachine {
   testing::RecordingShell shell_;
   testing::ScriptedAutostartList autostart_;
 };
-
-int GdiObjects() {
-  if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
-  // Wine answers 0; its handle table takes bare indexes, so count by probing.
-  int live = 0;
-  for (std::uintptr_t i = 0x20; i < 0x10000; ++i)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++live;
-  return live;
-}
 
 BOOL CALLBACK CountChild(HWND, LPARAM p) {
   ++*reinterpret_cast<int*>(p);
@@ -172,13 +164,13 @@ int main() {
   // test double's, not the program's, so its room is taken before the count starts.
   still.drives.modeDuringSpaceQuery.reserve(still.drives.modeDuringSpaceQuery.size() +
                                             8 * static_cast<std::size_t>(ticks));
-  const int gdi0 = GdiObjects(), user0 = UserObjects();
+  const int gdi0 = testing::CountGdiObjects(), user0 = UserObjects();
   const std::size_t bytes0 = PrivateBytes();
   const auto g0 = Clock::now();
   for (int i = 0; i < ticks; ++i) tick();
   const double growthUs = MicrosPer(Clock::now() - g0, ticks);
   std::printf("%d ticks (%.1f us each, scripted drives)\n", ticks, growthUs);
-  std::printf("GDI objects:   %d -> %d\n", gdi0, GdiObjects());
+  std::printf("GDI objects:   %d -> %d\n", gdi0, testing::CountGdiObjects());
   std::printf("USER objects:  %d -> %d%s\n", user0, UserObjects(),
               GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS) ? "" : " (windows of the thread)");
   std::printf("private bytes: %zu -> %zu\n", bytes0, PrivateBytes());

@@ -476,7 +476,18 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
   TRegistry key(KEY_READ);
   key.SetRootKey(storage_->CurrentKey());
   if (!key.OpenKey(section, false) || !key.ValueExists(name)) return defaultValue;
-  return key.ReadString(name);
+  try {
+    return key.ReadString(name);
+  } catch (const ERegistryException&) {
+    // A value of another registry type than text (damaged, or written by something
+    // else): reported once, then removed so that it reads as missing, its default,
+    // from now on. The caller goes on, and so does everything read after it.
+    HandleException(this);
+    TRegistry writable(KEY_ALL_ACCESS);
+    writable.SetRootKey(storage_->CurrentKey());
+    if (writable.OpenKey(section, false)) writable.DeleteValue(name);
+    return defaultValue;
+  }
 }
 
 void TFormPlacement::WriteSectionString(const std::string& section, const std::string& name,
@@ -775,11 +786,12 @@ void TFormStorage::SaveProps() {
 void TFormStorage::RestoreProps() {
   PlacementProps props(*this);
   ForEachStoredProp([&](TComponent& component, const PropInfo& prop) {
-    // One property that cannot be restored (a value of the wrong registry type, a text
-    // its setter refuses) does not keep the others from being restored.
+    // One property that cannot be restored (a text its setter refuses) is reported and
+    // keeps its value; it does not keep the others from being restored.
     try {
       props.LoadProperty(component, prop, component.Name() + "_");
-    } catch (const std::exception&) {
+    } catch (...) {
+      HandleException(this);
     }
   });
   for (int i = 0; i < storedValues_->Count(); ++i) {

@@ -140,10 +140,12 @@ std::optional<LRESULT> TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp)
     if (it == icons_.end()) return 0;
     TNotifyTrayIcon* icon = it->second;
     if (!icon->Enabled()) return 0;
+    // A click handler may free the icon before it throws.
+    const std::weak_ptr<const void> alive = icon->AliveToken();
     try {
       icon->TrayMessage(lp);
     } catch (...) {
-      HandleException(icon);
+      HandleException(alive.expired() ? nullptr : icon);
     }
     return 0;
   }
@@ -268,7 +270,7 @@ TNotifyTrayIcon::TNotifyTrayIcon(TComponent* owner)
     // The hook list is copied while messages are handled: a hook of a component that
     // is already gone must not run.
     appHook_ = Application().AddMessageHook(
-        [this, alive = std::weak_ptr<char>(alive_)](UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
+        [this, alive = AliveToken()](UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
           return !alive.expired() && ApplicationMessage(msg, wp, lp);
         });
     HookOwnerForm();
@@ -386,7 +388,7 @@ void TNotifyTrayIcon::SetCycleInterval(int ms) {
 
 void TNotifyTrayIcon::SetHint(const THintString& hint) {
   THintString cut = Utf8Prefix(hint, kHintChars);
-  if (cut == hint_) return;
+  if (cut == hint_ && !ShellBehind()) return;
   hint_ = std::move(cut);
   UpdateIcon();
 }
@@ -425,7 +427,7 @@ void TNotifyTrayIcon::SetIconIndex(int index) {
   const bool indexChanged = chosen != iconIndex_;
   iconIndex_ = chosen;
   const bool pictureChanged = count > 0 && CopyListPicture(chosen);
-  if (indexChanged || pictureChanged) UpdateIcon();
+  if (indexChanged || pictureChanged || ShellBehind()) UpdateIcon();
 }
 
 // Copies picture `index` of the list into Icon unless Icon already is that picture (a
@@ -484,7 +486,7 @@ void TNotifyTrayIcon::Loaded() {
 
 void TNotifyTrayIcon::TrayMessage(LPARAM message) {
   // Event handlers may free this component: nothing of it is touched after one that did.
-  const std::weak_ptr<char> alive = alive_;
+  const std::weak_ptr<const void> alive = AliveToken();
   POINT p{};
   GetCursorPos(&p);
   const TShiftState shift = CurrentShiftState();
@@ -569,7 +571,7 @@ void TNotifyTrayIcon::ClickDefaultItem() {
 void TNotifyTrayIcon::PopupAtCursor() {
   POINT p{};
   if (!popupMenu_ || !popupMenu_->AutoPopup() || !GetCursorPos(&p)) return;
-  const std::weak_ptr<char> alive = alive_;
+  const std::weak_ptr<const void> alive = AliveToken();
   // The menu closes properly only when its owner's application is in the foreground.
   if (HWND app = Application().Handle()) SetForegroundWindow(app);
   Application().ProcessMessages();
@@ -584,6 +586,8 @@ void TNotifyTrayIcon::PopupAtCursor() {
 // -- timers -- (exceptions of event handlers go to the application, not to the timer)
 
 void TNotifyTrayIcon::ClickTimer() {
+  // A handler may free this component before it throws.
+  const std::weak_ptr<const void> alive = AliveToken();
   try {
     clickTimer_->Stop();
     const bool click = !doubleClickSeen_ && clickReleased_;
@@ -591,11 +595,13 @@ void TNotifyTrayIcon::ClickTimer() {
     doubleClickSeen_ = false;
     if (click) Fire(OnClick, this);
   } catch (...) {
-    HandleException(this);
+    HandleException(alive.expired() ? nullptr : this);
   }
 }
 
 void TNotifyTrayIcon::EnterExitTimer() {
+  // A handler may free this component before it throws.
+  const std::weak_ptr<const void> alive = AliveToken();
   try {
     if (cursorOutside_) return;
     POINT p{};
@@ -605,21 +611,22 @@ void TNotifyTrayIcon::EnterExitTimer() {
       Fire(OnMouseExit, this);
     }
   } catch (...) {
-    HandleException(this);
+    HandleException(alive.expired() ? nullptr : this);
   }
 }
 
 void TNotifyTrayIcon::CycleTimer() {
+  // A handler may free this component before it throws.
+  const std::weak_ptr<const void> alive = AliveToken();
   try {
     const int count = iconList_ ? iconList_->Count() : 0;
     if (count == 0) return;
     if (CopyListPicture(std::clamp(iconIndex_, 0, count - 1))) UpdateIcon();
     const int next = iconIndex_ + 1 < count ? iconIndex_ + 1 : 0;
-    const std::weak_ptr<char> alive = alive_;
     Fire(OnCycle, this, next);
     if (!alive.expired()) SetIconIndex(next);
   } catch (...) {
-    HandleException(this);
+    HandleException(alive.expired() ? nullptr : this);
   }
 }
 
@@ -637,7 +644,7 @@ void TNotifyTrayIcon::HideOwnerForm() {
 bool TNotifyTrayIcon::ApplicationMessage(UINT msg, WPARAM wp, LPARAM) {
   try {
     if (msg == WM_SIZE && wp == SIZE_MINIMIZED && minimizeToTray_) {
-      const std::weak_ptr<char> alive = alive_;
+      const std::weak_ptr<const void> alive = AliveToken();
       HideOwnerForm();
       if (!alive.expired()) AddIcon();
     } else if (msg == WM_WINDOWPOSCHANGED && startupPending_ && Application().MainForm()) {
@@ -679,7 +686,7 @@ LRESULT CALLBACK TNotifyTrayIcon::OwnerFormProc(HWND wnd, UINT msg, WPARAM wp, L
     return DefSubclassProc(wnd, msg, wp, lp);
   }
   // The form's own handling may free this component (and remove the hook).
-  const std::weak_ptr<char> alive = self->alive_;
+  const std::weak_ptr<const void> alive = self->AliveToken();
   try {
     self->OwnerFormMessage(msg, wp, lp, true);
   } catch (...) {

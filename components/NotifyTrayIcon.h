@@ -149,6 +149,10 @@ class TNotifyTrayIcon : public TComponent {
 
   void ApplyDesignPreview();
   bool Send(DWORD message);
+  // Whether the shell does not hold what the icon shows: it is visible and the last call
+  // failed (a busy shell times out). The setters then send even an unchanged value, so
+  // that the periodic updates retry until the shell has it.
+  bool ShellBehind() const { return iconVisible_ && !accepted_; }
   void RefreshRecord();
   void IconChanged();
   bool CopyListPicture(int index);
@@ -203,8 +207,6 @@ class TNotifyTrayIcon : public TComponent {
   int appHook_ = 0;
   HWND ownerWindow_ = nullptr;
   HWND lastFocus_ = nullptr;  // the owner form's focused control when it was deactivated
-  // Lets code that pumps messages notice that this component was freed meanwhile.
-  std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 }  // namespace dorvane

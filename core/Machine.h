@@ -5,10 +5,12 @@
 // scripted one.
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "core/DriveApi.h"
 #include "core/DriveCatalog.h"
 #include "core/MemoryReadout.h"
+#include "core/WindowPlace.h"
 
 namespace dorvane {
 
@@ -54,6 +56,8 @@ class IMachine {
   virtual ScreenSize Screen() = 0;
   // How long the window waits per round for the drives' answers (see DriveQueries).
   virtual std::chrono::milliseconds DriveAnswerWait() { return kDriveAnswerWait; }
+  // The work area (the screen less the taskbar) of every monitor attached now.
+  virtual std::vector<ScreenRect> WorkAreas() = 0;
 };
 
 // The program's autostart entry, named by `name`, holding the command that starts it.

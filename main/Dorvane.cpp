@@ -29,6 +29,8 @@ constexpr int kExpandedWidth = 759;
 constexpr int kExpandedHeight = 448;
 constexpr int kBaseWidth = 257;
 constexpr int kPanelWidth = 64;
+// The menu's lowest opacity level ("25%").
+constexpr int kLowestOpacity = 63;
 
 // Where panel k goes when it stands right of panel k + 1 (k = 1..9): just left of its
 // place in the strip, so that the layout puts it back in order.
@@ -122,9 +124,7 @@ void TForm1::FormCreate(TObject*) {
 
   Saver->RestoreStorage();
 
-  catalog_->Clear();
-  FillDriveSlots(catalog_->Slots());
-  catalog_->BuildDriveList(CbIgnore->Checked());
+  catalog_->Rebuild(CbIgnore->Checked());
   MirrorDriveList();
   GetChecks();
 
@@ -141,7 +141,15 @@ void TForm1::FormCreate(TObject*) {
   Timer1Timer(this);
 }
 
-void TForm1::FormShow(TObject*) { SetBounds(rememberedLeft, rememberedTop, Width(), Height()); }
+void TForm1::FormShow(TObject*) {
+  // A remembered place where the window could not be seen (a monitor taken away, a
+  // damaged setting) is brought back onto the nearest monitor, the first-run place
+  // without one; a place where it can be seen is kept.
+  const ScreenSize screen = machine_.Screen();
+  const ScreenPoint place = VisibleWindowPlace({rememberedLeft, rememberedTop}, Width(), Height(),
+                                               machine_.WorkAreas(), {screen.width / 2, screen.height / 2});
+  SetBounds(place.x, place.y, Width(), Height());
+}
 
 void TForm1::FormHide(TObject*) {
   rememberedLeft = Left();
@@ -290,10 +298,12 @@ void TForm1::RefreshDrives() {
     catalog_->RefreshDriveEntries();
     MirrorFigures();
     if (firstRefreshPending) {
+      // Cleared first: the fade of the hide processes messages, and a tick then must
+      // not restore and hide a second time.
+      firstRefreshPending = false;
       RecordEvent("saver_restor");
       Saver->RestoreStorage();
       if (CbHidden->Checked()) hide1Click(this);
-      firstRefreshPending = false;
     }
   }
 }
@@ -440,9 +450,9 @@ void TForm1::SpeedButton3Click(TObject*) {
   // The timer restarts on every way out: a failed rebuild must not stop the refresh.
   const auto restart = OnScopeExit([this] { Timer1->SetEnabled(true); });
   Saver->WriteInteger(kTrayDriveIndex.name, TrayDriveList->ItemIndex());
-  catalog_->Clear();
-  FillDriveSlots(catalog_->Slots());
-  catalog_->BuildDriveList(CbIgnore->Checked());
+  // All or nothing: a rebuild that fails leaves the catalogue as it was, and with it the
+  // list, the tray combo and the explore menu, which are mirrored only after success.
+  catalog_->Rebuild(CbIgnore->Checked());
   MirrorDriveList();
   GetChecks();
   // Selected by program: the change handler does not run and the tray keeps its drive.
@@ -564,12 +574,14 @@ void TForm1::PopupMenu2Popup(TObject*) { transparency1->SetVisible(IsNtPlatform(
 void TForm1::N1001Click(TObject*) { SetTransparency(255); }
 void TForm1::N751Click(TObject*) { SetTransparency(190); }
 void TForm1::N501Click(TObject*) { SetTransparency(127); }
-void TForm1::N251Click(TObject*) { SetTransparency(63); }
+void TForm1::N251Click(TObject*) { SetTransparency(kLowestOpacity); }
 
 void TForm1::SetTransparency(int level) {
   if (!IsNtPlatform()) return;
-  // An opacity is a byte; a stored value beyond it is taken as the nearer bound.
-  level = std::clamp(level, 0, 255);
+  // An opacity is a byte, and one below the lowest level the menu offers is none the user
+  // chose: a damaged setting must not hide the window at every start. Both are taken as
+  // fully opaque.
+  if (level < kLowestOpacity || level > 255) level = 255;
   SetAlphaBlend(true);
   SetAlphaBlendValue(level);
   Saver->WriteInteger(kAlpha.name, level);

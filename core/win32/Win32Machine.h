@@ -53,6 +53,7 @@ class Win32Machine final : public IMachine {
   IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override;
   ScreenSize Screen() override;
+  std::vector<ScreenRect> WorkAreas() override;
 
  private:
   Win32DriveApi drives_;

@@ -3,7 +3,6 @@
 // real shared handler window, timers and hooks are real.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winternl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -22,7 +21,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Resources.h"
-#include "tests/support/GdiObjects.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/Pump.h"
 
@@ -505,13 +504,13 @@ TEST_F(TrayIconTest, CyclingStepsThroughTheList) {
 TEST_F(TrayIconTest, ThousandUpdatesLeakNoHandles) {
   tray->SetIconList(MakeList());
   tray->SetIconVisible(true);
-  const int gdi = testing::LiveGdiObjects();
+  const int gdi = testing::CountGdiObjects();
   ASSERT_GT(gdi, 0) << "the count is measured";
   for (int i = 0; i < 1000; ++i) {
     tray->SetIconIndex(i % 4);
     tray->SetHint("tick " + std::to_string(i % 7));
   }
-  EXPECT_LE(testing::LiveGdiObjects(), gdi + 2);
+  EXPECT_LE(testing::CountGdiObjects(), gdi + 2);
   // Every icon handed to the shell but the current one has been destroyed.
   auto alive = [](HICON icon) {
     ICONINFO info{};

@@ -12,7 +12,7 @@
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"
 #include "framework/ImageList.h"
-#include "tests/support/GdiObjects.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
@@ -367,12 +367,12 @@ TEST_F(StyledMenusTest, ThousandOpeningsOfEachMenuLeaveNoGdiObjects) {
   const testing::InstalledDesktop installed{desktop};
   tray->Popup(10, 10);
   list->Popup(10, 10);
-  const int before = testing::LiveGdiObjects();
+  const int before = testing::CountGdiObjects();
   for (int i = 0; i < 1000; ++i) {
     tray->Popup(10, 10);
     list->Popup(10, 10);
   }
-  EXPECT_EQ(testing::LiveGdiObjects(), before);
+  EXPECT_EQ(testing::CountGdiObjects(), before);
   EXPECT_EQ(desktop.measured, 1001 * 10);  // every item of both menus, each time
 }
 

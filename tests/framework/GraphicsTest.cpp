@@ -18,7 +18,7 @@ extern "C" {
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
 #include "framework/Resources.h"
-#include "tests/support/GdiObjects.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/TestJpeg.h"
 #include "framework/SysUtils.h"
 
@@ -715,14 +715,14 @@ TEST(GdiLeaks, CreateDrawDestroyLeavesNoObjects) {
     }
   };
   round(0);  // anything made once per process (stock objects, caches) exists from here on
-  const int before = testing::LiveGdiObjects();
+  const int before = testing::CountGdiObjects();
   {
     std::vector<UniqueHbrush> probe;
     for (int i = 0; i < 10; ++i) probe.emplace_back(CreateSolidBrush(RGB(i, 1, 2)));
-    ASSERT_EQ(testing::LiveGdiObjects(), before + 10) << "the count must see new objects";
+    ASSERT_EQ(testing::CountGdiObjects(), before + 10) << "the count must see new objects";
   }
   for (int i = 1; i <= 1000; ++i) round(i);
-  EXPECT_NEAR(testing::LiveGdiObjects(), before, 2);
+  EXPECT_NEAR(testing::CountGdiObjects(), before, 2);
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (valid) std::abort();
   }
   std::int64_t raw = 0;
-  std::memcpy(&raw, data, size < sizeof raw ? size : sizeof raw);
+  if (size > 0) std::memcpy(&raw, data, size < sizeof raw ? size : sizeof raw);
   CheckSizes(expected, raw);
   return 0;
 }

@@ -169,17 +169,19 @@ TEST_F(PanelsTest, ListRowsAndColumns) {
 
 TEST_F(PanelsTest, SelectingARowMakesTheTrayFollowItWithTheComboUnchanged) {
   TForm1& f = Start();
-  f.TrayDriveList->SetItemIndex(0);
+  f.Timer1Timer(nullptr);  // the first visible refresh restores the settings
+  f.TrayDriveList->SetItemIndex(1);  // c:, readable
   f.TrayDriveListChange(nullptr);
-  EXPECT_EQ(f.trayDriveNumber, 1);
-  f.CbWarning->SetChecked(true);
-  f.CbShowTray->SetChecked(true);  // a: cannot be read: not tested
-  const bool armed = !f.WarningDone();
-  f.DList->Items().Item(1)->SetSelected(true);
   EXPECT_EQ(f.trayDriveNumber, 3);
-  EXPECT_EQ(f.TrayDriveList->ItemIndex(), 0);
-  EXPECT_EQ(f.TrayDriveList->Text(), "a:\\ no name");
-  EXPECT_EQ(!f.WarningDone(), armed);  // no re-arm from the list
+  f.CbWarning->SetChecked(true);
+  f.CbShowTray->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  ASSERT_TRUE(f.WarningDone()) << "c: was tested";
+  f.DList->Items().Item(0)->SetSelected(true);
+  EXPECT_EQ(f.trayDriveNumber, 1);
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), 1);
+  EXPECT_EQ(f.TrayDriveList->Text(), "c:\\ SYSTEM");
+  EXPECT_TRUE(f.WarningDone()) << "no re-arm from the list";
   EXPECT_TRUE(Saw("select_for_tray"));
 }
 
@@ -213,6 +215,31 @@ TEST_F(PanelsTest, RebuildKeepsChecksAndTrayPositionByRow) {
   // The explore menu follows the rows.
   ASSERT_EQ(f.explore1->Count(), 3);
   EXPECT_EQ(f.explore1->Items(1)->Caption(), "b:\\");
+}
+
+// A rebuild that fails part-way (c:'s label cannot be read) leaves the drives, the list,
+// the tray combo and the explore menu as they were, row for row, check marks included;
+// the refresh goes on.
+TEST_F(PanelsTest, AFailedRebuildKeepsTheViewsInStepWithTheDrives) {
+  Store("1 active", "true");  // c: is row 1
+  TForm1& f = Start();
+  machine.drives.drives['b'] = {kDriveRemovable, "STICK", true, 1'000'000, 8'000'000'000};
+  machine.drives.labelThrowsFor = 'c';
+  EXPECT_THROW(f.SpeedButton3Click(nullptr), std::runtime_error);
+  const auto& rows = f.Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(f.DList->Items().Count(), 2);
+  ASSERT_EQ(f.TrayDriveList->Items().Count(), 2);
+  ASSERT_EQ(f.explore1->Count(), 2);
+  for (int i = 0; i < 2; ++i) {
+    const DriveEntry& row = rows[static_cast<std::size_t>(i)];
+    EXPECT_EQ(f.DList->Items().Item(i)->Caption(), row.number) << i;
+    EXPECT_EQ(f.DList->Items().Item(i)->Checked(), row.active) << i;
+    EXPECT_EQ(f.TrayDriveList->Items().Get(i), row.root + " " + row.label) << i;
+    EXPECT_EQ(f.explore1->Items(i)->Caption(), row.root) << i;
+  }
+  EXPECT_TRUE(rows[1].active) << "c: stays monitored";
+  EXPECT_TRUE(f.Timer1->Enabled());
 }
 
 TEST_F(PanelsTest, RebuildWithNoTraySelectionLeavesTheComboEmpty) {

@@ -1,7 +1,11 @@
 // The one-second refresh: tray icon and tooltip, the low-space warning and its arming,
 // the memory readout, and a failing tick.
+#include <functional>
+#include <utility>
+
 #include "core/NumberFormat.h"
 #include "core/Text.h"
+#include "framework/UtilityWindow.h"
 #include "tests/main/MainWindowFixture.h"
 
 namespace dorvane {
@@ -60,31 +64,36 @@ TEST_F(RefreshTest, OncePerArmingUntilAReArmEvent) {
   for (int i = 0; i < 5; ++i) f.Timer1Timer(nullptr);
   EXPECT_EQ(Balloons().size(), 1u);
   EXPECT_EQ(CountTag("warn_space"), 1);
-  // A click on any of the warning check boxes re-arms.
-  f.CbSnd->SetChecked(true);
-  f.Timer1Timer(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 2u);
-  // Picking a tray drive in the combo box re-arms.
-  f.TrayDriveList->SetItemIndex(1);  // c:
-  f.TrayDriveListChange(f.TrayDriveList);
+  // Each of these re-arms: the next tick warns again, and only once.
+  const std::pair<const char*, std::function<void()>> rearms[] = {
+      {"the sound check box", [&] { f.CbSnd->SetChecked(true); }},
+      {"the program check box", [&] { f.CbExec->SetChecked(true); }},
+      {"a tray drive picked in the combo box", [&] {
+         f.TrayDriveList->SetItemIndex(1);  // c:
+         f.TrayDriveListChange(f.TrayDriveList);
+       }},
+      {"opening the settings", [&] { f.GradButton1Click(nullptr); }},
+      {"closing them", [&] { f.GradButton1Click(nullptr); }},
+  };
+  std::size_t expected = 1;
+  for (const auto& [what, rearm] : rearms) {
+    rearm();
+    f.Timer1Timer(nullptr);
+    f.Timer1Timer(nullptr);
+    EXPECT_EQ(Balloons().size(), ++expected) << what;
+  }
   EXPECT_EQ(f.trayDriveNumber, 3);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 3u);
-  // Opening the settings re-arms; closing them too.
-  f.GradButton1Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 4u);
-  f.GradButton1Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 5u);
-  // Selecting a row of the list does not; neither does free space coming back.
+  // Selecting a row of the list does not: the very next tick would warn if it did.
   f.DList->Items().Item(1)->SetSelected(true);
+  EXPECT_TRUE(Saw("select_for_tray"));
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), expected);
+  // Neither does free space coming back.
   LowDrive(500);
   f.Timer1Timer(nullptr);
   LowDrive(10);
   f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 5u);
+  EXPECT_EQ(Balloons().size(), expected);
 }
 
 TEST_F(RefreshTest, DriveFillingUpAfterAQuietTestWaitsForAReArm) {
@@ -229,6 +238,31 @@ TEST_F(RefreshTest, UnreadableTrayDriveShowsPictureZeroAndKeepsTheArming) {
   EXPECT_EQ(Balloons().size(), 1u);
 }
 
+// A shell call that fails (a busy shell times out) is retried by the next ticks even when
+// no figure changed, until the shell takes it; then unchanged ticks send nothing again.
+TEST_F(RefreshTest, AFailedTrayUpdateIsRetriedByTheNextTick) {
+  LowDrive(300);
+  TForm1& f = Start();
+  f.CbShowTray->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  LowDrive(290);  // another picture and tooltip
+  desktop.shellAnswer = FALSE;
+  desktop.shellCalls.clear();
+  f.Timer1Timer(nullptr);
+  EXPECT_FALSE(desktop.shellCalls.empty());
+  desktop.shellAnswer = TRUE;
+  desktop.shellCalls.clear();
+  f.Timer1Timer(nullptr);  // the same figures
+  ASSERT_FALSE(desktop.shellCalls.empty()) << "retried";
+  const NOTIFYICONDATAW& sent = desktop.shellCalls.back().data;
+  EXPECT_EQ(desktop.shellCalls.back().message, DWORD(NIM_MODIFY));
+  EXPECT_EQ(sent.hIcon, f.TrayIcon->Icon()->Handle());
+  EXPECT_EQ(Narrow(sent.szTip), f.TrayIcon->Hint());
+  desktop.shellCalls.clear();
+  f.Timer1Timer(nullptr);
+  EXPECT_TRUE(desktop.shellCalls.empty());
+}
+
 TEST_F(RefreshTest, FailingTickReachesTheErrorFormAndTheTimerGoesOn) {
   TForm1& f = Create();
   f.CbShowTray->SetChecked(true);
@@ -293,6 +327,27 @@ TEST_F(RefreshTest, FirstVisibleRefreshRestoresAndStartsHidden) {
   f.Show();
   f.Timer1Timer(nullptr);
   EXPECT_TRUE(f.Visible());  // once per run
+}
+
+// The start-hidden fade processes messages: a tick arriving then must not restore the
+// settings and hide a second time.
+TEST_F(RefreshTest, ATickDuringTheStartHiddenFadeDoesNotRepeatTheFirstRefresh) {
+  Store("CbHidden_Checked", "True");
+  TForm1& f = Create();
+  f.Show();
+  int ticksDuringFade = 0;
+  TUtilityWindow ticker([&](UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg != WM_APP) return std::nullopt;
+    ++ticksDuringFade;
+    f.Timer1Timer(nullptr);
+    return 0;
+  });
+  PostMessageW(ticker.Handle(), WM_APP, 0, 0);
+  tags.clear();
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(ticksDuringFade, 1);
+  EXPECT_EQ(CountTag("saver_restor"), 1);
+  EXPECT_FALSE(f.Visible());
 }
 
 }  // namespace

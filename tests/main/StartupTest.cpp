@@ -167,22 +167,72 @@ TEST_F(StartupTest, DragSurfacesMoveTheWindowWithAnyButton) {
 namespace dorvane {
 namespace {
 
-TEST_F(StartupTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramRuns) {
-  {
-    TRegistry reg;
-    reg.OpenKey(SectionPath(), true);
-    reg.WriteInteger("pos_x", 100);  // a number where text belongs
+// A stored value of the wrong registry type is reported, read as its default, and the
+// start-up goes on to the end: the version caption, the drive list, the first tick. One
+// bad stored control property keeps none of the others from being restored.
+TEST_F(StartupTest, AStoredValueOfTheWrongTypeIsReportedAndStartUpGoesOn) {
+  struct Case {
+    const char* name;
+    bool binary;
+    const char* during;  // the activity when it was read
+  };
+  for (const Case c : {Case{"alpha", true, "program_start"}, Case{"pos_x", false, "program_start"},
+                       Case{"CbHidden_Checked", false, "is_app_in_run"}}) {
+    Store("TbWT_Position", "7");
+    const BYTE bytes[4] = {0, 0, 0, 0};
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Widen(SectionPath()).c_str(), Widen(c.name).c_str(),
+                              c.binary ? REG_BINARY : REG_DWORD, bytes, sizeof bytes),
+              ERROR_SUCCESS);
+    machine.screen = {1000, 700};
+    tags.clear();
+    TForm1& f = Start();
+    ASSERT_NE(ErrorForm, nullptr) << c.name;
+    EXPECT_EQ(ErrorForm->ShownMessage(), std::string("Invalid data type for '") + c.name + "'");
+    EXPECT_EQ(ErrorForm->ShownEvent(), c.during) << c.name;
+    EXPECT_EQ(f.Caption(), "Dorvane v.3.3.0.0") << c.name;
+    EXPECT_EQ(f.DList->Items().Count(), 2) << c.name;  // a: and c: (the CD-ROM is ignored)
+    EXPECT_GE(CountTag("timer1"), 1) << c.name;
+    EXPECT_EQ(f.TbWT->Position(), 7) << c.name;
+    EXPECT_EQ(f.AlphaBlendValue(), 255) << c.name;
+    EXPECT_EQ(f.Left(), 500) << c.name;
+    EXPECT_TRUE(f.Visible()) << c.name;
+    EXPECT_TRUE(f.Timer1->Running()) << c.name;
+    Close();
+    DeleteSettings();
   }
-  TForm1& f = Create();
-  ASSERT_NE(ErrorForm, nullptr);
-  EXPECT_TRUE(ErrorForm->Visible());
-  EXPECT_EQ(ErrorForm->ShownMessage(), "Invalid data type for 'pos_x'");
-  EXPECT_EQ(ErrorForm->ShownEvent(), "program_start");
-  // The window and its refresh are there all the same.
-  f.Show();
-  f.Timer1Timer(nullptr);
-  EXPECT_TRUE(f.Visible());
-  EXPECT_TRUE(f.Timer1->Running());
+}
+
+// A stored opacity below the menu's lowest level (63) would make the window vanish at
+// every start: it is taken as fully opaque, and written back so. The menu's levels stay.
+TEST_F(StartupTest, AStoredOpacityBelowTheLowestLevelShowsTheWindowOpaque) {
+  for (const char* stored : {"0", "-40", "62", "63", "190", "256"}) {
+    Store("alpha", stored);
+    TForm1& f = Start();
+    const int n = std::stoi(stored);
+    const int expected = n >= 63 && n <= 255 ? n : 255;
+    EXPECT_EQ(f.AlphaBlendValue(), expected) << stored;
+    EXPECT_EQ(Stored("alpha"), std::to_string(expected)) << stored;
+    Close();
+  }
+}
+
+// A remembered place where the window could not be seen comes back onto the monitor.
+TEST_F(StartupTest, ARememberedPlaceOffTheDesktopComesBackOntoIt) {
+  Store("pos_x", "-2147483648");
+  Store("pos_y", "99999");
+  machine.screen = {1024, 768};
+  machine.workAreas = std::vector<ScreenRect>{{0, 0, 1024, 728}};
+  TForm1& f = Start();
+  EXPECT_EQ(f.Left(), 0);
+  EXPECT_EQ(f.Top(), 728 - f.Height());
+  // A monitor taken away while the window was hidden.
+  f.SetBounds(1200, 300, f.Width(), f.Height());
+  machine.workAreas = std::vector<ScreenRect>{{0, 0, 1024, 728}, {1024, 0, 2048, 768}};
+  f.hide1Click(nullptr);
+  machine.workAreas = std::vector<ScreenRect>{{0, 0, 1024, 728}};
+  f.show1Click(nullptr);
+  EXPECT_EQ(f.Left(), 1024 - f.Width());
+  EXPECT_EQ(f.Top(), 300);
 }
 
 TEST_F(StartupTest, GarbageOrOutOfRangeValuesFallBackOrAreClamped) {

@@ -1,6 +1,6 @@
 #pragma once
 // What a process holds, counted in ways that also work under Wine: its threads, its
-// kernel handles and its committed private memory.
+// kernel handles, its GDI objects and its committed private memory.
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -28,6 +28,16 @@ inline int CountHandles() {
     n += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
   }
   return n;
+}
+
+// Live GDI objects. Wine answers GetGuiResources with 0; its handle table also takes
+// handles by bare index, so there they are counted by probing.
+inline int CountGdiObjects() {
+  if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
+  int live = 0;
+  for (ULONG_PTR i = 0x20; i < 0x10000; ++i)
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++live;
+  return live;
 }
 
 inline std::size_t PrivateBytes() {

@@ -4,6 +4,7 @@
 // autostart list in memory.
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ class ScriptedMachine : public IMachine {
   // Scripted drives answer at once: a patient wait keeps a loaded machine from making a
   // late answer of that. Tests of a hanging drive shorten it.
   std::chrono::milliseconds answerWait{60'000};
+  // The monitors' work areas; unset: one monitor, the whole screen.
+  std::optional<std::vector<ScreenRect>> workAreas;
 
   IDriveApi& Drives() override { return drives; }
   IMemoryApi& Memory() override { return memory; }
@@ -53,6 +56,9 @@ class ScriptedMachine : public IMachine {
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
   std::chrono::milliseconds DriveAnswerWait() override { return answerWait; }
+  std::vector<ScreenRect> WorkAreas() override {
+    return workAreas ? *workAreas : std::vector<ScreenRect>{{0, 0, screen.width, screen.height}};
+  }
 };
 
 }  // namespace dorvane::testing
