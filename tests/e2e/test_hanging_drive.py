@@ -58,7 +58,7 @@ def test(exe):
                 s.screenshot(os.path.join(e2e.SHOTS, "hanging-drive.png"))
                 # Close with the close button at the right of the tool strip.
                 w = geometry(s, window)[2]
-                click(s, window, w - 10 - 34 + 18 + 7, 20)
+                click(s, window, *e2e.close_button(w))
                 e2e.wait_for(lambda: "REG_SZ" in s.reg_query(e2e.SETTINGS_KEY, "pos_x"), 30,
                              "the settings to be stored while x: hangs")
                 e2e.wait_for(lambda: find_window(s) is None, 30, "the window to go")
