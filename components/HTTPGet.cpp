@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "core/ScopeExit.h"
+#include "core/win32/SystemLibrary.h"
 #include "framework/ClassBuilder.h"
 #include "core/win32/WideString.h"
 
@@ -41,6 +42,32 @@ bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
          std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
          });
+}
+
+// The Internet functions, from their DLL loaded by the first transfer's worker: the DLL
+// and the network DLLs it brings in are not loaded before the program's first window.
+#define DORVANE_INTERNET_FUNCTION(name) \
+  decltype(::name)* name = SystemFunctionAs<decltype(::name)>(L"wininet.dll", #name);
+struct InternetApi {
+  DORVANE_INTERNET_FUNCTION(InternetOpenW)
+  DORVANE_INTERNET_FUNCTION(InternetConnectW)
+  DORVANE_INTERNET_FUNCTION(HttpOpenRequestW)
+  DORVANE_INTERNET_FUNCTION(InternetSetOptionW)
+  DORVANE_INTERNET_FUNCTION(HttpSendRequestW)
+  DORVANE_INTERNET_FUNCTION(HttpQueryInfoW)
+  DORVANE_INTERNET_FUNCTION(InternetReadFile)
+  DORVANE_INTERNET_FUNCTION(InternetCloseHandle)
+
+  bool Loaded() const {
+    return InternetOpenW && InternetConnectW && HttpOpenRequestW && InternetSetOptionW && HttpSendRequestW &&
+           HttpQueryInfoW && InternetReadFile && InternetCloseHandle;
+  }
+};
+#undef DORVANE_INTERNET_FUNCTION
+
+const InternetApi& Internet() {
+  static const InternetApi api;
+  return api;
 }
 
 }  // namespace
@@ -97,7 +124,7 @@ struct HttpTransfer {
     if (!handle) return nullptr;
     std::lock_guard<std::mutex> guard(lock);
     if (stop) {
-      InternetCloseHandle(handle);
+      Internet().InternetCloseHandle(handle);
       return nullptr;
     }
     handles[slot] = handle;
@@ -112,7 +139,7 @@ struct HttpTransfer {
       std::swap(taken, handles);
     }
     for (std::size_t i = taken.size(); i-- > 0;)
-      if (taken[i]) InternetCloseHandle(taken[i]);
+      if (taken[i]) Internet().InternetCloseHandle(taken[i]);
   }
 
   void RequestStop() {
@@ -153,34 +180,36 @@ void HttpTransfer::Run() {
   const HttpUrlParts parts = SplitHttpUrl(t.url);
   if (Stopped()) return;
 
+  const InternetApi& net = Internet();
+  if (!net.Loaded()) return;
   const std::wstring agent = Widen(t.agent);
-  HINTERNET session = Keep(0, InternetOpenW(t.agent.empty() ? nullptr : agent.c_str(),
-                                            INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  HINTERNET session = Keep(0, net.InternetOpenW(t.agent.empty() ? nullptr : agent.c_str(),
+                                                INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return;
-  HINTERNET connection = Keep(1, InternetConnectW(session, Widen(parts.host).c_str(), parts.port,
-                                                  Widen(t.userName).c_str(), Widen(t.password).c_str(),
-                                                  INTERNET_SERVICE_HTTP, 0, 0));
+  HINTERNET connection = Keep(1, net.InternetConnectW(session, Widen(parts.host).c_str(), parts.port,
+                                                      Widen(t.userName).c_str(), Widen(t.password).c_str(),
+                                                      INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return;
   const bool post = !t.postQuery.empty();
   // One accepted type: the system writes the "Accept: " header around it.
   const std::wstring accept = Widen(t.acceptTypes);
   const wchar_t* acceptTypes[] = {accept.c_str(), nullptr};
-  HINTERNET request = Keep(2, HttpOpenRequestW(connection, post ? L"POST" : L"GET", Widen(parts.path).c_str(),
-                                               L"HTTP/1.0", Widen(t.referer).c_str(), acceptTypes,
-                                               t.useCache ? 0 : INTERNET_FLAG_RELOAD, 0));
+  HINTERNET request = Keep(2, net.HttpOpenRequestW(connection, post ? L"POST" : L"GET", Widen(parts.path).c_str(),
+                                                   L"HTTP/1.0", Widen(t.referer).c_str(), acceptTypes,
+                                                   t.useCache ? 0 : INTERNET_FLAG_RELOAD, 0));
   if (!request) return;
   DWORD timeout = kReceiveTimeout;
-  InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-  const BOOL sent = post ? HttpSendRequestW(request, kPostHeader, static_cast<DWORD>(wcslen(kPostHeader)),
-                                            const_cast<char*>(t.postQuery.data()),
-                                            static_cast<DWORD>(t.postQuery.size()))
-                         : HttpSendRequestW(request, nullptr, 0, nullptr, 0);
+  net.InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  const BOOL sent = post ? net.HttpSendRequestW(request, kPostHeader, static_cast<DWORD>(wcslen(kPostHeader)),
+                                                const_cast<char*>(t.postQuery.data()),
+                                                static_cast<DWORD>(t.postQuery.size()))
+                         : net.HttpSendRequestW(request, nullptr, 0, nullptr, 0);
   if (!sent || Stopped()) return;
 
   wchar_t length[kLengthBuffer / sizeof(wchar_t)] = {};
   DWORD lengthSize = kLengthBuffer;
   DWORD index = 0;
-  const bool haveLength = HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, length, &lengthSize, &index) != FALSE;
+  const bool haveLength = net.HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, length, &lengthSize, &index) != FALSE;
   t.success = haveLength;
   if (Stopped()) {
     t.success = false;
@@ -211,7 +240,7 @@ void HttpTransfer::Run() {
       return;  // the file closes with its owner
     }
     DWORD got = 0;
-    if (!InternetReadFile(request, buffer, kReadChunk, &got) || got == 0) break;
+    if (!net.InternetReadFile(request, buffer, kReadChunk, &got) || got == 0) break;
     t.lastChunkSize = static_cast<int>(got);
     if (t.toFile) {
       DWORD written = 0;

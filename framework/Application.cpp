@@ -9,6 +9,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/FrameworkClasses.h"
+#include "framework/Trace.h"
 
 namespace dorvane {
 
@@ -63,10 +64,14 @@ TApplication::~TApplication() {
 
 void TApplication::Initialize() {
   if (window_) return;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                                           ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&icc);
+  {
+    const TraceScope trace("common controls");
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                                             ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
+  }
   RegisterFrameworkClasses();
+  const TraceScope trace("application window");
   window_ = std::make_unique<TUtilityWindow>(
       [this](UINT msg, WPARAM wp, LPARAM lp) { return AppMessage(msg, wp, lp); }, this);
   if (!title_.empty()) SetWindowTextW(window_->Handle(), Widen(title_).c_str());

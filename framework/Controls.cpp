@@ -20,6 +20,8 @@ namespace dorvane {
 namespace {
 
 std::atomic<std::uint64_t> g_paints{0};
+// Layout holds of this thread (TWinControl::LayoutHold).
+thread_local int g_layoutHolds = 0;
 constexpr const wchar_t* kControlClass = L"DorvaneControl";
 constexpr const wchar_t* kObjectProp = L"DorvaneObject";
 
@@ -486,9 +488,38 @@ void TWinControl::CreateWnd() {
   Realign();
 }
 
+bool TWinControl::ChildWindowsWanted() const {
+  return wnd_ && !LayoutHeld() && ClientWidth() > 0 && ClientHeight() > 0;
+}
+
 void TWinControl::CreateChildHandles() {
+  if (!ChildWindowsWanted()) return;
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateWnd();
+}
+
+TWinControl::LayoutHold::LayoutHold() { ++g_layoutHolds; }
+TWinControl::LayoutHold::~LayoutHold() { --g_layoutHolds; }
+bool TWinControl::LayoutHeld() { return g_layoutHolds > 0; }
+
+void TWinControl::FinishLayout() {
+  AlignTree();
+  CreateChildHandles();
+}
+
+void TWinControl::CreateAllHandles() {
+  if (!wnd_ || LayoutHeld()) return;
+  for (TControl* c : controls_)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) {
+      w->CreateWnd();
+      w->CreateAllHandles();
+    }
+}
+
+void TWinControl::AlignTree() {
+  Realign();
+  for (TControl* c : controls_)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->AlignTree();
 }
 
 void TWinControl::DestroyHandle() {
@@ -641,6 +672,7 @@ bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
           TControl::height_ = h;
           if (resized) {
             Realign();
+            CreateChildHandles();
             if (!IsLoading()) Fire(OnResize, this);
           }
         }
@@ -810,7 +842,8 @@ void TWinControl::InsertControl(TControl* control) {
   if (auto* w = dynamic_cast<TWinControl*>(control)) {
     if (wnd_) {
       if (w->wnd_) ::SetParent(w->wnd_, wnd_);
-      else w->CreateWnd();
+      // A control read from a form description gets its window once it is loaded.
+      else if (!w->IsLoading() && ChildWindowsWanted()) w->CreateWnd();
     }
   }
   control->Invalidate();
@@ -870,7 +903,10 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   TControl::height_ = height;
   UpdateWindowBounds();
   BoundsChanged();
-  if (resized) Realign();
+  if (resized) {
+    Realign();
+    CreateChildHandles();
+  }
   RequestAlign();
   if (resized && !IsLoading()) Fire(OnResize, this);
 }
@@ -936,7 +972,7 @@ void TWinControl::AdjustClientRect(RECT& rect) const {
 void TWinControl::AlignControls(TControl* changed) {
   // Placing a child asks this control to align again; the pass that placed it is the
   // answer, so such requests are not followed.
-  if (IsLoading() || aligning_) return;
+  if (IsLoading() || aligning_ || LayoutHeld()) return;
   aligning_ = true;
   const auto done = OnScopeExit([this] { aligning_ = false; });
   AlignPass(changed);
@@ -994,6 +1030,7 @@ void TWinControl::AlignPass(TControl* changed) {
 void TWinControl::Loaded() {
   TControl::Loaded();
   Realign();
+  if (!wnd_ && Parent() && Parent()->ChildWindowsWanted()) CreateWnd();
 }
 
 // -- TCustomControl ----------------------------------------------------------------------

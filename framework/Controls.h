@@ -265,6 +265,23 @@ class TWinControl : public TControl {
   void Realign() { AlignControls(nullptr); }
   bool Showing() const override;
 
+  // While a hold lasts, the thread's controls neither align their children nor give
+  // newly loaded children their windows: a form description is read whole, then laid out
+  // once (FinishLayout) and its windows are made at their final places.
+  class LayoutHold {
+   public:
+    LayoutHold();
+    ~LayoutHold();
+    LayoutHold(const LayoutHold&) = delete;
+    LayoutHold& operator=(const LayoutHold&) = delete;
+  };
+  static bool LayoutHeld();
+  // After a hold: aligns this control's children and theirs, parents before children,
+  // then makes the children's windows where they can be seen.
+  void FinishLayout();
+  // Makes the windows of all children and theirs, those of folded views too.
+  void CreateAllHandles();
+
   void Invalidate() override;
   void Update() override;
   void SetBounds(int left, int top, int width, int height) override;
@@ -317,7 +334,12 @@ class TWinControl : public TControl {
   void RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
   void UpdateMouseOver(TControl* over);
   void PaintMessage();
+  // Children get their windows once this control has a window and an area to show them
+  // in: the controls of a view folded to nothing (the settings below the main window's
+  // edge) cost nothing until the view opens.
+  bool ChildWindowsWanted() const;
   void CreateChildHandles();
+  void AlignTree();
   void UpdateWindowBounds();
   void AlignPass(TControl* changed);
 

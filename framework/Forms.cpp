@@ -10,11 +10,15 @@
 #include "framework/Resources.h"
 #include "core/win32/Handles.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
 
 namespace {
+
+// The form's own timer on its window: the windows left for after the first paint.
+constexpr UINT_PTR kRestOfWindowsTimer = 0x4457;
 
 const EnumType& FormBorderStyleType() {
   static const EnumType t{"TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
@@ -148,7 +152,17 @@ void TForm::InitializeForm(std::string_view resourceName) {
 
 void TForm::InitializeFormText(std::string_view text) {
   HandleNeeded();
-  LoadFormText(*this, text);
+  {
+    // Laid out once when the whole description is read, each child window made in its
+    // final place: aligning after every panel and moving windows made too early was
+    // most of the main window's start-up.
+    const LayoutHold hold;
+    LoadFormText(*this, text);
+  }
+  {
+    const TraceScope trace(TraceEnabled() ? "lay out " + Name() : std::string());
+    FinishLayout();
+  }
   ApplyLayered();
   BindFields();
   DoCreate();
@@ -184,6 +198,11 @@ void TForm::VisibleChanged() {
     ShowWindow(Handle(), SW_SHOW);
     if (formStyle_ == fsStayOnTop)
       SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The windows of folded views follow once the form has been painted (a timer comes
+    // after the paint): the form shows sooner, and tools that look for those windows from
+    // outside still find them, as they did when every window was made at start.
+    if (!restOfWindowsScheduled_ && SetTimer(Handle(), kRestOfWindowsTimer, 0, nullptr))
+      restOfWindowsScheduled_ = true;
   } else {
     DoHide();
     ShowWindow(Handle(), SW_HIDE);
@@ -289,6 +308,12 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_SIZE:
       if (wp == SIZE_MINIMIZED && Application().MainForm() == this) Application().Minimize();
       return TWinControl::WndProc(msg, wp, lp, result);
+    case WM_TIMER:
+      if (wp != kRestOfWindowsTimer) return TWinControl::WndProc(msg, wp, lp, result);
+      KillTimer(Handle(), kRestOfWindowsTimer);
+      CreateAllHandles();
+      result = 0;
+      return true;
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
       return true;

@@ -116,6 +116,7 @@ class TForm : public TWinControl {
   TModalResult modalResult_ = mrNone;
   bool inModal_ = false;
   bool changingVisibility_ = false;
+  bool restOfWindowsScheduled_ = false;
   RECT regionRect_{};
   SIZE regionEllipse_{};
   bool hasRegion_ = false;

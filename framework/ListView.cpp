@@ -184,6 +184,9 @@ void TListItem::SetImageIndex(int index) {
 void TListItem::SetSelected(bool value) {
   if (value == selected_) return;
   TListView& view = ListView();
+  // Only the window reports a selection: a list whose window waits for its view to open
+  // gets it now, so a row the program selects raises OnSelectItem all the same.
+  if (!view.HandleAllocated() && view.Parent() && view.Parent()->HandleAllocated()) view.HandleNeeded();
   if (view.HandleAllocated()) {
     // The window reports the change (raising OnSelectItem), deselecting others itself.
     view.SetItemState(Index(), value ? LVIS_SELECTED : 0, LVIS_SELECTED);

@@ -677,7 +677,9 @@ void TForm1::checkfornewerversion1Click(TObject*) { CheckNewerVersion(false); }
 void TForm1::SpeedButton5Click(TObject*) { CheckNewerVersion(false); }
 
 void TForm1::Image1Click(TObject*) {
-  if (Form2) Form2->ShowModal();
+  // Made when first asked for: nothing of it is needed to start.
+  if (!Form2) Form2 = Application().CreateForm<TForm2>();
+  Form2->ShowModal();
 }
 
 }  // namespace dorvane

@@ -265,7 +265,7 @@ class TForm1 : public TForm {
   LowSpaceArming arming_;
 };
 
-// The about box, created after the main window.
+// The about box, made when it is first shown.
 class TForm2;
 extern TForm2* Form2;
 

@@ -5,7 +5,6 @@
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
 #include "framework/Trace.h"
-#include "main/AboutDorvane.h"
 #include "main/Dorvane.h"
 #include "main/OrvikSystemsWeblink.h"
 
@@ -22,12 +21,8 @@ void RegisterProgramClasses() {
 void CreateProgramWindows(IMachine& machine) {
   RegisterProgramClasses();
   Application().SetTitle("Dorvane");
-  {
-    const TraceScope trace("create main window");
-    Application().CreateForm<TForm1>(machine);
-  }
-  const TraceScope trace("create about box");
-  Form2 = Application().CreateForm<TForm2>();
+  const TraceScope trace("create main window");
+  Application().CreateForm<TForm1>(machine);
 }
 
 }  // namespace dorvane

@@ -8,8 +8,8 @@ class IMachine;
 // Makes every class the program's form descriptions name known to the loader.
 void RegisterProgramClasses();
 
-// Initialises the application (title "Dorvane"), creates the main window, then the
-// about box. Returns after creation; Application().Run() runs the loop.
+// Initialises the application (title "Dorvane") and creates the main window (the about
+// box is made when first shown). Returns after creation; Application().Run() runs the loop.
 void CreateProgramWindows(IMachine& machine);
 
 }  // namespace dorvane

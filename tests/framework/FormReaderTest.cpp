@@ -1,6 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "framework/CheckBox.h"
+#include "framework/ClassBuilder.h"
 #include "framework/FormReader.h"
+#include "framework/Forms.h"
+#include "framework/ListView.h"
+#include "framework/Panel.h"
 #include "framework/SysUtils.h"
 #include "tests/framework/TestComponents.h"
 
@@ -147,6 +156,121 @@ TEST_F(FormReaderTest, FailedLoadLeavesNoComponentLoading) {
                EReadError);
   EXPECT_FALSE(root.IsLoading());
   for (int i = 0; i < root.ComponentCount(); ++i) EXPECT_FALSE(root.Components(i)->IsLoading());
+}
+
+
+// -- a form laid out once, its folded view's windows made when the view opens ----------------
+
+class TFoldTestForm : public TForm {
+  DORVANE_CLASS(TFoldTestForm)
+ public:
+  using TForm::TForm;
+  void Load(std::string_view text) { InitializeFormText(text); }
+};
+
+const ClassInfo& TFoldTestForm::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TFoldTestForm>("TFoldTestForm", &TForm::StaticClass()).Build();
+  return info;
+}
+
+class FormLayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Application().Initialize(); }
+  void TearDown() override {
+    if (form_) form_->Free();
+  }
+  TFoldTestForm& Load(std::string_view text) {
+    form_ = new TFoldTestForm(nullptr);
+    form_->Load(text);
+    return *form_;
+  }
+
+ private:
+  TFoldTestForm* form_ = nullptr;
+};
+
+RECT WindowBounds(TWinControl& control) {
+  RECT r;
+  GetWindowRect(control.Handle(), &r);
+  MapWindowPoints(nullptr, GetParent(control.Handle()), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(FormLayoutTest, FoldedViewGetsItsWindowsWhenItOpensWithTheValuesSetBefore) {
+  // The strip takes the whole window: the settings view below it starts folded to nothing.
+  TFoldTestForm& form = Load(R"(
+Form: TFoldTestForm {
+  BorderStyle: bsNone; ClientWidth: 300; ClientHeight: 100
+  Strip: TPanel {
+    Align: alTop; Height: 100; BevelOuter: bvNone
+    Left1: TPanel { Align: alLeft; Width: 50; BevelOuter: bvNone }
+    Rest: TPanel { Align: alClient; BevelOuter: bvNone }
+  }
+  Settings: TPanel {
+    Align: alClient; BevelOuter: bvNone
+    Box: TCheckBox { Left: 8; Top: 4; Width: 100; Height: 17; Checked: True }
+    List: TListView {
+      Align: alRight; Width: 120
+      ViewStyle: vsReport; Checkboxes: True
+      Columns: [ { Caption: "name"; Width: 60 } ]
+    }
+  }
+}
+)");
+  auto* rest = form.Require<TPanel>("Rest");
+  auto* settings = form.Require<TPanel>("Settings");
+  auto* box = form.Require<TCheckBox>("Box");
+  auto* list = form.Require<TListView>("List");
+  const RECT restPlace{50, 0, 300, 100};
+  const RECT restBounds = rest->BoundsRect(), restWindow = WindowBounds(*rest);
+  EXPECT_TRUE(EqualRect(&restBounds, &restPlace));
+  EXPECT_TRUE(EqualRect(&restWindow, &restPlace)) << "the window is made where the layout put it";
+  EXPECT_EQ(settings->Top(), 100);
+  EXPECT_EQ(settings->Height(), 0);
+  EXPECT_FALSE(box->HandleAllocated());
+  EXPECT_FALSE(list->HandleAllocated());
+
+  // Values the program sets meanwhile are kept and read back.
+  box->SetChecked(false);
+  EXPECT_FALSE(box->Checked());
+  TListItem* row = list->Items().Add();
+  row->SetCaption("c:");
+  row->SetChecked(true);
+  EXPECT_TRUE(row->Checked());
+
+  form.SetClientHeight(250);  // the view opens
+  EXPECT_EQ(settings->Height(), 150);
+  ASSERT_TRUE(box->HandleAllocated());
+  ASSERT_TRUE(list->HandleAllocated());
+  EXPECT_EQ(SendMessageW(box->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(list->Handle(), LVM_GETITEMCOUNT, 0, 0), 1);
+  const auto state = SendMessageW(list->Handle(), LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK);
+  EXPECT_EQ(state >> 12, 2) << "the check box image of a ticked row";
+  const RECT listPlace{180, 0, 300, 150};
+  const RECT listWindow = WindowBounds(*list);
+  EXPECT_TRUE(EqualRect(&listWindow, &listPlace));
+}
+
+TEST_F(FormLayoutTest, RowSelectedByTheProgramIsReportedBeforeItsViewOpens) {
+  TFoldTestForm& form = Load(R"(
+Form: TFoldTestForm {
+  BorderStyle: bsNone; ClientWidth: 200; ClientHeight: 50
+  Strip: TPanel { Align: alTop; Height: 50 }
+  Settings: TPanel {
+    Align: alClient
+    List: TListView { Align: alClient; ViewStyle: vsReport; Columns: [ { Caption: "name" } ] }
+  }
+}
+)");
+  auto* list = form.Require<TListView>("List");
+  list->Items().Add()->SetCaption("c:");
+  list->Items().Add()->SetCaption("d:");
+  ASSERT_FALSE(list->HandleAllocated()) << "the view is folded";
+  std::vector<std::pair<std::string, bool>> seen;
+  list->OnSelectItem = [&seen](TObject*, TListItem* item, bool selected) { seen.emplace_back(item->Caption(), selected); };
+  list->Items().Item(1)->SetSelected(true);
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{{"d:", true}}));
+  EXPECT_TRUE(list->Items().Item(1)->Selected());
 }
 
 }  // namespace
