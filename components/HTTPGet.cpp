@@ -297,7 +297,9 @@ class THTTPGet::Dispatcher {
   void Unregister(UINT_PTR id) { getters_.erase(id); }
 
  private:
-  Dispatcher() : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }) {}
+  Dispatcher()
+      : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }, nullptr,
+                TUtilityWindow::kMessageOnly) {}
 
   std::optional<LRESULT> Message(UINT msg, WPARAM wp, LPARAM) {
     if (msg != kProgressMessage && msg != kDoneMessage) return std::nullopt;

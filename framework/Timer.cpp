@@ -20,7 +20,7 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
         Fire(OnTimer, this);
         return 0;
       },
-      this);
+      this, TUtilityWindow::kMessageOnly);
 }
 
 TTimer::~TTimer() {

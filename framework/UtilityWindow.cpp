@@ -23,10 +23,12 @@ void EnsureClass() {
 
 }  // namespace
 
-TUtilityWindow::TUtilityWindow(Handler handler, TObject* owner) : handler_(std::move(handler)), owner_(owner) {
+TUtilityWindow::TUtilityWindow(Handler handler, TObject* owner, Kind kind)
+    : handler_(std::move(handler)), owner_(owner) {
   EnsureClass();
-  wnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
+  const bool messageOnly = kind == kMessageOnly;
+  wnd_ = CreateWindowExW(messageOnly ? 0 : WS_EX_TOOLWINDOW, kClass, L"", messageOnly ? 0 : WS_POPUP, 0, 0, 0, 0,
+                         messageOnly ? HWND_MESSAGE : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!wnd_) RaiseLastOSError("creating a utility window");
   SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TUtilityWindow::WindowProc));

@@ -1,7 +1,7 @@
 #pragma once
 // A hidden top-level window whose messages go to one handler. Components that need
 // window messages (timers, the tray icon, menus, the device notifier) own one or share
-// one through SharedUtilityWindow. A top-level window, not a message-only one: broadcasts
+// one through SharedUtilityWindow. A top-level window unless asked otherwise: broadcasts
 // such as the taskbar's re-creation reach only top-level windows.
 #include <windows.h>
 
@@ -19,7 +19,11 @@ class TUtilityWindow {
   // window procedure. Exceptions go to the application's handler, sender = owner.
   using Handler = std::function<std::optional<LRESULT>(UINT msg, WPARAM wp, LPARAM lp)>;
 
-  explicit TUtilityWindow(Handler handler, TObject* owner = nullptr);
+  // Message-only windows are cheaper to make (the display system gets no window for
+  // them): for owners that need nothing but timers and posted messages.
+  enum Kind { kTopLevel, kMessageOnly };
+
+  explicit TUtilityWindow(Handler handler, TObject* owner = nullptr, Kind kind = kTopLevel);
   TUtilityWindow(const TUtilityWindow&) = delete;
   TUtilityWindow& operator=(const TUtilityWindow&) = delete;
   ~TUtilityWindow();
