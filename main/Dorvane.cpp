@@ -90,6 +90,9 @@ void TForm1::BindFields() {
     Bind(Gauges[i], "gd" + n);
     Bind(FreeLabels[i], "fs" + n);
   }
+  // The dialog learns its drive's type as every drive answer comes, from the drive
+  // queries: a drive that does not answer cannot stop the window when the warning fires.
+  DiskFullDialog1->SetDriveTypeSource([this](const std::string& root) { return catalog_->Queries().DriveType(root); });
 }
 
 std::vector<MethodEntry> TForm1::Methods() const {
@@ -275,8 +278,10 @@ void TForm1::MirrorFigures() {
 
 void TForm1::Timer1Timer(TObject*) {
   RecordEvent("timer1");
-  // One round of drive answers per tick: the tick waits for the drives only briefly.
-  catalog_->BeginRound();
+  // One round of drive answers per tick, its queries handed to the worker together: the
+  // tray drive's space, and the checked rows' while the list is refreshed (when visible).
+  // The tick waits for the drives only briefly.
+  catalog_->BeginRound(TrayRoundDrive(), Visible());
   MirrorLateAnswers();
   RefreshDrives();
   LayoutDrivePanels();
@@ -306,6 +311,11 @@ void TForm1::RefreshDrives() {
       if (CbHidden->Checked()) hide1Click(this);
     }
   }
+}
+
+std::optional<std::uint8_t> TForm1::TrayRoundDrive() {
+  if (!CbShowTray->Checked()) return std::nullopt;
+  return trayDriveNumber;
 }
 
 void TForm1::UpdateTray() {
@@ -509,7 +519,10 @@ void TForm1::TbWTChange(TObject*) {
 void TForm1::CbWarningClick(TObject*) { arming_.Rearm(); }
 
 void TForm1::CbShowTrayClick(TObject*) {
-  if (CbShowTray->Checked()) UpdateTray();
+  if (CbShowTray->Checked()) {
+    catalog_->BeginRound(TrayRoundDrive(), false);  // a fresh reading, not the last tick's
+    UpdateTray();
+  }
   else TrayIcon->SetIconIndex(0);
   TrayDriveList->SetEnabled(CbShowTray->Checked());
 }

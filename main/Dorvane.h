@@ -198,6 +198,8 @@ class TForm1 : public TForm {
   // -- the one-second refresh --
   void RefreshDrives();
   void UpdateTray();
+  // The drive whose space the tray reads in a round, when the tray follows one.
+  std::optional<std::uint8_t> TrayRoundDrive();
   void ShowMemoryLoad();
 
   // -- drive panels and the drive list --

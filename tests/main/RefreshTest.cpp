@@ -175,7 +175,6 @@ TEST_F(RefreshTest, StartUpTickTestsTheCurrentDrive) {
 TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
   LowDrive(10);
   testing::ScriptedShellServices& shell = desktop.shellServices;
-  shell.driveTypes = {{"C:\\", DRIVE_FIXED}};
   const testing::TempFile sound("warning.wav", testing::PcmWave(400));
   TForm1& f = Create();
   f.CbSnd->SetChecked(true);
@@ -213,12 +212,11 @@ TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
 
 TEST_F(RefreshTest, TheDiskFullDialogIsAskedForOnlyWhenCIsAFixedDisk) {
   LowDrive(10);
-  desktop.shellServices.driveTypes = {{"C:\\", DRIVE_REMOTE}};
+  machine.drives.drives['c'].type = kDriveRemote;
   TForm1& f = Create();
   f.cbSD->SetChecked(true);
   WatchTrayWithWarning(f);
   EXPECT_EQ(Balloons().size(), 1u);
-  EXPECT_EQ(desktop.shellServices.driveTypeQueries, std::vector<std::string>{"C:\\"});
   EXPECT_TRUE(desktop.shellServices.diskFullDialogs.empty());
 }
 
