@@ -21,6 +21,7 @@ struct QueryAnswer {
   std::string label;
   DriveSpace space;
   std::exception_ptr error;
+  std::uint64_t round = 0;  // that started the query
 };
 
 struct DriveQueryState {
@@ -34,6 +35,7 @@ struct DriveQueryState {
   struct Job {
     int key;
     DriveQuery query;
+    std::uint64_t round;
     bool alone = false;  // not waited for: the drive was slow, the query gets a thread of its own
   };
   struct Drive {
@@ -143,6 +145,7 @@ void Work(std::shared_ptr<DriveQueryState> state) {
     } catch (...) {
       answer.error = std::current_exception();
     }
+    answer.round = job.round;
     const auto took = DriveQueries::Clock::now() - started;
 
     lock.lock();
@@ -181,18 +184,26 @@ void Staff(const std::shared_ptr<DriveQueryState>& state) {
   else if (needed == 1) state->work.notify_one();
 }
 
+// A query that failed raises in a round that asked it. The failure of an earlier round
+// (one it did not wait for, or one left behind when another query of it raised) is not
+// raised again later: the drive is asked anew, and fails anew if it still does.
+void DropEarlierFailure(const DriveQueryState& state, std::optional<QueryAnswer>& answer) {
+  if (answer && answer->error && answer->round != state.round) answer.reset();
+}
+
 // Queues a query unless its drive is busy or its answer is already waiting; true when
 // it did. Under the lock; the caller staffs the queue.
 bool Enqueue(DriveQueryState& state, int key, const DriveQuery& query) {
   DriveQueryState::Drive& drive = state.drives[static_cast<std::size_t>(key)];
   const std::size_t kind = KindIndex(query.kind);
+  DropEarlierFailure(state, drive.answers[kind]);
   if (drive.busy || drive.answers[kind]) return false;
   drive.busy = true;
   drive.running = drive.timedOut = false;
   drive.kind = query.kind;
   drive.startedIn = state.round;
   ++state.outstanding;
-  state.jobs.push_back({key, query, drive.slow[kind]});
+  state.jobs.push_back({key, query, state.round, drive.slow[kind]});
   ++state.queued;
   return true;
 }
@@ -211,6 +222,7 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bo
     if (taken && taken->error) std::rethrow_exception(taken->error);
     return taken;
   };
+  DropEarlierFailure(*state, answer);
   if (answer) return take();
   if (Enqueue(*state, key, query)) Staff(state);
   // Waited for: a query of this kind that this round started, from a drive that answers

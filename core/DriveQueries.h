@@ -90,7 +90,8 @@ class DriveQueries {
   // only when that query is of the same kind and was started in this round. A drive whose
   // last answer of the kind came too late (after its caller stopped waiting, or later than
   // `wait`) is not waited for until it answers within `wait` again. A query that raised an
-  // exception raises it here.
+  // exception raises it here, in a round that started it; in a later round the drive is
+  // asked again instead.
   // Type of a root such as "c:\"; an empty root has no drive (kDriveNoRootDir at once).
   std::optional<unsigned> DriveType(const std::string& root);
   // Label of the drive named by the root's first character, read quietly (no "insert a

@@ -77,6 +77,18 @@ TEST(DriveQueriesTest, AFailingQueryRaisesOnTheCallersThread) {
   EXPECT_EQ(q.Space(kC)->freeBytes, 2'000'000'000);
   api.throwOnLabel = true;
   EXPECT_THROW(q.VolumeLabel("c:\\"), std::runtime_error);
+  // A round that stops at its first failure leaves the failures of its other queries
+  // behind; a later round asks those drives again rather than raising them.
+  const DriveQuery labels[] = {DriveQuery::Label("c:\\"), DriveQuery::Label("x:\\")};
+  q.BeginRound();
+  q.Start(labels);
+  EXPECT_THROW(q.VolumeLabel("c:\\"), std::runtime_error);
+  ASSERT_TRUE(q.Watch().WaitUntilIdle(kPatience));
+  api.throwOnLabel = false;
+  q.BeginRound();
+  q.Start(labels);
+  EXPECT_EQ(q.VolumeLabel("x:\\"), std::optional<std::string>("BACKUP"));
+  EXPECT_EQ(q.VolumeLabel("c:\\"), std::optional<std::string>("SYSTEM"));
 }
 
 TEST(DriveQueriesTest, AHungDriveHoldsUpNeitherTheCallerNorTheOtherDrives) {
