@@ -1,5 +1,6 @@
 #include "core/DriveCatalog.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/DriveQueries.h"
@@ -271,6 +272,10 @@ DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
     ++i;
   }
   return late;
+}
+
+bool DriveCatalog::AwaitsAnswers() const {
+  return std::any_of(rows_.begin(), rows_.end(), [](const DriveEntry& row) { return row.typePending || row.labelPending; });
 }
 
 int DriveCatalog::CheckedCount() const {

@@ -166,6 +166,8 @@ class DriveCatalog {
     bool rowsRemoved = false;
   };
   LateAnswers TakeLateAnswers();
+  // Some row still waits for its drive's type or label.
+  bool AwaitsAnswers() const;
   int CheckedCount() const;
 
  private:

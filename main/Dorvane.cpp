@@ -233,6 +233,8 @@ void TForm1::MirrorDriveList() {
 }
 
 void TForm1::MirrorLateAnswers() {
+  // The common tick: no row waits for a drive, and the tray combo is not even asked.
+  if (!catalog_->AwaitsAnswers()) return;
   const auto& rows = catalog_->Rows();
   const int trayItem = TrayDriveList->ItemIndex();
   const bool trayListed = trayItem >= 0 && trayItem < static_cast<int>(rows.size());
