@@ -322,8 +322,10 @@ std::optional<std::uint8_t> TForm1::TrayRoundDrive() {
 
 void TForm1::UpdateTray() {
   RecordEvent("set_tray");
+  // The combo's text first: meanwhile the worker reads the drive for this round.
+  const std::string trayText = TrayDriveList->Text();
   const DriveSpace space = catalog_->LatestSpace(trayDriveNumber);
-  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), TrayDriveList->Text(), space);
+  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, space);
   TrayIcon->SetIconIndex(figures.iconIndex);
   TrayIcon->SetHint(TrayHint(figures.tooltip));
   // A drive whose figures could not be read is not tested; the arming waits for figures.
