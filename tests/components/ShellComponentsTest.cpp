@@ -18,6 +18,7 @@
 #include "framework/Forms.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
+#include "tests/support/Pump.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestWave.h"
 
@@ -299,17 +300,10 @@ TEST_F(ShellComponentsTest, AWatchedProcessIsClosedOnEveryWayOut) {
   shell.exitCodes[first] = STILL_ACTIVE;
   starter->Start();
   EXPECT_EQ(starter->Process(), first);
-  const ULONGLONG end = GetTickCount64() + 1300;
-  while (GetTickCount64() < end) {  // two or three looks at a process still running
-    Application().ProcessMessages();
-    Sleep(10);
-  }
+  testing::PumpFor(1300);  // two or three looks at a process still running
   EXPECT_EQ(finished, 0);
   shell.exitCodes[first] = 0;
-  while (finished == 0 && GetTickCount64() < end + 5000) {
-    Application().ProcessMessages();
-    Sleep(10);
-  }
+  EXPECT_TRUE(testing::PumpUntil([&] { return finished != 0; }, 5000));
   EXPECT_EQ(finished, 1);
   EXPECT_EQ(shell.closed, std::vector<HANDLE>{first});
   EXPECT_EQ(starter->Process(), nullptr);
