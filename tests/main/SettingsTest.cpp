@@ -184,24 +184,6 @@ TEST_F(SettingsTest, BrowsingASoundPlaysItOnlyWhenItExists) {
   EXPECT_EQ(desktop.shellServices.played[1].image, testing::PcmWave(100));
 }
 
-TEST_F(SettingsTest, OpeningOrClosingTheSettingsReArmsTheWarning) {
-  machine.drives.SetSpace('c', 1'000'000, 20'000'000'000);
-  TForm1& f = Start();
-  f.TrayDriveList->SetItemIndex(1);
-  f.TrayDriveListChange(nullptr);
-  f.CbWarning->SetChecked(true);
-  f.CbShowTray->SetChecked(true);
-  const auto warned = Balloons().size();
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), warned);
-  f.GradButton1Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), warned + 1);
-  f.GradButton1Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), warned + 2);
-}
-
 TEST_F(SettingsTest, AutostartEntry) {
   TForm1& f = Start();
   const auto& entries = machine.autostart.entries;
@@ -213,12 +195,6 @@ TEST_F(SettingsTest, AutostartEntry) {
   f.RemoveFromAutostart("Dorvane");  // already absent: nothing happens, nothing shown
   EXPECT_TRUE(desktop.messages.empty());
 }
-
-}  // namespace
-}  // namespace dorvane
-
-namespace dorvane {
-namespace {
 
 TEST_F(SettingsTest, SettingsViewLayout) {
   TForm1& f = Start();
