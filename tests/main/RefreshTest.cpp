@@ -93,19 +93,6 @@ TEST_F(RefreshTest, OncePerArmingUntilAReArmEvent) {
   EXPECT_EQ(Balloons().size(), expected);
 }
 
-TEST_F(RefreshTest, DriveFillingUpAfterAQuietTestWaitsForAReArm) {
-  LowDrive(300);
-  TForm1& f = Create();
-  WatchTrayWithWarning(f);
-  f.Timer1Timer(nullptr);
-  LowDrive(10);
-  f.Timer1Timer(nullptr);
-  EXPECT_TRUE(Balloons().empty());
-  f.CbWarningClick(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 1u);
-}
-
 TEST_F(RefreshTest, WithoutTheTrayDriveIconZeroAndRowLinesOnly) {
   LowDrive(10);
   TForm1& f = Start();
