@@ -828,19 +828,15 @@ TEST_F(StdControlsTest, FormDescriptionBuildsTheControls) {
   } freer{form};
   form->Load(kDescription);
 
-  auto* panel = form->Require<TPanel>("Panel1");
   auto* label = form->Require<TLabel>("Label1");
   auto* image = form->Require<TImage>("Image1");
   auto* check = form->Require<TCheckBox>("Check1");
   auto* combo = form->Require<TComboBox>("TrayDriveList");
   auto* bar = form->Require<TTrackBar>("TbWT");
   auto* list = form->Require<TListView>("DList");
-  EXPECT_EQ(label->Parent(), panel);
-  EXPECT_EQ(label->Caption(), "c:\\");
+  // Plain values are the loader's (RegisteredClasses round-trips every class); here what
+  // the controls do with them once loaded.
   EXPECT_GT(label->Width(), 0) << "sized to its caption once loaded";
-  EXPECT_TRUE(label->Transparent());
-  EXPECT_EQ(GetEnumProp(*panel, "BevelOuter"), "bvLowered");
-  EXPECT_EQ(GetEnumProp(*form->Require<TBevel>("Bevel1"), "Shape"), "bsTopLine");
   EXPECT_EQ(image->Picture().Width(), 2);
   EXPECT_TRUE(image->Picture().Graphic()->Transparent());
 
@@ -872,9 +868,6 @@ TEST_F(StdControlsTest, FormDescriptionBuildsTheControls) {
   EXPECT_EQ(list->Columns().Items(0)->Width(), 36);
   EXPECT_EQ(SendMessageW(list->Handle(), LVM_GETCOLUMNWIDTH, 2, 0), 100);
   EXPECT_TRUE(SendMessageW(list->Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FLATSB);
-  EXPECT_EQ(form->Require<TSpeedButton>("Switch")->Layout(), blGlyphTop);
-  EXPECT_EQ(form->Require<TEdit>("Edit1")->Text(), "c:\\x.wav");
-  EXPECT_EQ(form->Require<TButton>("Close")->ModalResult(), mrCancel);
 
   // Written back and read into a new form, the description gives the same controls.
   const std::string written = WriteForm(*form);
