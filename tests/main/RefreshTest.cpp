@@ -106,15 +106,6 @@ TEST_F(RefreshTest, WithoutTheTrayDriveIconZeroAndRowLinesOnly) {
   EXPECT_FALSE(f.WarningDone());
 }
 
-TEST_F(RefreshTest, SingleLineTooltipOfTheTrayDrive) {
-  machine.drives.SetSpace('c', 2'000'000'000, 20'000'000'000);
-  TForm1& f = Create();
-  f.TrayDriveList->SetItemIndex(1);
-  f.TrayDriveListChange(nullptr);
-  f.CbShowTray->SetChecked(true);
-  EXPECT_EQ(f.TrayIcon->Hint(), "c:\\ SYSTEM 1.86 Gb (10%) free\n\r");
-}
-
 TEST_F(RefreshTest, LongTooltipCutForTheHintWholeForTheBalloon) {
   machine.drives.drives.clear();
   for (char l = 'c'; l <= 'z'; ++l) machine.drives.drives[l] = {kDriveFixed, "", true, 1'000'000, 100'000'000'000};
