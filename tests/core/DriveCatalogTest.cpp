@@ -54,26 +54,32 @@ TEST(DriveSlots, RootsAreLowerCaseLettersAndSlotZeroStaysEmpty) {
 }
 
 TEST(DriveClassification, TypeTable) {
-  EXPECT_FALSE(ClassifyDrive(kDriveUnknown, false).accepted);
-  EXPECT_FALSE(ClassifyDrive(kDriveNoRootDir, false).accepted);
-  EXPECT_STREQ(ClassifyDrive(kDriveRemovable, true).typeName, "Removable/Diskette");
-  EXPECT_STREQ(ClassifyDrive(kDriveFixed, true).typeName, "Fixed/HD");
-  EXPECT_STREQ(ClassifyDrive(kDriveRemote, true).typeName, "Network Drive");
-  EXPECT_STREQ(ClassifyDrive(kDriveRamDisk, true).typeName, "RAM Drive");
-  EXPECT_TRUE(ClassifyDrive(kDriveRamDisk, true).accepted);
-  EXPECT_FALSE(ClassifyDrive(kDriveCdRom, true).accepted);
-  EXPECT_TRUE(ClassifyDrive(kDriveCdRom, false).accepted);
-  EXPECT_STREQ(ClassifyDrive(kDriveCdRom, false).typeName, "CD-Rom");
-  EXPECT_FALSE(ClassifyDrive(7, false).accepted);
-  EXPECT_FALSE(ClassifyDrive(0xFFFFFFFF, false).accepted);
-}
-
-TEST(DriveClassification, ImagesByExactTypeName) {
-  EXPECT_EQ(DriveTypeImageIndex("Removable/Diskette"), 0);
-  EXPECT_EQ(DriveTypeImageIndex("Fixed/HD"), 1);
-  EXPECT_EQ(DriveTypeImageIndex("CD-Rom"), 2);
-  EXPECT_EQ(DriveTypeImageIndex("Network Drive"), 3);
-  EXPECT_EQ(DriveTypeImageIndex("RAM Drive"), 4);
+  const struct {
+    std::uint32_t type;
+    bool ignoreCdRom, accepted;
+    const char* name;  // of an accepted drive, with the list's picture for it
+    int image;
+  } cases[] = {
+      {kDriveUnknown, false, false, "", 0},
+      {kDriveNoRootDir, false, false, "", 0},
+      {kDriveRemovable, true, true, "Removable/Diskette", 0},
+      {kDriveFixed, true, true, "Fixed/HD", 1},
+      {kDriveCdRom, false, true, "CD-Rom", 2},
+      {kDriveRemote, true, true, "Network Drive", 3},
+      {kDriveRamDisk, true, true, "RAM Drive", 4},
+      {kDriveCdRom, true, false, "", 0},
+      {7, false, false, "", 0},
+      {0xFFFFFFFF, false, false, "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "type " << c.type << " ignoring CD-Rom " << c.ignoreCdRom);
+    const auto kind = ClassifyDrive(c.type, c.ignoreCdRom);
+    EXPECT_EQ(kind.accepted, c.accepted);
+    if (!c.accepted) continue;
+    EXPECT_STREQ(kind.typeName, c.name);
+    EXPECT_EQ(DriveTypeImageIndex(c.name), c.image);
+  }
+  // Pictures go by the exact name.
   EXPECT_EQ(DriveTypeImageIndex("fixed/hd"), -1);
   EXPECT_EQ(DriveTypeImageIndex(""), -1);
 }

@@ -47,6 +47,11 @@ TEST_F(PanelsTest, CheckedRowsShowTheirPanelsAndWidenTheWindow) {
   EXPECT_EQ(StripOrder(f), (std::vector<std::string>{"p2", "p3"}));
   // Panels stand right of the status and switch columns.
   EXPECT_EQ(f.DrivePanels[1]->Left(), f.Panel3->Left() + f.Panel3->Width());
+  // Fewer panels need less room, but the tick never narrows the window.
+  f.SpeedButton4Click(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.requiredWidth, 257);
+  EXPECT_EQ(f.Width(), 385);
 }
 
 TEST_F(PanelsTest, TwelveRowsTenPanels) {

@@ -259,18 +259,6 @@ TEST_F(RefreshTest, MemoryReadout) {
   EXPECT_FALSE(ErrorForm->Visible());  // absorbed, not reported
 }
 
-TEST_F(RefreshTest, TickOnlyWidensTheWindow) {
-  TForm1& f = Start();
-  f.SpeedButton1Click(nullptr);  // a: and c:
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(f.requiredWidth, 257 + 128);
-  EXPECT_EQ(f.Width(), 385);
-  f.SpeedButton4Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(f.requiredWidth, 257);
-  EXPECT_EQ(f.Width(), 385);  // never narrowed by the tick
-}
-
 TEST_F(RefreshTest, FirstVisibleRefreshRestoresAndStartsHidden) {
   Store("CbHidden_Checked", "True");
   Store("TrayDriveList_ItemIndex", "1");
