@@ -10,8 +10,9 @@
 // worker thread asks the drives one after the other: handing a query to another thread
 // and back costs more than the query of a drive that works, so a round pays that once
 // rather than once per query. A drive that is known to be slow gets a thread of its own,
-// and when the queue stops moving (a drive that worked has just hung) every query still
-// waiting gets one, so a hung drive holds up no other drive for long.
+// and when a drive that worked hangs in the middle of a round, the queries behind it get
+// another thread as soon as the caller stops waiting for it: a hung drive holds up the
+// others of its round no longer than the wait for it.
 //
 // Threads: the HTTP getter's transfers aside, this is the only place that starts threads.
 // Each drive has at most one query outstanding, so a hung drive holds one thread and

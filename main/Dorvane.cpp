@@ -526,8 +526,9 @@ void TForm1::CbShowTrayClick(TObject*) {
   if (CbShowTray->Checked()) {
     catalog_->BeginRound(TrayRoundDrive(), false);  // a fresh reading, not the last tick's
     UpdateTray();
+  } else {
+    TrayIcon->SetIconIndex(0);
   }
-  else TrayIcon->SetIconIndex(0);
   TrayDriveList->SetEnabled(CbShowTray->Checked());
 }
 

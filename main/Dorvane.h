@@ -3,6 +3,7 @@
 // drives and the memory readout, expands to the settings view, and lives in the tray.
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "components/DeviceChanged.h"
