@@ -90,7 +90,11 @@ class PropAccessor<R(A...)> {
     ::new (static_cast<void*>(data_)) F(f);
   }
 
-  R operator()(A... args) const { return call_(data_, std::forward<A>(args)...); }
+  // Like an empty std::function, an empty accessor throws std::bad_function_call.
+  R operator()(A... args) const {
+    if (!call_) throw std::bad_function_call();
+    return call_(data_, std::forward<A>(args)...);
+  }
   explicit operator bool() const { return call_ != nullptr; }
 
  private:
