@@ -13,7 +13,7 @@
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
-#include "main/MakerServer.h"
+#include "core/MakerServer.h"
 
 namespace dorvane {
 
