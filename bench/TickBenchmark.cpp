@@ -3,16 +3,20 @@
 //
 //   1. one tick against the machine's own drives, in microseconds, beside the bare
 //      system queries the tick has to make (the space of each monitored drive and of the
-//      tray drive, and the memory status), timed in the same run;
+//      tray drive, each drive once, and the memory status), timed in the same run; also
+//      beside the same queries with the tray drive read a second time, as the tick read
+//      it before a round read each drive once;
 //   2. paints per tick when no figure changes (drives scripted so they stay put);
 //   3. GDI and USER objects and private bytes before and after 100,000 such ticks.
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "components/FormPlacement.h"
 #include "core/NumberFormat.h"
@@ -100,6 +104,12 @@ double MicrosPer(Clock::duration d, int n) {
   return std::chrono::duration<double, std::micro>(d).count() / n;
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 }  // namespace
 
 int main() {
@@ -118,10 +128,11 @@ int main() {
   std::printf("monitored drives: %zu, tray drive number %d\n", roots.size(), form->trayDriveNumber);
   const std::wstring trayRoot = std::wstring(1, static_cast<wchar_t>(L'@' + form->trayDriveNumber)) + L":\\";
   constexpr int kRounds = 2000;
-  auto bare = [&] {
+  const bool trayMonitored = std::find(roots.begin(), roots.end(), trayRoot) != roots.end();
+  auto bareQueries = [&](bool trayTwice) {
     ULARGE_INTEGER a, t, f;
     for (const auto& r : roots) GetDiskFreeSpaceExW(r.c_str(), &a, &t, &f);
-    GetDiskFreeSpaceExW(trayRoot.c_str(), &a, &t, &f);
+    if (trayTwice || !trayMonitored) GetDiskFreeSpaceExW(trayRoot.c_str(), &a, &t, &f);
     MEMORYSTATUSEX m{};
     m.dwLength = sizeof m;
     GlobalMemoryStatusEx(&m);
@@ -130,22 +141,57 @@ int main() {
     form->Timer1Timer(nullptr);
     Application().ProcessMessages();
   };
-  // Interleaved blocks, so that both see the same machine load.
-  Clock::duration bareTime{}, tickTime{};
-  for (int block = 0; block < 10; ++block) {
+  // Short interleaved blocks, so that all three see the same machine load, and the median
+  // block of each: on a shared machine a burst of other work lands in a few blocks only.
+  constexpr int kBlocks = 40;
+  std::vector<double> bareUs, bareTwiceUs, tickUs;
+  for (int block = 0; block < kBlocks; ++block) {
     auto t0 = Clock::now();
-    for (int i = 0; i < kRounds / 10; ++i) bare();
+    for (int i = 0; i < kRounds / kBlocks; ++i) bareQueries(false);
     auto t1 = Clock::now();
-    for (int i = 0; i < kRounds / 10; ++i) tick();
+    for (int i = 0; i < kRounds / kBlocks; ++i) tick();
     auto t2 = Clock::now();
-    bareTime += t1 - t0;
-    tickTime += t2 - t1;
+    for (int i = 0; i < kRounds / kBlocks; ++i) bareQueries(true);
+    auto t3 = Clock::now();
+    bareUs.push_back(MicrosPer(t1 - t0, kRounds / kBlocks));
+    tickUs.push_back(MicrosPer(t2 - t1, kRounds / kBlocks));
+    bareTwiceUs.push_back(MicrosPer(t3 - t2, kRounds / kBlocks));
   }
-  const double bareUs = MicrosPer(bareTime, kRounds);
-  const double tickUs = MicrosPer(tickTime, kRounds);
-  std::printf("bare system queries per tick: %.1f us\n", bareUs);
-  std::printf("one tick:                     %.1f us\n", tickUs);
-  std::printf("tick / bare queries:          %.2f\n", tickUs / bareUs);
+  const double bare = Median(bareUs), bareTwice = Median(bareTwiceUs), tickTime = Median(tickUs);
+  std::printf("median of %d interleaved blocks of %d:\n", kBlocks, kRounds / kBlocks);
+  std::printf("bare system queries per tick: %.1f us (tray drive read twice: %.1f us)\n", bare, bareTwice);
+  std::printf("one tick:                     %.1f us\n", tickTime);
+  std::printf("tick / bare queries:          %.2f (to the queries with the tray drive twice: %.2f)\n",
+              tickTime / bare, tickTime / bareTwice);
+  std::printf("drive query threads:          %d\n", form->Catalog().Queries().Watch().Threads());
+
+  // The hand-over alone: the tick's space queries as one round of the drive queries,
+  // beside the same queries made directly.
+  std::vector<DriveQuery> planned;
+  for (const DriveEntry& row : form->Rows())
+    if (row.active) planned.push_back(DriveQuery::Space(static_cast<std::uint8_t>(std::stoi(row.number))));
+  DriveQueries& queries = form->Catalog().Queries();
+  auto spaceBare = [&] {
+    ULARGE_INTEGER a, t, f;
+    for (const auto& r : roots) GetDiskFreeSpaceExW(r.c_str(), &a, &t, &f);
+  };
+  auto spaceRound = [&] {
+    queries.BeginRound();
+    queries.Start(planned);
+    for (const DriveQuery& q : planned) queries.Space(q.number);
+  };
+  std::vector<double> spaceBareUs, spaceRoundUs;
+  for (int block = 0; block < kBlocks; ++block) {
+    auto t0 = Clock::now();
+    for (int i = 0; i < kRounds / kBlocks; ++i) spaceBare();
+    auto t1 = Clock::now();
+    for (int i = 0; i < kRounds / kBlocks; ++i) spaceRound();
+    auto t2 = Clock::now();
+    spaceBareUs.push_back(MicrosPer(t1 - t0, kRounds / kBlocks));
+    spaceRoundUs.push_back(MicrosPer(t2 - t1, kRounds / kBlocks));
+  }
+  std::printf("%zu space queries: %.1f us directly, %.1f us as a round of the drive queries\n", planned.size(),
+              Median(spaceBareUs), Median(spaceRoundUs));
   Close(form);
 
   // 2. and 3. Drives that do not change: paints and object counts.
@@ -174,6 +220,7 @@ int main() {
   std::printf("USER objects:  %d -> %d%s\n", user0, UserObjects(),
               GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS) ? "" : " (windows of the thread)");
   std::printf("private bytes: %zu -> %zu\n", bytes0, PrivateBytes());
+  std::printf("drive query threads: %d\n", form->Catalog().Queries().Watch().Threads());
   Close(form);
 
   TRegistry reg;

@@ -4,8 +4,11 @@
 # the runtime's demangler would add about 50 KB.
 #
 # Everything of ours and libjpeg get their own sections so the linker can drop what no
-# one calls. Link-time optimisation (DORVANE_LTO) would inline across our libraries, but
-# the compiler of Debian 12 fails on it.
+# one calls. Link-time optimisation (DORVANE_LTO, on in the release presets) inlines and
+# drops across our libraries (about 150 KB less). The compiler of Debian 12 (GCC 12) stops
+# with an internal compiler error (binds_to_current_def_p) when it splits the program
+# into partitions for the link, so the program is optimised as one partition (the link
+# then takes about a minute). libjpeg is built without it.
 add_compile_options(-Oz -ffunction-sections -fdata-sections)
 add_compile_definitions(DORVANE_RELEASE_BUILD)
 add_link_options(-Wl,--gc-sections -s)
@@ -16,6 +19,7 @@ if(DORVANE_LTO)
   check_ipo_supported(RESULT _ipo OUTPUT _ipo_output LANGUAGES C CXX)
   if(_ipo)
     set(CMAKE_INTERPROCEDURAL_OPTIMIZATION ON)
+    add_link_options(-flto-partition=one)
   else()
     message(WARNING "link-time optimisation not available: ${_ipo_output}")
   endif()

@@ -32,7 +32,8 @@ bool TDiskFullDialog::Execute() {
   IShellServices& shell = Application().Desktop().ShellServices();
   if (!shell.DiskFullDialogAvailable()) throw Exception("This function is not supported by your version of Windows");
   const std::string root = DriveChar() + ":\\";
-  if (shell.DriveTypeOf(root) != DRIVE_FIXED) return false;
+  const std::optional<unsigned> type = driveType_ ? driveType_(root) : shell.DriveTypeOf(root);
+  if (type != static_cast<unsigned>(DRIVE_FIXED)) return false;
   shell.ShowDiskFullDialog(shell.FocusedWindow(), static_cast<UINT>(driveChar_ - 'A'));
   return true;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // Dialog components over the shell's own dialogs. This program uses one: the shell's
 // disk-full dialog (what the system offers for a drive that has run out of space).
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "framework/Classes.h"
 
@@ -33,8 +36,16 @@ class TDiskFullDialog : public TCommonDialogF {
   // Raises when this version of the shell has no such dialog.
   bool Execute() override;
 
+  // Where Execute learns the drive's type (a Win32 drive-type code for a root such as
+  // "C:\"). A program that must not wait on a drive answers from its own drive queries;
+  // no answer (the drive has not answered in time) counts as no fixed disk. Unset, the
+  // shell is asked at once.
+  using DriveTypeSource = std::function<std::optional<unsigned>(const std::string& root)>;
+  void SetDriveTypeSource(DriveTypeSource source) { driveType_ = std::move(source); }
+
  private:
   char driveChar_ = 'C';
+  DriveTypeSource driveType_;
 };
 
 }  // namespace dorvane

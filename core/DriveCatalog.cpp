@@ -1,5 +1,6 @@
 #include "core/DriveCatalog.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/DriveQueries.h"
@@ -94,7 +95,27 @@ DriveCatalog::DriveCatalog(IDriveApi& api, IActivitySink* activity, std::chrono:
 
 DriveCatalog::~DriveCatalog() = default;
 
-void DriveCatalog::BeginRound() { queries_->BeginRound(); }
+void DriveCatalog::BeginRound(std::optional<std::uint8_t> trayDrive, bool rowFigures) {
+  queries_->BeginRound();
+  plannedSpace_ = {};
+  roundSpace_ = {};
+  std::vector<DriveQuery> planned;
+  for (const DriveEntry& row : rows_) {
+    if (row.typePending) planned.push_back(DriveQuery::Type(row.root));
+    else if (row.labelPending) planned.push_back(DriveQuery::Label(row.root));
+  }
+  const auto planSpace = [&](std::uint8_t number) {
+    if (number >= DriveSlotTable::kCount || plannedSpace_[number]) return;
+    plannedSpace_[number] = true;
+    planned.push_back(DriveQuery::Space(number));
+  };
+  if (trayDrive) planSpace(*trayDrive);
+  if (rowFigures) {
+    for (const DriveEntry& row : rows_)
+      if (row.active) planSpace(static_cast<std::uint8_t>(ParseNumber(row.number)));
+  }
+  queries_->Start(planned);
+}
 
 void DriveCatalog::Clear() {
   rows_.clear();
@@ -107,9 +128,23 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
   exploreRoots_.clear();
   ignoreCdRom_ = ignoreCdRom;
   queries_->BeginRound();
+  plannedSpace_ = {};
+  roundSpace_ = {};
+  // Every type at once, then the labels of the drives the list takes.
+  std::vector<DriveQuery> planned;
+  for (int i = 0; i < DriveSlotTable::kCount; ++i) planned.push_back(DriveQuery::Type(slots_[i].root));
+  queries_->Start(planned);
+  std::array<std::optional<unsigned>, DriveSlotTable::kCount> types;
+  planned.clear();
+  for (int i = 0; i < DriveSlotTable::kCount; ++i) {
+    types[static_cast<std::size_t>(i)] = queries_->DriveType(slots_[i].root);
+    const std::optional<unsigned> type = types[static_cast<std::size_t>(i)];
+    if (type && ClassifyDrive(*type, ignoreCdRom).accepted) planned.push_back(DriveQuery::Label(slots_[i].root));
+  }
+  queries_->Start(planned);
   for (int i = 0; i < DriveSlotTable::kCount; ++i) {
     const std::string root = slots_[i].root;
-    const std::optional<unsigned> type = queries_->DriveType(root);
+    const std::optional<unsigned> type = types[static_cast<std::size_t>(i)];
     if (!type) {
       // A drive that exists but does not answer: listed without a type until it does.
       DriveEntry& row = AddDriveEntry(i, root, "", kNoName);
@@ -192,7 +227,11 @@ bool DriveCatalog::RefreshDriveEntries() {
 }
 
 DriveSpace DriveCatalog::LatestSpace(std::uint8_t driveNumber) {
-  return queries_->Space(driveNumber).value_or(DriveSpace{});
+  if (driveNumber >= DriveSlotTable::kCount || !plannedSpace_[driveNumber])
+    return queries_->Space(driveNumber).value_or(DriveSpace{});
+  std::optional<DriveSpace>& space = roundSpace_[driveNumber];
+  if (!space) space = queries_->Space(driveNumber);
+  return space.value_or(DriveSpace{});
 }
 
 DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
@@ -233,6 +272,10 @@ DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
     ++i;
   }
   return late;
+}
+
+bool DriveCatalog::AwaitsAnswers() const {
+  return std::any_of(rows_.begin(), rows_.end(), [](const DriveEntry& row) { return row.typePending || row.labelPending; });
 }
 
 int DriveCatalog::CheckedCount() const {

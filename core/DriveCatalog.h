@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,8 +131,12 @@ class DriveCatalog {
   const std::vector<std::string>& ExploreRoots() const { return exploreRoots_; }
   const DriveSpaceQuery& Space() const { return space_; }
   DriveQueries& Queries() { return *queries_; }
-  // Starts a round of drive queries (see DriveQueries): once per tick.
-  void BeginRound();
+  // Starts a round of drive queries (see DriveQueries): once per tick. The round's queries
+  // go to the worker together: the types and labels that rows still wait for, the space of
+  // the tray drive when there is one, and the space of the checked rows when their
+  // figures are to be read. A drive's space is read once per round: the tray drive and its
+  // row show the same figures.
+  void BeginRound(std::optional<std::uint8_t> trayDrive = std::nullopt, bool rowFigures = true);
 
   // Empties the list (its rows, combo items and explore entries).
   void Clear();
@@ -152,6 +157,7 @@ class DriveCatalog {
   // whether any text changed.
   bool RefreshDriveEntries();
   // The space of a drive as far as it answered in this round; failed when it has not.
+  // Read once per round for a drive the round planned, at every call for another.
   DriveSpace LatestSpace(std::uint8_t driveNumber);
   // Fills in the types and labels of rows whose drives have answered since. A row whose
   // drive turns out to be of a kind the list does not take is removed.
@@ -160,6 +166,8 @@ class DriveCatalog {
     bool rowsRemoved = false;
   };
   LateAnswers TakeLateAnswers();
+  // Some row still waits for its drive's type or label.
+  bool AwaitsAnswers() const;
   int CheckedCount() const;
 
  private:
@@ -171,6 +179,9 @@ class DriveCatalog {
   std::vector<std::string> trayComboItems_;
   std::vector<std::string> exploreRoots_;
   std::unique_ptr<DriveQueries> queries_;
+  // The space queries the round planned, and their answers once read.
+  std::array<bool, DriveSlotTable::kCount> plannedSpace_{};
+  std::array<std::optional<DriveSpace>, DriveSlotTable::kCount> roundSpace_;
   bool ignoreCdRom_ = true;  // as at the last build, for types that come later
 };
 

@@ -13,7 +13,7 @@
 namespace dorvane {
 namespace detail {
 
-enum class QueryKind { kType, kLabel, kSpace };
+using QueryKind = DriveQuery::Kind;
 constexpr std::size_t kKinds = 3;
 
 struct QueryAnswer {
@@ -21,6 +21,7 @@ struct QueryAnswer {
   std::string label;
   DriveSpace space;
   std::exception_ptr error;
+  std::uint64_t round = 0;  // that started the query
 };
 
 struct DriveQueryState {
@@ -33,13 +34,16 @@ struct DriveQueryState {
 
   struct Job {
     int key;
-    QueryKind kind;
-    std::string root;
-    std::uint8_t number;
+    DriveQuery query;
+    std::uint64_t round;
+    bool alone = false;  // not waited for: the drive was slow, the query gets a thread of its own
   };
   struct Drive {
     bool busy = false;      // a query is outstanding
-    bool timedOut = false;  // a caller stopped waiting for the outstanding query
+    bool running = false;   // a thread is inside it (it is no longer queued)
+    bool timedOut = false;  // a caller stopped waiting for it while it ran
+    QueryKind kind = QueryKind::kType;  // of the outstanding query
+    std::uint64_t startedIn = 0;        // the round that started it
     // Per kind: the last answer came too late, so the next query is not waited for. By
     // kind, because a drive may answer one kind at once and hang on another.
     std::array<bool, kKinds> slow{};
@@ -51,8 +55,9 @@ struct DriveQueryState {
   mutable std::condition_variable answered;  // a query ended, or a thread did
   std::deque<Job> jobs;
   std::array<Drive, DriveQueries::kDriveKeys> drives;
+  std::uint64_t round = 0;
   int threads = 0;
-  int idle = 0;
+  int idle = 0;  // threads waiting for a job, those just started included
   int outstanding = 0;
   bool stopping = false;
   // Counted under the lock, read without it by a side that stays awake for the other.
@@ -70,7 +75,7 @@ namespace {
 
 // Putting a thread to sleep and waking it costs far more than a query of a drive that
 // works (under Wine every wake is a round trip to its server). So a worker stays awake a
-// moment after a query, as the next query of a tick follows at once, and the caller
+// moment after a query, as the next round's queries may follow at once, and the caller
 // stays awake a moment for its answer, before either sleeps.
 constexpr auto kLinger = std::chrono::milliseconds(2);
 constexpr auto kStayAwake = std::chrono::milliseconds(2);
@@ -96,21 +101,23 @@ class QuietMode {
   DriveQueryState& state_;
 };
 
-QueryAnswer Run(DriveQueryState& state, const DriveQueryState::Job& job) {
+QueryAnswer Run(DriveQueryState& state, const DriveQuery& query) {
   QueryAnswer answer;
   QuietMode quiet(state);
-  switch (job.kind) {
-    case QueryKind::kType: answer.type = state.api.DriveType(job.root); break;
-    case QueryKind::kLabel: answer.label = QueryVolumeLabel(state.api, job.root); break;
-    case QueryKind::kSpace: answer.space = state.space.Query(job.number); break;
+  switch (query.kind) {
+    case QueryKind::kType: answer.type = state.api.DriveType(query.root); break;
+    case QueryKind::kLabel: answer.label = QueryVolumeLabel(state.api, query.root); break;
+    case QueryKind::kSpace: answer.space = state.space.Query(query.number); break;
   }
   return answer;
 }
 
+std::size_t KindIndex(QueryKind kind) { return static_cast<std::size_t>(kind); }
+
+// A thread is counted idle from its start: it is on its way to the queue.
 void Work(std::shared_ptr<DriveQueryState> state) {
   std::unique_lock lock(state->mutex);
   for (;;) {
-    ++state->idle;
     if (state->jobs.empty() && !state->stopping) {
       const std::uint64_t seen = state->queued.load();
       lock.unlock();
@@ -120,69 +127,108 @@ void Work(std::shared_ptr<DriveQueryState> state) {
     }
     const auto hasWork = [&] { return state->stopping || !state->jobs.empty(); };
     if (!state->work.wait_for(lock, kIdleEnd, hasWork)) {
-      if (state->idle > 1) {
-        --state->idle;
-        break;
-      }
+      if (state->idle > 1) break;
       state->work.wait(lock, hasWork);
     }
-    --state->idle;
     if (state->stopping) break;
+    --state->idle;
     const DriveQueryState::Job job = std::move(state->jobs.front());
     state->jobs.pop_front();
+    DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(job.key)];
+    drive.running = true;
     lock.unlock();
 
     QueryAnswer answer;
     const auto started = DriveQueries::Clock::now();
     try {
-      answer = Run(*state, job);
+      answer = Run(*state, job.query);
     } catch (...) {
       answer.error = std::current_exception();
     }
+    answer.round = job.round;
     const auto took = DriveQueries::Clock::now() - started;
 
     lock.lock();
-    DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(job.key)];
-    drive.busy = false;
-    drive.slow[static_cast<std::size_t>(job.kind)] = drive.timedOut || took > state->wait;
+    const std::size_t kind = KindIndex(job.query.kind);
+    drive.busy = drive.running = false;
+    drive.slow[kind] = drive.timedOut || took > state->wait;
     drive.timedOut = false;
-    drive.answers[static_cast<std::size_t>(job.kind)] = std::move(answer);
+    drive.answers[kind] = std::move(answer);
     --state->outstanding;
     ++state->finished;
+    ++state->idle;
     state->answered.notify_all();
   }
+  --state->idle;
   --state->threads;
   state->answered.notify_all();
 }
 
+// Makes sure the queue has threads: one for the queries of drives that work, which it
+// asks one after the other, and one for each query of a slow drive. A thread stuck in a
+// drive is not idle, so the queue behind it gets another. Under the lock.
+void Staff(const std::shared_ptr<DriveQueryState>& state) {
+  int needed = 0;
+  bool shared = false;
+  for (const DriveQueryState::Job& job : state->jobs) {
+    if (job.alone) ++needed;
+    else shared = true;
+  }
+  needed += shared ? 1 : 0;
+  while (state->idle < needed && state->threads < DriveQueries::kDriveKeys) {
+    std::thread(Work, state).detach();  // starts once the lock is let go
+    ++state->threads;
+    ++state->idle;
+  }
+  if (needed > 1) state->work.notify_all();
+  else if (needed == 1) state->work.notify_one();
+}
+
+// A query that failed raises in a round that asked it. The failure of an earlier round
+// (one it did not wait for, or one left behind when another query of it raised) is not
+// raised again later: the drive is asked anew, and fails anew if it still does.
+void DropEarlierFailure(const DriveQueryState& state, std::optional<QueryAnswer>& answer) {
+  if (answer && answer->error && answer->round != state.round) answer.reset();
+}
+
+// Queues a query unless its drive is busy or its answer is already waiting; true when
+// it did. Under the lock; the caller staffs the queue.
+bool Enqueue(DriveQueryState& state, int key, const DriveQuery& query) {
+  DriveQueryState::Drive& drive = state.drives[static_cast<std::size_t>(key)];
+  const std::size_t kind = KindIndex(query.kind);
+  DropEarlierFailure(state, drive.answers[kind]);
+  if (drive.busy || drive.answers[kind]) return false;
+  drive.busy = true;
+  drive.running = drive.timedOut = false;
+  drive.kind = query.kind;
+  drive.startedIn = state.round;
+  ++state.outstanding;
+  state.jobs.push_back({key, query, state.round, drive.slow[kind]});
+  ++state.queued;
+  return true;
+}
+
 // Asks a drive; nothing when it has not answered. Waits at most `wait`, or half of it
 // once the round has had a drive that did not answer (roundTimedOut, set here then).
-std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bool& roundTimedOut,
-                               DriveQueryState::Job job) {
+std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bool& roundTimedOut, int key,
+                               const DriveQuery& query) {
   std::unique_lock lock(state->mutex);
-  DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(job.key)];
-  std::optional<QueryAnswer>& answer = drive.answers[static_cast<std::size_t>(job.kind)];
+  DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(key)];
+  const std::size_t kind = KindIndex(query.kind);
+  std::optional<QueryAnswer>& answer = drive.answers[kind];
   const auto take = [&answer]() -> std::optional<QueryAnswer> {
     std::optional<QueryAnswer> taken = std::move(answer);
     answer.reset();
     if (taken && taken->error) std::rethrow_exception(taken->error);
     return taken;
   };
+  DropEarlierFailure(*state, answer);
   if (answer) return take();
-  if (drive.busy) return std::nullopt;
-  // Every outstanding query has its thread: a hung drive never delays another drive.
-  if (state->jobs.size() + 1 > static_cast<std::size_t>(state->idle) &&
-      state->threads < DriveQueries::kDriveKeys) {
-    std::thread(Work, state).detach();
-    ++state->threads;
-  }
-  drive.busy = true;
-  ++state->outstanding;
-  const std::size_t kind = static_cast<std::size_t>(job.kind);
-  state->jobs.push_back(std::move(job));
-  ++state->queued;
-  state->work.notify_one();
-  if (drive.slow[kind]) return std::nullopt;
+  if (Enqueue(*state, key, query)) Staff(state);
+  // Waited for: a query of this kind that this round started, from a drive that answers
+  // in time and has not kept this round waiting yet.
+  if (drive.kind != query.kind || drive.startedIn != state->round || drive.timedOut || drive.slow[kind])
+    return std::nullopt;
   const auto deadline = DriveQueries::Clock::now() + (roundTimedOut ? state->wait / 2 : state->wait);
   const auto awake = std::min(deadline, DriveQueries::Clock::now() + kStayAwake);
   std::uint64_t seen = state->finished.load();
@@ -198,8 +244,11 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bo
   }
   lock.lock();
   if (!state->answered.wait_until(lock, deadline, [&drive] { return !drive.busy; })) {
-    drive.timedOut = true;
     roundTimedOut = true;
+    // A query still in the queue was held up by a thread stuck in another drive: not its
+    // drive's fault. Either way the queue gets a thread that is not stuck.
+    if (drive.running) drive.timedOut = true;
+    Staff(state);
     return std::nullopt;
   }
   return take();
@@ -216,7 +265,6 @@ int DriveKey(const std::string& root) {
 }  // namespace detail
 
 using detail::DriveQueryState;
-using detail::QueryKind;
 
 DriveQueryWatch::DriveQueryWatch(std::shared_ptr<DriveQueryState> state) : state_(std::move(state)) {}
 
@@ -256,24 +304,41 @@ DriveQueries::~DriveQueries() {
   state_->answered.notify_all();
 }
 
-void DriveQueries::BeginRound() { roundTimedOut_ = false; }
+void DriveQueries::BeginRound() {
+  roundTimedOut_ = false;
+  std::lock_guard lock(state_->mutex);
+  ++state_->round;
+}
+
+void DriveQueries::Start(std::span<const DriveQuery> queries) {
+  std::lock_guard lock(state_->mutex);
+  bool queued = false;
+  for (const DriveQuery& query : queries) {
+    // What the calls below answer without a drive is not asked.
+    if (query.kind == DriveQuery::Kind::kType && query.root.empty()) continue;
+    if (query.kind == DriveQuery::Kind::kSpace && query.number >= kDriveKeys) continue;
+    const int key = query.kind == DriveQuery::Kind::kSpace ? query.number : detail::DriveKey(query.root);
+    queued = detail::Enqueue(*state_, key, query) || queued;
+  }
+  if (queued) detail::Staff(state_);
+}
 
 std::optional<unsigned> DriveQueries::DriveType(const std::string& root) {
   if (root.empty()) return kDriveNoRootDir;
-  const auto answer = detail::Ask(state_, roundTimedOut_, {detail::DriveKey(root), QueryKind::kType, root, 0});
+  const auto answer = detail::Ask(state_, roundTimedOut_, detail::DriveKey(root), DriveQuery::Type(root));
   if (!answer) return std::nullopt;
   return answer->type;
 }
 
 std::optional<std::string> DriveQueries::VolumeLabel(const std::string& root) {
-  auto answer = detail::Ask(state_, roundTimedOut_, {detail::DriveKey(root), QueryKind::kLabel, root, 0});
+  auto answer = detail::Ask(state_, roundTimedOut_, detail::DriveKey(root), DriveQuery::Label(root));
   if (!answer) return std::nullopt;
   return std::move(answer->label);
 }
 
 std::optional<DriveSpace> DriveQueries::Space(std::uint8_t driveNumber) {
   if (driveNumber >= kDriveKeys) return DriveSpace{};  // no such drive letter
-  const auto answer = detail::Ask(state_, roundTimedOut_, {driveNumber, QueryKind::kSpace, std::string(), driveNumber});
+  const auto answer = detail::Ask(state_, roundTimedOut_, driveNumber, DriveQuery::Space(driveNumber));
   if (!answer) return std::nullopt;
   return answer->space;
 }

@@ -6,6 +6,14 @@
 // list): a drive that has not answered by then counts as a failed query for that round,
 // and its answer, when it comes, is handed out in a later round.
 //
+// A round hands the queries it is going to need to the worker together (Start), and one
+// worker thread asks the drives one after the other: handing a query to another thread
+// and back costs more than the query of a drive that works, so a round pays that once
+// rather than once per query. A drive that is known to be slow gets a thread of its own,
+// and when a drive that worked hangs in the middle of a round, the queries behind it get
+// another thread as soon as the caller stops waiting for it: a hung drive holds up the
+// others of its round no longer than the wait for it.
+//
 // Threads: the HTTP getter's transfers aside, this is the only place that starts threads.
 // Each drive has at most one query outstanding, so a hung drive holds one thread and
 // nothing piles up behind it, and there are never more threads than drives (26 letters
@@ -16,7 +24,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "core/DriveCatalog.h"
 
@@ -40,6 +50,17 @@ class DriveQueryWatch {
   std::shared_ptr<detail::DriveQueryState> state_;
 };
 
+// One question to a drive, as a round plans it.
+struct DriveQuery {
+  enum class Kind { kType, kLabel, kSpace };
+  Kind kind;
+  std::string root;          // type and label: the drive's root, such as "c:\"
+  std::uint8_t number = 0;   // space: the drive number (0 the current drive)
+  static DriveQuery Type(std::string root) { return {Kind::kType, std::move(root), 0}; }
+  static DriveQuery Label(std::string root) { return {Kind::kLabel, std::move(root), 0}; }
+  static DriveQuery Space(std::uint8_t number) { return {Kind::kSpace, std::string(), number}; }
+};
+
 class DriveQueries {
  public:
   using Clock = std::chrono::steady_clock;
@@ -59,12 +80,19 @@ class DriveQueries {
   // beside several drives that stopped answering at once still ends soon. A round starts
   // also at construction.
   void BeginRound();
+  // Hands queries the round is going to ask to the worker at once. Their answers are taken
+  // by the calls below, which wait for them as for queries of their own. A query whose
+  // drive is busy, or whose answer is already waiting, is not started again.
+  void Start(std::span<const DriveQuery> queries);
 
   // Each returns the drive's answer, or nothing when the drive has not answered in this
   // round. An answer that came after its round is handed out by the next call for the
-  // same drive and kind, once. A drive busy with an earlier query gets no new one and is
-  // not waited for; neither is a drive whose last answer of the kind came too late (after
-  // its caller stopped waiting, or later than `wait`), until it answers within `wait` again. A query that raised an exception raises it here.
+  // same drive and kind, once. A drive busy with a query gets no new one; it is waited for
+  // only when that query is of the same kind and was started in this round. A drive whose
+  // last answer of the kind came too late (after its caller stopped waiting, or later than
+  // `wait`) is not waited for until it answers within `wait` again. A query that raised an
+  // exception raises it here, in a round that started it; in a later round the drive is
+  // asked again instead.
   // Type of a root such as "c:\"; an empty root has no drive (kDriveNoRootDir at once).
   std::optional<unsigned> DriveType(const std::string& root);
   // Label of the drive named by the root's first character, read quietly (no "insert a

@@ -9,7 +9,7 @@
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"
-#include "main/MakerServer.h"
+#include "core/MakerServer.h"
 
 namespace dorvane {
 

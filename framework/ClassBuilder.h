@@ -14,7 +14,10 @@
 // the value or data members.
 #include <concepts>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -53,76 +56,84 @@ void Write(TObject& o, S setter, V&& value) {
 
 }  // namespace detail
 
-template <typename C>
-class ClassBuilder {
+// What every class table shares; ClassBuilder<C> only makes the getters and setters,
+// so each property costs the program little more than those.
+class ClassTableBuilder {
  public:
-  ClassBuilder(std::string name, const ClassInfo* parent) {
-    info_.name = std::move(name);
-    info_.parent = parent;
-    if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> &&
-                  std::is_constructible_v<C, TComponent*>) {
-      info_.create = [](TComponent* owner) -> TComponent* { return new C(owner); };
-    }
-  }
+  ClassInfo Build() { return std::move(info_); }
+
+ protected:
+  using OrdGetter = PropAccessor<std::int64_t(const TObject&)>;
+  using OrdSetter = PropAccessor<void(TObject&, std::int64_t)>;
+  using StrGetter = PropAccessor<std::string(const TObject&)>;
+  using StrSetter = PropAccessor<void(TObject&, const std::string&)>;
+
+  using Creator = TComponent* (*)(TComponent* owner);
+
+  ClassTableBuilder(std::string_view name, const ClassInfo* parent, Creator create);
+
+  PropInfo& Add(std::string_view name, PropKind kind);
+  // An ordinal property; it is always stored when it has no default.
+  void AddOrdinal(std::string_view name, PropKind kind, const OrdGetter& get, const OrdSetter& set,
+                  std::optional<std::int64_t> def, const EnumType* type = nullptr,
+                  std::span<const IntIdent> idents = {});
+  void AddText(std::string_view name, PropKind kind, const StrGetter& get, const StrSetter& set,
+               std::optional<std::string_view> def);
+  // Names for the setters' messages: they outlive every table.
+  static const char* KeptName(std::string_view name);
+
+  ClassInfo info_;
+};
+
+template <typename C>
+class ClassBuilder : public ClassTableBuilder {
+ public:
+  ClassBuilder(std::string_view name, const ClassInfo* parent) : ClassTableBuilder(name, parent, CreatorOf()) {}
 
   template <typename G, typename S>
-  ClassBuilder& Int(std::string name, G get, S set, std::optional<std::int64_t> def = std::nullopt,
+  ClassBuilder& Int(std::string_view name, G get, S set, std::optional<std::int64_t> def = std::nullopt,
                     std::span<const IntIdent> idents = {}) {
-    PropInfo& p = Add(std::move(name), PropKind::Integer);
-    Ordinal(p, get, set);
-    p.ordDefault = def;
-    p.alwaysStored = !def;
-    p.idents = idents;
+    AddOrdinal(name, PropKind::Integer, Getter(get), Setter(set), def, nullptr, idents);
     return *this;
   }
 
   template <typename G, typename S>
-  ClassBuilder& Int64(std::string name, G get, S set, std::optional<std::int64_t> def = std::nullopt) {
-    PropInfo& p = Add(std::move(name), PropKind::Int64);
-    Ordinal(p, get, set);
-    p.ordDefault = def;
-    p.alwaysStored = !def;
+  ClassBuilder& Int64(std::string_view name, G get, S set, std::optional<std::int64_t> def = std::nullopt) {
+    AddOrdinal(name, PropKind::Int64, Getter(get), Setter(set), def);
     return *this;
   }
 
   // A colour: an integer that also accepts colour identifiers.
   template <typename G, typename S>
-  ClassBuilder& Color(std::string name, G get, S set, std::int64_t def) {
-    return Int(std::move(name), get, set, def, ColorIdents());
+  ClassBuilder& Color(std::string_view name, G get, S set, std::int64_t def) {
+    return Int(name, get, set, def, ColorIdents());
   }
 
   template <typename G, typename S>
-  ClassBuilder& Bool(std::string name, G get, S set, bool def) {
-    PropInfo& p = Add(std::move(name), PropKind::Enumeration);
-    p.enumType = &BooleanType();
-    p.getOrd = [get](const TObject& o) -> std::int64_t { return detail::Read<C>(o, get) ? 1 : 0; };
-    p.setOrd = [set](TObject& o, std::int64_t v) { detail::Write<C>(o, set, v != 0); };
-    p.ordDefault = def ? 1 : 0;
+  ClassBuilder& Bool(std::string_view name, G get, S set, bool def) {
+    AddOrdinal(name, PropKind::Enumeration,
+               OrdGetter([get](const TObject& o) -> std::int64_t { return detail::Read<C>(o, get) ? 1 : 0; }),
+               OrdSetter([set](TObject& o, std::int64_t v) { detail::Write<C>(o, set, v != 0); }), def ? 1 : 0,
+               &BooleanType());
     return *this;
   }
 
   template <typename G, typename S, typename E>
-  ClassBuilder& Enum(std::string name, G get, S set, const EnumType& type, E def) {
-    PropInfo& p = Add(std::move(name), PropKind::Enumeration);
-    p.enumType = &type;
-    Ordinal(p, get, set);
-    p.ordDefault = static_cast<std::int64_t>(def);
+  ClassBuilder& Enum(std::string_view name, G get, S set, const EnumType& type, E def) {
+    AddOrdinal(name, PropKind::Enumeration, Getter(get), Setter(set), static_cast<std::int64_t>(def), &type);
     return *this;
   }
 
   // A set: a bit mask whose bit n stands for the member of ordinal n.
   template <typename G, typename S>
-  ClassBuilder& Set(std::string name, G get, S set, const EnumType& type, std::uint32_t def) {
-    PropInfo& p = Add(std::move(name), PropKind::Set);
-    p.enumType = &type;
-    Ordinal(p, get, set);
-    p.ordDefault = def;
+  ClassBuilder& Set(std::string_view name, G get, S set, const EnumType& type, std::uint32_t def) {
+    AddOrdinal(name, PropKind::Set, Getter(get), Setter(set), def, &type);
     return *this;
   }
 
   template <typename G, typename S>
-  ClassBuilder& Float(std::string name, G get, S set, std::optional<double> def = std::nullopt) {
-    PropInfo& p = Add(std::move(name), PropKind::Float);
+  ClassBuilder& Float(std::string_view name, G get, S set, std::optional<double> def = std::nullopt) {
+    PropInfo& p = Add(name, PropKind::Float);
     p.getFloat = [get](const TObject& o) { return static_cast<double>(detail::Read<C>(o, get)); };
     p.setFloat = [set](TObject& o, double v) { detail::Write<C>(o, set, v); };
     p.floatDefault = def;
@@ -130,31 +141,25 @@ class ClassBuilder {
     return *this;
   }
 
+  // Always stored when the default is std::nullopt.
   template <typename G, typename S>
-  ClassBuilder& Str(std::string name, G get, S set, std::optional<std::string> def = std::string()) {
-    PropInfo& p = Add(std::move(name), PropKind::String);
-    p.getStr = [get](const TObject& o) { return std::string(detail::Read<C>(o, get)); };
-    p.setStr = [set](TObject& o, const std::string& v) { detail::Write<C>(o, set, v); };
-    p.strDefault = std::move(def);
-    p.alwaysStored = !p.strDefault;
+  ClassBuilder& Str(std::string_view name, G get, S set, std::optional<std::string_view> def = std::string_view()) {
+    AddText(name, PropKind::String, TextGetter(get), TextSetter(set), def);
     return *this;
   }
 
   // A single character, held as its UTF-8 text.
   template <typename G, typename S>
-  ClassBuilder& Char(std::string name, G get, S set, std::string def) {
-    PropInfo& p = Add(std::move(name), PropKind::Char);
-    p.getStr = [get](const TObject& o) { return std::string(detail::Read<C>(o, get)); };
-    p.setStr = [set](TObject& o, const std::string& v) { detail::Write<C>(o, set, v); };
-    p.strDefault = std::move(def);
+  ClassBuilder& Char(std::string_view name, G get, S set, std::string_view def) {
+    AddText(name, PropKind::Char, TextGetter(get), TextSetter(set), def);
     return *this;
   }
 
   // An owned sub-object (font, string list, collection): read only; the loader sets its
   // own properties, storage assigns to it.
   template <typename G>
-  ClassBuilder& Object(std::string name, G get, const ClassInfo& type) {
-    PropInfo& p = Add(std::move(name), PropKind::Class);
+  ClassBuilder& Object(std::string_view name, G get, const ClassInfo& type) {
+    PropInfo& p = Add(name, PropKind::Class);
     p.classType = &type;
     p.getObj = [get](const TObject& o) -> TObject* { return detail::Read<C>(o, get); };
     return *this;
@@ -164,15 +169,15 @@ class ClassBuilder {
   // class is named by its StaticClass function, called only when needed: a class may
   // refer to its own kind while its table is still being built.
   template <typename G, typename S>
-  ClassBuilder& Ref(std::string name, G get, S set, const ClassInfo& (*type)()) {
-    PropInfo& p = Add(std::move(name), PropKind::Class);
+  ClassBuilder& Ref(std::string_view name, G get, S set, const ClassInfo& (*type)()) {
+    PropInfo& p = Add(name, PropKind::Class);
     p.classTypeOf = type;
     p.isReference = true;
     p.getObj = [get](const TObject& o) -> TObject* { return detail::Read<C>(o, get); };
-    p.setObj = [set, type, n = p.name](TObject& o, TObject* v) {
+    p.setObj = [set, type, n = KeptName(name)](TObject& o, TObject* v) {
       using Arg = typename detail::SetterArg<S>::type;
       Arg typed = v ? dynamic_cast<Arg>(v) : nullptr;
-      if (v && !typed) throw EPropertyError("'" + n + "' needs a " + type().name);
+      if (v && !typed) throw EPropertyError("'" + std::string(n) + "' needs a " + type().name);
       detail::Write<C>(o, set, typed);
     };
     return *this;
@@ -180,10 +185,10 @@ class ClassBuilder {
 
   // An event: a std::function data member.
   template <typename Sig>
-  ClassBuilder& Event(std::string name, std::function<Sig> C::*field) {
-    PropInfo& p = Add(std::move(name), PropKind::Method);
+  ClassBuilder& Event(std::string_view name, std::function<Sig> C::*field) {
+    PropInfo& p = Add(name, PropKind::Method);
     p.methodSignature = &typeid(std::function<Sig>);
-    p.setMethod = [field, n = p.name](TObject& o, const MethodValue& m) {
+    p.setMethod = [field, n = KeptName(name)](TObject& o, const MethodValue& m) {
       if (!m.function.has_value()) {
         static_cast<C&>(o).*field = nullptr;
         return;
@@ -196,28 +201,42 @@ class ClassBuilder {
     return *this;
   }
 
-  ClassInfo Build() { return std::move(info_); }
-
  private:
-  PropInfo& Add(std::string name, PropKind kind) {
-    PropInfo& p = info_.props.emplace_back();
-    p.name = std::move(name);
-    p.kind = kind;
-    return p;
+  static constexpr Creator CreatorOf() {
+    if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> &&
+                  std::is_constructible_v<C, TComponent*>) {
+      return [](TComponent* owner) -> TComponent* { return new C(owner); };
+    } else {
+      return nullptr;
+    }
   }
 
-  template <typename G, typename S>
-  void Ordinal(PropInfo& p, G get, S set) {
-    p.getOrd = [get](const TObject& o) { return static_cast<std::int64_t>(detail::Read<C>(o, get)); };
-    if constexpr (!std::is_same_v<S, std::nullptr_t>) {
-      p.setOrd = [set](TObject& o, std::int64_t v) {
+  template <typename G>
+  static OrdGetter Getter(G get) {
+    return [get](const TObject& o) { return static_cast<std::int64_t>(detail::Read<C>(o, get)); };
+  }
+
+  template <typename S>
+  static OrdSetter Setter(S set) {
+    if constexpr (std::is_same_v<S, std::nullptr_t>) {
+      return {};
+    } else {
+      return [set](TObject& o, std::int64_t v) {
         using Arg = typename detail::SetterArg<S>::type;
         detail::Write<C>(o, set, static_cast<Arg>(v));
       };
     }
   }
 
-  ClassInfo info_;
+  template <typename G>
+  static StrGetter TextGetter(G get) {
+    return [get](const TObject& o) { return std::string(detail::Read<C>(o, get)); };
+  }
+
+  template <typename S>
+  static StrSetter TextSetter(S set) {
+    return [set](TObject& o, const std::string& v) { detail::Write<C>(o, set, v); };
+  }
 };
 
 // A named handler of a form class for its method table.

@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 namespace dorvane {
@@ -67,6 +70,43 @@ struct MethodValue {
   std::any function;  // std::function<signature>
 };
 
+// A getter or setter of a property: a plain function and the few bytes it was made with
+// (a member pointer, mostly), kept as they are. The tables hold hundreds of these; as
+// std::function objects each would bring its own manager function and type name into
+// the program.
+template <typename Sig>
+class PropAccessor;
+
+template <typename R, typename... A>
+class PropAccessor<R(A...)> {
+  static constexpr std::size_t kCapacity = 4 * sizeof(void*);
+
+ public:
+  PropAccessor() = default;
+  template <typename F>
+    requires(!std::is_same_v<std::remove_cvref_t<F>, PropAccessor> && std::is_trivially_copyable_v<F> &&
+             sizeof(F) <= kCapacity && alignof(F) <= alignof(void*) && std::is_invocable_r_v<R, const F&, A...>)
+  PropAccessor(F f) : call_(&Call<F>) {
+    ::new (static_cast<void*>(data_)) F(f);
+  }
+
+  // Like an empty std::function, an empty accessor throws std::bad_function_call.
+  R operator()(A... args) const {
+    if (!call_) throw std::bad_function_call();
+    return call_(data_, std::forward<A>(args)...);
+  }
+  explicit operator bool() const { return call_ != nullptr; }
+
+ private:
+  template <typename F>
+  static R Call(const void* data, A... args) {
+    return (*static_cast<const F*>(data))(std::forward<A>(args)...);
+  }
+
+  R (*call_)(const void*, A...) = nullptr;
+  alignas(void*) unsigned char data_[kCapacity];  // left as it is while call_ is null
+};
+
 struct PropInfo {
   std::string name;
   PropKind kind = PropKind::Integer;
@@ -84,16 +124,16 @@ struct PropInfo {
   std::optional<std::string> strDefault;
   bool alwaysStored = false;
 
-  std::function<std::int64_t(const TObject&)> getOrd;       // Integer, Int64, Enumeration, Set
-  std::function<void(TObject&, std::int64_t)> setOrd;
-  std::function<double(const TObject&)> getFloat;           // Float
-  std::function<void(TObject&, double)> setFloat;
-  std::function<std::string(const TObject&)> getStr;        // String, Char
-  std::function<void(TObject&, const std::string&)> setStr;
-  std::function<TObject*(const TObject&)> getObj;           // Class
-  std::function<void(TObject&, TObject*)> setObj;           // Class references only
-  std::function<void(TObject&, const MethodValue&)> setMethod;  // Method
-  std::function<bool(const TObject&)> hasMethod;
+  PropAccessor<std::int64_t(const TObject&)> getOrd;       // Integer, Int64, Enumeration, Set
+  PropAccessor<void(TObject&, std::int64_t)> setOrd;
+  PropAccessor<double(const TObject&)> getFloat;           // Float
+  PropAccessor<void(TObject&, double)> setFloat;
+  PropAccessor<std::string(const TObject&)> getStr;        // String, Char
+  PropAccessor<void(TObject&, const std::string&)> setStr;
+  PropAccessor<TObject*(const TObject&)> getObj;           // Class
+  PropAccessor<void(TObject&, TObject*)> setObj;           // Class references only
+  PropAccessor<void(TObject&, const MethodValue&)> setMethod;  // Method
+  PropAccessor<bool(const TObject&)> hasMethod;
 
   bool IsOrdinal() const {
     return kind == PropKind::Integer || kind == PropKind::Int64 ||

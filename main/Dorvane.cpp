@@ -13,7 +13,7 @@
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
-#include "main/MakerServer.h"
+#include "core/MakerServer.h"
 
 namespace dorvane {
 
@@ -90,6 +90,9 @@ void TForm1::BindFields() {
     Bind(Gauges[i], "gd" + n);
     Bind(FreeLabels[i], "fs" + n);
   }
+  // The dialog learns its drive's type as every drive answer comes, from the drive
+  // queries: a drive that does not answer cannot stop the window when the warning fires.
+  DiskFullDialog1->SetDriveTypeSource([this](const std::string& root) { return catalog_->Queries().DriveType(root); });
 }
 
 std::vector<MethodEntry> TForm1::Methods() const {
@@ -230,6 +233,8 @@ void TForm1::MirrorDriveList() {
 }
 
 void TForm1::MirrorLateAnswers() {
+  // The common tick: no row waits for a drive, and the tray combo is not even asked.
+  if (!catalog_->AwaitsAnswers()) return;
   const auto& rows = catalog_->Rows();
   const int trayItem = TrayDriveList->ItemIndex();
   const bool trayListed = trayItem >= 0 && trayItem < static_cast<int>(rows.size());
@@ -275,8 +280,10 @@ void TForm1::MirrorFigures() {
 
 void TForm1::Timer1Timer(TObject*) {
   RecordEvent("timer1");
-  // One round of drive answers per tick: the tick waits for the drives only briefly.
-  catalog_->BeginRound();
+  // One round of drive answers per tick, its queries handed to the worker together: the
+  // tray drive's space, and the checked rows' while the list is refreshed (when visible).
+  // The tick waits for the drives only briefly.
+  catalog_->BeginRound(TrayRoundDrive(), Visible());
   MirrorLateAnswers();
   RefreshDrives();
   LayoutDrivePanels();
@@ -308,10 +315,17 @@ void TForm1::RefreshDrives() {
   }
 }
 
+std::optional<std::uint8_t> TForm1::TrayRoundDrive() {
+  if (!CbShowTray->Checked()) return std::nullopt;
+  return trayDriveNumber;
+}
+
 void TForm1::UpdateTray() {
   RecordEvent("set_tray");
+  // The combo's text first: meanwhile the worker reads the drive for this round.
+  const std::string trayText = TrayDriveList->Text();
   const DriveSpace space = catalog_->LatestSpace(trayDriveNumber);
-  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), TrayDriveList->Text(), space);
+  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, space);
   TrayIcon->SetIconIndex(figures.iconIndex);
   TrayIcon->SetHint(TrayHint(figures.tooltip));
   // A drive whose figures could not be read is not tested; the arming waits for figures.
@@ -509,8 +523,12 @@ void TForm1::TbWTChange(TObject*) {
 void TForm1::CbWarningClick(TObject*) { arming_.Rearm(); }
 
 void TForm1::CbShowTrayClick(TObject*) {
-  if (CbShowTray->Checked()) UpdateTray();
-  else TrayIcon->SetIconIndex(0);
+  if (CbShowTray->Checked()) {
+    catalog_->BeginRound(TrayRoundDrive(), false);  // a fresh reading, not the last tick's
+    UpdateTray();
+  } else {
+    TrayIcon->SetIconIndex(0);
+  }
   TrayDriveList->SetEnabled(CbShowTray->Checked());
 }
 

@@ -3,6 +3,7 @@
 // drives and the memory readout, expands to the settings view, and lives in the tray.
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "components/DeviceChanged.h"
@@ -198,6 +199,8 @@ class TForm1 : public TForm {
   // -- the one-second refresh --
   void RefreshDrives();
   void UpdateTray();
+  // The drive whose space the tray reads in a round, when the tray follows one.
+  std::optional<std::uint8_t> TrayRoundDrive();
   void ShowMemoryLoad();
 
   // -- drive panels and the drive list --

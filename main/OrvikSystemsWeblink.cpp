@@ -2,7 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/ClassBuilder.h"
-#include "main/MakerServer.h"
+#include "core/MakerServer.h"
 
 namespace dorvane {
 

@@ -231,19 +231,34 @@ def polar(cx, cy, deg, r):
 # ----------------------------------------------------------------------------------------
 
 
-def bmp24(rows):
-    """24-bit bottom-up BMP with a BITMAPINFOHEADER."""
+def bmp(rows):
+    """Bottom-up BMP with a BITMAPINFOHEADER: palettized with exactly the picture's colours
+    (1, 4 or 8 bits per pixel, the palette in order of first appearance, top row first),
+    24-bit only when a picture has more than 256 colours. The pixels are the same either
+    way; the palette keeps the program small."""
     h, w = len(rows), len(rows[0])
-    stride = (w * 3 + 3) & ~3
+    palette = {}
+    for row in rows:
+        for p in row:
+            palette.setdefault(p, len(palette))
+    bits = next((b for b in (1, 4, 8) if len(palette) <= 1 << b), 24)
+    stride = (w * bits + 31) // 32 * 4
     data = bytearray()
     for row in reversed(rows):
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
+        if bits == 24:
+            line = bytearray(c for r, g, b in row for c in (b, g, r))
+        else:
+            line = bytearray(stride)
+            per_byte = 8 // bits
+            for x, p in enumerate(row):
+                line[x // per_byte] |= palette[p] << (8 - bits - bits * (x % per_byte))
         data += line + bytes(stride - len(line))
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(data), 0, 0, 14 + len(info))
-    return head + info + bytes(data)
+    colours = 0 if bits == 24 else len(palette)
+    table = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) if colours else b""
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, 0, len(data), 2835, 2835, colours, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(table) + len(data), 0, 0,
+                       14 + len(info) + len(table))
+    return head + info + table + bytes(data)
 
 
 def ico(images):
@@ -895,8 +910,9 @@ def readme():
         "`python3 tools/gen_resources.py --check` regenerates everything into a temporary",
         "folder, verifies that it matches these files byte for byte and checks their layout.",
         "",
-        "BMP files are 24-bit with magenta (255, 0, 255) as the transparent colour; icons are",
-        "32-bit with alpha and an AND mask; the skin tiles are baseline JPEG without metadata.",
+        "BMP files hold a palette of exactly their colours (1, 4 or 8 bits per pixel) with",
+        "magenta (255, 0, 255) as the transparent colour; icons are 32-bit with alpha and an",
+        "AND mask; the skin tiles are baseline JPEG without metadata.",
         "",
         "| File | Size (px) | Purpose |",
         "|---|---|---|",
@@ -925,23 +941,23 @@ def generate():
     """All files as {relative path: bytes}, plus the skin tiles' pixels for --check."""
     files = {}
     trays = [tray_picture(i) for i in range(TRAY_COUNT)]
-    files["tray_icons.bmp"] = bmp24(strip(trays, PANEL))
+    files["tray_icons.bmp"] = bmp(strip(trays, PANEL))
     for i, t in enumerate(trays):
         files["tray/tray%02d.ico" % i] = ico([t.rgba8()])
     icons = [app_icon(s) for s in (16, 32, 48)]
     files["dorvane.ico"] = ico([c.rgba8() for c in icons])
-    files["about.bmp"] = bmp24(icons[1].keyed(PANEL))
-    files["drive.bmp"] = bmp24(drive_picture().keyed(PANEL))
-    files["drive_types.bmp"] = bmp24(strip([f() for f in DRIVE_TYPES], WHITE))
-    files["glyph_settings.bmp"] = bmp24(glyph_settings().keyed(PANEL))
-    files["glyph_rebuild.bmp"] = bmp24(glyph_rebuild().keyed(PANEL))
-    files["glyph_uncheck_all.bmp"] = bmp24(glyph_checklist(False).keyed(PANEL))
-    files["glyph_check_all.bmp"] = bmp24(glyph_checklist(True).keyed(PANEL))
-    files["glyph_browse.bmp"] = bmp24(glyph_browse().keyed(PANEL))
-    files["btn_hide.bmp"] = bmp24(btn_hide().keyed(BTN_FACE))
-    files["btn_close.bmp"] = bmp24(btn_close().keyed(BTN_FACE))
-    files["menu_dorvane.bmp"] = bmp24(icons[0].keyed(MENU_BACK))
-    files["menu_recycle.bmp"] = bmp24(menu_recycle().keyed(MENU_BACK))
+    files["about.bmp"] = bmp(icons[1].keyed(PANEL))
+    files["drive.bmp"] = bmp(drive_picture().keyed(PANEL))
+    files["drive_types.bmp"] = bmp(strip([f() for f in DRIVE_TYPES], WHITE))
+    files["glyph_settings.bmp"] = bmp(glyph_settings().keyed(PANEL))
+    files["glyph_rebuild.bmp"] = bmp(glyph_rebuild().keyed(PANEL))
+    files["glyph_uncheck_all.bmp"] = bmp(glyph_checklist(False).keyed(PANEL))
+    files["glyph_check_all.bmp"] = bmp(glyph_checklist(True).keyed(PANEL))
+    files["glyph_browse.bmp"] = bmp(glyph_browse().keyed(PANEL))
+    files["btn_hide.bmp"] = bmp(btn_hide().keyed(BTN_FACE))
+    files["btn_close.bmp"] = bmp(btn_close().keyed(BTN_FACE))
+    files["menu_dorvane.bmp"] = bmp(icons[0].keyed(MENU_BACK))
+    files["menu_recycle.bmp"] = bmp(menu_recycle().keyed(MENU_BACK))
     tiles = skin_tiles()
     for name, rows in tiles.items():
         files["skin/%s.jpg" % name] = jpeg(rows)
@@ -965,16 +981,28 @@ def write_all(files, root):
 def read_bmp(data):
     magic, fsize, _, _, off = struct.unpack_from("<2sIHHI", data, 0)
     hsize, w, h, planes, bpp, comp = struct.unpack_from("<IiiHHI", data, 14)
+    used, = struct.unpack_from("<I", data, 46)
     assert magic == b"BM" and fsize == len(data), "bad BMP file header"
-    assert hsize == 40 and planes == 1 and bpp == 24 and comp == 0, "not a plain 24-bit BMP"
+    assert hsize == 40 and planes == 1 and bpp in (1, 4, 8, 24) and comp == 0, \
+        "not a plain uncompressed BMP"
     assert h > 0, "BMP must be bottom-up"
-    stride = (w * 3 + 3) // 4 * 4
+    palette = []
+    if bpp <= 8:
+        assert 0 < used <= 1 << bpp, "BMP palette size"
+        palette = [(data[54 + 4 * i + 2], data[54 + 4 * i + 1], data[54 + 4 * i]) for i in range(used)]
+        assert off == 54 + 4 * used, "BMP palette position"
+    stride = (w * bpp + 31) // 32 * 4
     assert off + stride * h == len(data), "BMP pixel data size"
     rows = []
     for y in range(h):
         base = off + (h - 1 - y) * stride
-        rows.append([(data[base + 3 * x + 2], data[base + 3 * x + 1], data[base + 3 * x])
-                     for x in range(w)])
+        if bpp == 24:
+            rows.append([(data[base + 3 * x + 2], data[base + 3 * x + 1], data[base + 3 * x])
+                         for x in range(w)])
+        else:
+            per_byte = 8 // bpp
+            rows.append([palette[(data[base + x // per_byte] >> (8 - bpp - bpp * (x % per_byte)))
+                                 & ((1 << bpp) - 1)] for x in range(w)])
     return rows
 
 

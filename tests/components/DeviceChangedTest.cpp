@@ -10,6 +10,7 @@
 #include "components/DeviceChanged.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "tests/support/Pump.h"
 
 namespace dorvane {
 namespace {
@@ -42,13 +43,7 @@ class DeviceChangedTest : public ::testing::Test {
     return SendMessageW(notifier->Handle(), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&v));
   }
 
-  void PumpUntil(bool (*done)(const std::vector<Report>&), DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!done(reports) && GetTickCount64() < end) {
-      Application().ProcessMessages();
-      Sleep(5);
-    }
-  }
+  bool Reported() { return testing::PumpUntil([&] { return !reports.empty(); }, 5000); }
 
   TComponent owner{nullptr};
   TDeviceChanged* notifier = nullptr;
@@ -110,10 +105,8 @@ TEST_F(DeviceChangedTest, ABurstIsReportedOnceAfterItSettles) {
   SendVolume(DBT_DEVICEARRIVAL, 0, 0);  // names no drive: not part of the burst
   EXPECT_TRUE(reports.empty()) << "nothing before the broadcasts settle";
   EXPECT_TRUE(notifier->Pending());
-  PumpUntil([](const std::vector<Report>& r) { return !r.empty(); }, 5000);
-  Application().ProcessMessages();
-  Sleep(150);
-  Application().ProcessMessages();
+  EXPECT_TRUE(Reported());
+  testing::PumpFor(150);
   EXPECT_EQ(reports, (std::vector<Report>{{true, 'G'}}));
   EXPECT_FALSE(notifier->Pending());
 
@@ -123,7 +116,7 @@ TEST_F(DeviceChangedTest, ABurstIsReportedOnceAfterItSettles) {
   EXPECT_FALSE(notifier->Pending());
   SendVolume(DBT_DEVICEREMOVECOMPLETE, Bit('K'), 0);
   SendVolume(DBT_DEVICEREMOVECOMPLETE, Bit('J'), 0);
-  PumpUntil([](const std::vector<Report>& r) { return !r.empty(); }, 5000);
+  EXPECT_TRUE(Reported());
   EXPECT_EQ(reports, (std::vector<Report>{{false, 'J'}}));
 }
 
@@ -136,11 +129,7 @@ TEST_F(DeviceChangedTest, AFailingHandlerAfterABurstReachesTheApplication) {
   notifier->SetSettleTime(20);
   notifier->OnDeviceArrived = [](TObject*, char) { throw Exception("rebuild failed"); };
   SendVolume(DBT_DEVICEARRIVAL, Bit('E'), DBTF_MEDIA);
-  const ULONGLONG end = GetTickCount64() + 5000;
-  while (errors.empty() && GetTickCount64() < end) {
-    Application().ProcessMessages();
-    Sleep(5);
-  }
+  testing::PumpUntil([&] { return !errors.empty(); }, 5000);
   Application().OnException = nullptr;
   EXPECT_EQ(errors, std::vector<std::string>{"rebuild failed"});
 }

@@ -11,87 +11,45 @@
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/Registry.h"
+#include "tests/framework/TestComponents.h"
 #include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
 
-enum TProbeKind { pkAlpha, pkBeta, pkGamma };
-const EnumType& ProbeKindType() {
-  static const EnumType type{"TProbeKind", {"pkAlpha", "pkBeta", "pkGamma"}};
-  return type;
-}
+using testing::frApple;
+using testing::frPear;
+using testing::frPlum;
+using testing::TTestItem;
 
-class TProbeItem : public TCollectionItem {
-  DORVANE_CLASS(TProbeItem)
- public:
-  using TCollectionItem::TCollectionItem;
-  std::string Caption;
-  int Size = 0;
-};
-
-const ClassInfo& TProbeItem::StaticClass() {
-  static const ClassInfo info = ClassBuilder<TProbeItem>("TProbeItem", &TCollectionItem::StaticClass())
-                                    .Str("Caption", &TProbeItem::Caption, &TProbeItem::Caption)
-                                    .Int("Size", &TProbeItem::Size, &TProbeItem::Size, 0)
-                                    .Build();
-  return info;
-}
-
-// A component with a property of every kind the storage knows.
-class TProbe : public TComponent {
+// The component model's test class, with a property of every kind the storage knows, and
+// a Number that counts its assignments.
+class TProbe : public testing::TThing {
   DORVANE_CLASS(TProbe)
  public:
-  explicit TProbe(TComponent* owner)
-      : TComponent(owner),
-        items_(TProbeItem::StaticClass(), [](TCollection* c) -> std::unique_ptr<TCollectionItem> {
-          return std::make_unique<TProbeItem>(c);
-        }) {}
+  using TThing::TThing;
   int Number() const { return number_; }
   void SetNumber(int value) {
     number_ = value;
     ++numberSets;
   }
-  TStrings* Lines() const { return &lines_; }
-  TCollection* Items() const { return &items_; }
-  TProbeItem* Item(int i) const { return static_cast<TProbeItem*>(items_.Item(i)); }
-
-  std::int64_t Big = 1;
-  bool Checked = false;
-  TProbeKind Kind = pkAlpha;
-  std::uint32_t Flags = 0;
-  std::string Letter = "x";
-  double Ratio = 0.5;
-  std::string Text = "designed";
-  int Color = 0x00EBB27E;
-  TProbe* Buddy = nullptr;
-  TNotifyEvent OnPing;
+  TTestItem* Item(int i) const { return static_cast<TTestItem*>(items->Item(i)); }
   int numberSets = 0;
 
  private:
   int number_ = 7;
-  mutable TStringList lines_;
-  mutable TCollection items_;
 };
 
 const ClassInfo& TProbe::StaticClass() {
-  using P = TProbe;
-  static const ClassInfo info = ClassBuilder<P>("TProbe", &TComponent::StaticClass())
-                                    .Int("Number", &P::Number, &P::SetNumber, 7)
-                                    .Int64("Big", &P::Big, &P::Big, 1)
-                                    .Bool("Checked", &P::Checked, &P::Checked, false)
-                                    .Enum("Kind", &P::Kind, &P::Kind, ProbeKindType(), pkAlpha)
-                                    .Set("Flags", &P::Flags, &P::Flags, PlacementOptionType(), 0)
-                                    .Char("Letter", &P::Letter, &P::Letter, "x")
-                                    .Float("Ratio", &P::Ratio, &P::Ratio, 0.5)
-                                    .Str("Text", &P::Text, &P::Text)
-                                    .Color("Color", &P::Color, &P::Color, 0x00EBB27E)
-                                    .Object("Lines", &P::Lines, TStrings::StaticClass())
-                                    .Object("Items", &P::Items, TCollection::StaticClass())
-                                    .Ref("Buddy", &P::Buddy, &P::Buddy, &TComponent::StaticClass)
-                                    .Event("OnPing", &P::OnPing)
-                                    .Build();
+  static const ClassInfo info =
+      ClassBuilder<TProbe>("TProbe", &TThing::StaticClass()).Int("Number", &TProbe::Number, &TProbe::SetNumber, 7).Build();
   return info;
+}
+
+constexpr std::uint32_t Fruits(std::initializer_list<testing::TFruit> fruits) {
+  std::uint32_t set = 0;
+  for (auto f : fruits) set |= 1u << f;
+  return set;
 }
 
 class TStoreTestForm : public TForm {
@@ -136,7 +94,7 @@ std::vector<std::string>& Errors() {
 }
 
 const char kAllProps[] =
-    "\"Probe.Number\", \"Probe.Big\", \"Probe.Checked\", \"Probe.Kind\", \"Probe.Flags\", \"Probe.Letter\", "
+    "\"Probe.Number\", \"Probe.Big\", \"Probe.Flag\", \"Probe.Fruit\", \"Probe.Fruits\", \"Probe.Letter\", "
     "\"Probe.Ratio\", \"Probe.Text\", \"Probe.Color\", \"Probe.Lines\", \"Probe.Items\", \"Probe.Buddy\"";
 
 class FormStorageTest : public ::testing::Test {
@@ -174,7 +132,7 @@ class FormStorageTest : public ::testing::Test {
                              "    UseRegistry: True; Options: {}\n"
                              "    StoredProps: [" + storedProps + "]\n" + saverProps +
                              "  }\n"
-                             "  Probe: TProbe { Buddy: Other }\n"
+                             "  Probe: TProbe { Buddy: Other; Big: 1; Letter: \"x\"; Ratio: 0.5; Text: \"designed\" }\n"
                              "  Other: TProbe {}\n"
                              "}\n";
     auto* form = new TStoreTestForm(&Application(), text);
@@ -249,14 +207,14 @@ TEST_F(FormStorageTest, FirstRunGivesDefaultsAndCreatesTheKeyEmpty) {
 
   EXPECT_EQ(42, form->saver->ReadInteger("pos_x", 42));
   EXPECT_EQ("labels", form->saver->ReadString("Labels", "labels"));
-  form->probe->Lines()->SetStrings({"designed line"});
+  form->probe->lines->SetStrings({"designed line"});
   form->saver->RestoreStorage();
   EXPECT_TRUE(form->saver->Restored());
   EXPECT_EQ(7, form->probe->Number());
-  EXPECT_EQ("designed", form->probe->Text);
-  EXPECT_EQ(0.5, form->probe->Ratio);
-  EXPECT_EQ(std::vector<std::string>{"designed line"}, form->probe->Lines()->ToVector());
-  EXPECT_EQ(form->Require<TProbe>("Other"), form->probe->Buddy);
+  EXPECT_EQ("designed", form->probe->text);
+  EXPECT_EQ(0.5, form->probe->ratio);
+  EXPECT_EQ(std::vector<std::string>{"designed line"}, form->probe->lines->ToVector());
+  EXPECT_EQ(form->Require<TProbe>("Other"), form->probe->Buddy());
   ASSERT_TRUE(reg.OpenKey(key_, false));
   EXPECT_TRUE(reg.GetValueNames().empty());
   EXPECT_TRUE(reg.GetKeyNames().empty());
@@ -268,26 +226,26 @@ TEST_F(FormStorageTest, EveryKindIsSavedAsTextAndRestored) {
   TProbe* p = form->probe;
   form->saver->RestoreStorage();
   p->SetNumber(-12);
-  p->Big = -9000000000;
-  p->Checked = true;
-  p->Kind = pkGamma;
-  p->Flags = OptionOf(fpState) | OptionOf(fpActiveControl);
-  p->Letter = "\xC3\xA9";
-  p->Ratio = 0.1;
-  p->Text = "  \xE6\x97\xA5\xE6\x9C\xAC text  ";
-  p->Color = 255;
-  p->Lines()->SetStrings({"one", " two "});
-  static_cast<TProbeItem*>(p->Items()->Add())->Caption = "first";
-  static_cast<TProbeItem*>(p->Items()->Add())->Size = 9;
-  p->Buddy = p;
+  p->big = -9000000000;
+  p->flag = true;
+  p->fruit = frPlum;
+  p->fruits = Fruits({frApple, frPlum});
+  p->letter = "\xC3\xA9";
+  p->ratio = 0.1;
+  p->text = "  \xE6\x97\xA5\xE6\x9C\xAC text  ";
+  p->color = 255;
+  p->lines->SetStrings({"one", " two "});
+  static_cast<TTestItem*>(p->items->Add())->caption = "first";
+  static_cast<TTestItem*>(p->items->Add())->width = 9;
+  p->SetBuddy(p);
   form->saver->SaveStorage();
 
   EXPECT_EQ("3", Raw("FormVersion"));
   EXPECT_EQ("-12", Raw("Probe_Number"));
   EXPECT_EQ("-9000000000", Raw("Probe_Big"));
-  EXPECT_EQ("True", Raw("Probe_Checked"));
-  EXPECT_EQ("pkGamma", Raw("Probe_Kind"));
-  EXPECT_EQ("[fpState,fpActiveControl]", Raw("Probe_Flags"));
+  EXPECT_EQ("True", Raw("Probe_Flag"));
+  EXPECT_EQ("frPlum", Raw("Probe_Fruit"));
+  EXPECT_EQ("[frApple,frPlum]", Raw("Probe_Fruits"));
   EXPECT_EQ("\xC3\xA9", Raw("Probe_Letter"));
   EXPECT_EQ("0.1", Raw("Probe_Ratio"));
   EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC text", Raw("Probe_Text"));
@@ -298,7 +256,7 @@ TEST_F(FormStorageTest, EveryKindIsSavedAsTextAndRestored) {
   EXPECT_EQ("two", Raw("Item1", "TStoreTestForm.Probe_Lines"));
   EXPECT_EQ("2", Raw("Count", "TStoreTestForm.Probe_Items"));
   EXPECT_EQ("first", Raw("Item0_Caption", "TStoreTestForm.Probe_Items"));
-  EXPECT_EQ("9", Raw("Item1_Size", "TStoreTestForm.Probe_Items"));
+  EXPECT_EQ("9", Raw("Item1_Width", "TStoreTestForm.Probe_Items"));
   EXPECT_EQ("<none>", Raw("Probe_OnPing"));
 
   // A second form restores all of it; a shorter list replaces the saved subsection.
@@ -306,65 +264,64 @@ TEST_F(FormStorageTest, EveryKindIsSavedAsTextAndRestored) {
   second->saver->RestoreStorage();
   TProbe* q = second->probe;
   EXPECT_EQ(-12, q->Number());
-  EXPECT_EQ(-9000000000, q->Big);
-  EXPECT_TRUE(q->Checked);
-  EXPECT_EQ(pkGamma, q->Kind);
-  EXPECT_EQ(p->Flags, q->Flags);
-  EXPECT_EQ("\xC3\xA9", q->Letter);
-  EXPECT_EQ(0.1, q->Ratio);
-  EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC text", q->Text);
-  EXPECT_EQ(255, q->Color);
-  EXPECT_EQ((std::vector<std::string>{"one", "two"}), q->Lines()->ToVector());
-  ASSERT_EQ(2, q->Items()->Count());
-  EXPECT_EQ("first", q->Item(0)->Caption);
-  EXPECT_EQ(9, q->Item(1)->Size);
-  EXPECT_EQ(q, q->Buddy);
-  q->Lines()->SetStrings({"only"});
+  EXPECT_EQ(-9000000000, q->big);
+  EXPECT_TRUE(q->flag);
+  EXPECT_EQ(frPlum, q->fruit);
+  EXPECT_EQ(p->fruits, q->fruits);
+  EXPECT_EQ("\xC3\xA9", q->letter);
+  EXPECT_EQ(0.1, q->ratio);
+  EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC text", q->text);
+  EXPECT_EQ(255, q->color);
+  EXPECT_EQ((std::vector<std::string>{"one", "two"}), q->lines->ToVector());
+  ASSERT_EQ(2, q->items->Count());
+  EXPECT_EQ("first", q->Item(0)->caption);
+  EXPECT_EQ(9, q->Item(1)->width);
+  EXPECT_EQ(q, q->Buddy());
+  q->lines->SetStrings({"only"});
   second->saver->SaveStorage();
   EXPECT_EQ("<none>", Raw("Item1", "TStoreTestForm.Probe_Lines"));
   Put("Probe_Ratio", "2,5");  // the locale's separator is read too
   second->saver->RestoreStorage();
-  EXPECT_EQ(2.5, q->Ratio);
+  EXPECT_EQ(2.5, q->ratio);
 }
 
 TEST_F(FormStorageTest, StoredTextsAreDecodedLeniently) {
   TStoreTestForm* form = NewForm();
   TProbe* p = form->probe;
-  p->Checked = false;
-  Put("Probe_Checked", "true");
-  Put("Probe_Kind", " PKBETA ");
-  Put("Probe_Flags", "[fpPosition, bogus ,fpState]");
+  Put("Probe_Flag", "true");
+  Put("Probe_Fruit", " FRPEAR ");
+  Put("Probe_Fruits", "[frPlum, bogus ,frApple]");
   Put("Probe_Letter", "xyz");
   Put("Probe_Number", "12ab");
   Put("Probe_Big", "many");
   Put("Probe_Text", "  padded  ");
   Put("Probe_Buddy", "(null)");
   form->saver->RestoreStorage();
-  EXPECT_TRUE(p->Checked);
-  EXPECT_EQ(pkBeta, p->Kind);
-  EXPECT_EQ(OptionOf(fpState) | OptionOf(fpPosition), p->Flags);
-  EXPECT_EQ("x", p->Letter);
+  EXPECT_TRUE(p->flag);
+  EXPECT_EQ(frPear, p->fruit);
+  EXPECT_EQ(Fruits({frApple, frPlum}), p->fruits);
+  EXPECT_EQ("x", p->letter);
   EXPECT_EQ(0, p->Number());
   EXPECT_EQ(77, form->saver->ReadInteger("Probe_Number", 77));
-  EXPECT_EQ(0, p->Big);
-  EXPECT_EQ("padded", p->Text);
-  EXPECT_EQ(nullptr, p->Buddy);
+  EXPECT_EQ(0, p->big);
+  EXPECT_EQ("padded", p->text);
+  EXPECT_EQ(nullptr, p->Buddy());
 
   // Identifiers that name nothing leave the property alone; so does an unreadable float.
   // A float or reference that cannot be read is reported; the others are restored.
-  Put("Probe_Checked", "yes");
-  Put("Probe_Kind", "pkDelta");
+  Put("Probe_Flag", "yes");
+  Put("Probe_Fruit", "frKiwi");
   Put("Probe_Ratio", "half");
   Put("Probe_Buddy", "Nobody");
-  p->Buddy = p;
+  p->SetBuddy(p);
   form->saver->RestoreStorage();
   EXPECT_EQ((std::vector<std::string>{"'half' is not a valid floating point value", "no component named Nobody"}),
             Errors());
   Errors().clear();
-  EXPECT_TRUE(p->Checked);
-  EXPECT_EQ(pkBeta, p->Kind);
-  EXPECT_EQ(0.5, p->Ratio);
-  EXPECT_EQ(p, p->Buddy);
+  EXPECT_TRUE(p->flag);
+  EXPECT_EQ(frPear, p->fruit);
+  EXPECT_EQ(0.5, p->ratio);
+  EXPECT_EQ(p, p->Buddy());
 
   // A missing value assigns the property its own current value.
   TRegistry reg;
@@ -397,7 +354,7 @@ TEST_F(FormStorageTest, ValueOfAnotherRegistryTypeIsReportedOnceAndReadsAsMissin
   form->saver->RestoreStorage();
   EXPECT_EQ(std::vector<std::string>{"Invalid data type for 'Probe_Number'"}, Errors());
   EXPECT_EQ(7, form->probe->Number()) << "keeps its value, as with nothing stored";
-  EXPECT_EQ("restored", form->probe->Text);
+  EXPECT_EQ("restored", form->probe->text);
   form->saver->RestoreStorage();
   EXPECT_EQ(1u, Errors().size()) << "reported once";
   Errors().clear();
@@ -416,19 +373,19 @@ TEST_F(FormStorageTest, ValueOfAnotherRegistryTypeIsReportedOnceAndReadsAsMissin
 TEST_F(FormStorageTest, StoredPropsAreResolvedOnceAtLoadAndFollowFreedComponents) {
   TStoreTestForm* form = NewForm(
       "\"probe.number\", \" Probe . Text \", \"Ghost.Number\", \"NoDot\", \".Number\", \"Probe.\", "
-      "\"Probe.NoSuchProp\", \"Other.Checked\"");
-  EXPECT_EQ((std::vector<std::string>{"probe.number", " Probe . Text ", "Probe.NoSuchProp", "Other.Checked"}),
+      "\"Probe.NoSuchProp\", \"Other.Flag\"");
+  EXPECT_EQ((std::vector<std::string>{"probe.number", " Probe . Text ", "Probe.NoSuchProp", "Other.Flag"}),
             form->saver->StoredProps()->ToVector());
   form->saver->RestoreStorage();
   form->saver->SaveStorage();
   EXPECT_EQ("7", Raw("Probe_Number"));  // the component's and the property's own spelling
   EXPECT_EQ("designed", Raw("Probe_Text"));
-  EXPECT_EQ("False", Raw("Other_Checked"));
+  EXPECT_EQ("False", Raw("Other_Flag"));
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(key_ + "\\TStoreTestForm", false));
   EXPECT_EQ(4u, reg.GetValueNames().size());  // and FormVersion
 
-  form->probe->Buddy = nullptr;
+  form->probe->SetBuddy(nullptr);
   form->Require<TProbe>("Other")->Free();
   EXPECT_EQ((std::vector<std::string>{"probe.number", " Probe . Text ", "Probe.NoSuchProp"}),
             form->saver->StoredProps()->ToVector());

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <iterator>
 #include <set>
@@ -24,6 +23,7 @@
 #include "tests/support/ProcessCounters.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/Pump.h"
+#include "tests/support/TestBmp.h"
 
 namespace dorvane {
 namespace {
@@ -39,29 +39,12 @@ using testing::PumpUntil;
 constexpr TColor kColors[] = {RGBColor(200, 30, 30), RGBColor(30, 200, 30), RGBColor(30, 30, 200),
                               RGBColor(200, 200, 30)};
 
-// A 24-bit BMP file image of 16x16 blocks side by side, one per colour.
+// A BMP file of 16x16 blocks side by side, one per colour.
 std::vector<std::uint8_t> StripBmp() {
-  const int n = static_cast<int>(std::size(kColors)), width = 16 * n, height = 16, row = width * 3;
-  std::vector<std::uint8_t> bytes(54 + static_cast<std::size_t>(row * height));
-  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, static_cast<std::uint32_t>(bytes.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  bytes[26] = 1;
-  bytes[28] = 24;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const TColor c = kColors[x / 16];
-      std::uint8_t* p = &bytes[54 + static_cast<std::size_t>(y * row + x * 3)];
-      p[0] = static_cast<std::uint8_t>(GetBValue32(c));
-      p[1] = static_cast<std::uint8_t>(GetGValue32(c));
-      p[2] = static_cast<std::uint8_t>(GetRValue32(c));
-    }
-  return bytes;
+  std::vector<TColor> pixels;
+  for (int y = 0; y < 16; ++y)
+    for (TColor c : kColors) pixels.insert(pixels.end(), 16, c);
+  return testing::MakeBmp(24, 16 * static_cast<int>(std::size(kColors)), 16, pixels);
 }
 
 TColor IconColor(const TIcon& icon) {

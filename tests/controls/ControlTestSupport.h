@@ -15,6 +15,7 @@
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/TypInfo.h"
+#include "tests/support/Pixels.h"
 
 namespace dorvane::testing {
 

@@ -285,15 +285,9 @@ const ClassInfo& TFileEditTestForm::StaticClass() {
   return info;
 }
 
-struct FormFreer {
-  TForm* form;
-  ~FormFreer() { form->Free(); }
-};
-
 TEST_F(FileOpenEditTest, PropertiesRoundTripThroughAFormDescription) {
   const std::string longPath = "C:\\Program Files\\Some Long Folder Name\\Another Level\\warning-tone.wav";
-  auto* form = new TFileEditTestForm(nullptr);
-  FormFreer freeForm{form};
+  auto form = std::unique_ptr<TFileEditTestForm, void (*)(TForm*)>(new TFileEditTestForm(nullptr), [](TForm* f) { f->Free(); });
   form->Load(R"(
 Form1: TFileEditTestForm {
   ClientWidth: 300; ClientHeight: 200
@@ -330,8 +324,7 @@ Form1: TFileEditTestForm {
   EXPECT_NE(shortened->Text(), longPath) << "and shown shortened";
 
   const std::string written = WriteForm(*form);
-  auto* again = new TFileEditTestForm(nullptr);
-  FormFreer freeAgain{again};
+  auto again = std::unique_ptr<TFileEditTestForm, void (*)(TForm*)>(new TFileEditTestForm(nullptr), [](TForm* f) { f->Free(); });
   again->Load(written);
   EXPECT_EQ(WriteForm(*again), written);
   EXPECT_EQ(again->Require<TFileOpenEdit>("LongEdit")->Filename(), longPath) << "the shortened text did not win";

@@ -11,7 +11,6 @@
 #include "ControlTestSupport.h"
 #include "controls/GradientButton.h"
 #include "framework/Edit.h"
-#include "framework/FormReader.h"
 #include "tests/support/ProcessCounters.h"
 
 namespace dorvane {
@@ -112,10 +111,7 @@ TEST_F(GradientButtonTest, SkyFaceIsShadedLineByLineInsideItsBorder) {
   auto bmp = Render(*b);
   for (int y = 1; y < 19; ++y)
     for (int x = 1; x < 21; ++x) ASSERT_EQ(bmp->Pixel(x, y), kSkyLines[static_cast<std::size_t>(y)]) << x << "," << y;
-  for (int x = 0; x < 22; ++x) EXPECT_EQ(bmp->Pixel(x, 0), kSkyBorder) << x;
-  for (int x = 0; x < 22; ++x) EXPECT_EQ(bmp->Pixel(x, 19), kSkyBorder) << x;
-  for (int y = 0; y < 20; ++y) EXPECT_EQ(bmp->Pixel(0, y), kSkyBorder) << y;
-  for (int y = 0; y < 20; ++y) EXPECT_EQ(bmp->Pixel(21, y), kSkyBorder) << y;
+  testing::ExpectFrame(*bmp, RECT{0, 0, 22, 20}, kSkyBorder, kSkyBorder);
   // The last line is close to the gradient's end, not on it.
   EXPECT_NE(kSkyLines[19], 0x00FFB66C);
 
@@ -136,11 +132,9 @@ TEST_F(GradientButtonTest, ZeroHeightDrawsNothingAndDoesNotFail) {
   for (auto [w, h] : {std::pair{22, 0}, std::pair{0, 20}, std::pair{0, 0}}) {
     b->SetBounds(0, 0, w, h);
     TBitmap under(22, 20);
-    under.Canvas().Brush().SetColor(0x00123456);
-    under.Canvas().FillRect(RECT{0, 0, 22, 20});
+    testing::Fill(under, 0x00123456);
     b->PaintTo(under.Canvas().Handle());
-    for (int y = 0; y < 20; ++y)
-      for (int x = 0; x < 22; ++x) ASSERT_EQ(under.Pixel(x, y), 0x00123456) << w << "x" << h;
+    EXPECT_EQ(testing::CountPixels(under, 0x00123456, RECT{0, 0, 22, 20}), 22 * 20) << w << "x" << h;
     b->Repaint();
     Application().ProcessMessages();
   }
@@ -382,29 +376,6 @@ TEST_F(GradientButtonTest, FocusDrawsTheFocusRectangleAndLosingItShowsNormal) {
   EXPECT_EQ(Render(*b)->Pixel(3, 10), kSkyLines[10]);
   EXPECT_EQ(enters, 1);
   EXPECT_EQ(exits, 1);
-}
-
-TEST_F(GradientButtonTest, LoadsFromADescription) {
-  LoadFormText(*form_,
-               "Form1: TForm {\n"
-               "  btClose: TGradientButton {\n"
-               "    Left: 23; Top: 0; Width: 22; Height: 20\n"
-               "    ColorFace: 16772829\n"
-               "    ColorScheme: csNeoSky\n"
-               "    Layout: blGlyphTop\n"
-               "    Spacing: 7\n"
-               "    Cursor: crHandPoint\n"
-               "    Hint: \"Close\"\n"
-               "  }\n"
-               "}\n");
-  auto* b = form_->Require<TGradientButton>("btClose");
-  ASSERT_NE(b, nullptr);
-  EXPECT_EQ(b->ColorScheme(), csNeoSky);
-  EXPECT_EQ(b->Layout(), blGlyphTop);
-  EXPECT_EQ(b->Spacing(), 7);
-  EXPECT_EQ(b->Width(), 22);
-  EXPECT_EQ(b->Hint(), "Close");
-  EXPECT_EQ(b->Cursor(), crHandPoint);
 }
 
 TEST_F(GradientButtonTest, ThousandPaintsInEveryStateLeaveNoGdiObjects) {

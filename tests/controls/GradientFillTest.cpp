@@ -4,7 +4,6 @@
 
 #include "ControlTestSupport.h"
 #include "controls/GradientFill.h"
-#include "framework/FormReader.h"
 
 namespace dorvane {
 namespace {
@@ -83,21 +82,10 @@ TEST_F(GradientFillTest, PyramidRingsShrinkTowardTheCentre) {
 }
 
 TEST_F(GradientFillTest, MountOfTheMemoryPanelKeepsItsSteps) {
-  LoadFormText(*form_,
-               "Form1: TForm {\n"
-               "  GradientFill2: TGradientFill {\n"
-               "    Align: alNone; Left: 0; Top: 0; Width: 39; Height: 97\n"
-               "    Style: grMount\n"
-               "    StartColor: 0x00EBB27E\n"
-               "    EndColor: clWhite\n"
-               "    Steps: 19\n"
-               "  }\n"
-               "}\n");
-  auto* fill = form_->Require<TGradientFill>("GradientFill2");
+  TGradientFill* fill = Fill(39, 97, grMount, 19);
   auto b = Render(*fill);
   EXPECT_EQ(fill->Steps(), 19);  // 19 is not above 39 div 2
-  EXPECT_EQ(b->Pixel(0, 0), kPanel);
-  EXPECT_EQ(b->Pixel(38, 96), kPanel);
+  testing::ExpectPixels(*b, {{0, 0, kPanel}, {38, 96, kPanel}});
   // The straight top edge of rounded rectangle i lies at round(i * 97 / 19 / 2).
   for (int i = 0; i < 19; ++i)
     EXPECT_EQ(b->Pixel(19, RoundEven(i * (97.0 / 19 / 2))), Step(kPanel, clWhite, 19, i)) << i;
@@ -107,19 +95,12 @@ TEST_F(GradientFillTest, EllipseRingsMeetAtTheCentre) {
   TGradientFill* fill = Fill(100, 100, grEllipse, 10, clBlack, clWhite);
   auto b = Render(*fill);
   EXPECT_EQ(fill->Steps(), 10);
-  EXPECT_EQ(b->Pixel(0, 0), clBlack);
-  EXPECT_EQ(b->Pixel(99, 99), clBlack);
+  testing::ExpectPixels(*b, {{0, 0, clBlack}, {99, 99, clBlack}});
   // The left and top extremes of ellipse i are at 5i on the middle lines.
   for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(b->Pixel(5 * i, 50), Step(clBlack, clWhite, 10, i)) << i;
     EXPECT_EQ(b->Pixel(50, 5 * i), Step(clBlack, clWhite, 10, i)) << i;
   }
-}
-
-TEST_F(GradientFillTest, FilledAndEqualColoursAreOneColour) {
-  ExpectAll(*Render(*Fill(30, 20, grFilled, 10)), kPanel);
-  ExpectAll(*Render(*Fill(39, 97, grMount, 19, 0x00336699, 0x00336699)), 0x00336699);
-  ExpectAll(*Render(*Fill(42, 20, grHorizontal, 42, 0x00336699, 0x00336699)), 0x00336699);
 }
 
 TEST_F(GradientFillTest, PropertyChangeRebuildsAtTheNextPaint) {
@@ -136,29 +117,38 @@ TEST_F(GradientFillTest, PropertyChangeRebuildsAtTheNextPaint) {
 TEST_F(GradientFillTest, HalfwayChannelsRoundToEven) {
   // Halfway between black and (1, 3, 5) is (0.5, 1.5, 2.5): ties, rounded to even.
   TGradientFill* fill = Fill(2, 4, grHorizontal, 2, clBlack, RGBColor(1, 3, 5));
-  auto b = Render(*fill);
-  EXPECT_EQ(b->Pixel(0, 0), clBlack);
-  EXPECT_EQ(b->Pixel(1, 0), RGBColor(0, 2, 2));
+  testing::ExpectPixels(*Render(*fill), {{0, 0, clBlack}, {1, 0, RGBColor(0, 2, 2)}});
 }
 
-TEST_F(GradientFillTest, SystemColoursAreResolved) {
-  TGradientFill* fill = Fill(20, 20, grFilled, 10, clBtnFace, clWhite);
-  ExpectAll(*Render(*fill), testing::SysColor(COLOR_BTNFACE));
-}
-
-TEST_F(GradientFillTest, NoStepsDrawTheStartColourOnly) {
-  TGradientFill* fill = Fill(30, 20, grHorizontal, 0);
-  ExpectAll(*Render(*fill), kPanel);
-  EXPECT_EQ(fill->Steps(), 0);
-  fill->SetStyle(grVertical);
-  ExpectAll(*Render(*fill), kPanel);
-
-  TGradientFill* thin = Fill(1, 40, grEllipse, 100);  // 1 div 2 lowers Steps to 0
-  ExpectAll(*Render(*thin), kPanel);
-  EXPECT_EQ(thin->Steps(), 0);
-  TGradientFill* flat = Fill(30, 1, grMount, 100);
-  ExpectAll(*Render(*flat), kPanel);
-  EXPECT_EQ(flat->Steps(), 0);
+// Filled, equal colours, no steps (also when the size lowers Steps to 0): one colour
+// everywhere, system colours resolved.
+TEST_F(GradientFillTest, OneColourWhereThereIsNothingToShade) {
+  constexpr TColor kFlat = 0x00336699;
+  const struct {
+    int w, h;
+    TGradStyle style;
+    int steps;
+    TColor start, end, all;
+    int stepsAfter;  // -1: not lowered to a value of interest
+  } cases[] = {
+      {30, 20, grFilled, 10, kPanel, clWhite, kPanel, -1},
+      {39, 97, grMount, 19, kFlat, kFlat, kFlat, -1},
+      {42, 20, grHorizontal, 42, kFlat, kFlat, kFlat, -1},
+      {20, 20, grFilled, 10, clBtnFace, clWhite, testing::SysColor(COLOR_BTNFACE), -1},
+      {30, 20, grHorizontal, 0, kPanel, clWhite, kPanel, 0},
+      {30, 20, grVertical, 0, kPanel, clWhite, kPanel, 0},
+      {1, 40, grEllipse, 100, kPanel, clWhite, kPanel, 0},  // 1 div 2 lowers Steps to 0
+      {30, 1, grMount, 100, kPanel, clWhite, kPanel, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " style " << c.style << " steps " << c.steps);
+    TGradientFill* fill = Fill(c.w, c.h, c.style, c.steps, c.start, c.end);
+    ExpectAll(*Render(*fill), c.all);
+    if (c.stepsAfter >= 0) {
+      EXPECT_EQ(fill->Steps(), c.stepsAfter);
+    }
+    fill->Free();
+  }
 }
 
 }  // namespace

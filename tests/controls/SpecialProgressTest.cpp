@@ -59,12 +59,7 @@ TEST_F(ProgressBarLayout, SolidBarShadesEveryColumnFromStartTowardEnd) {
   EXPECT_EQ(Column(*b, 1), clWhite);
   EXPECT_NE(Column(*b, 83), kBarEnd);  // the last column stops one step short
   for (int x = 84; x <= 167; ++x) EXPECT_EQ(Column(*b, x), clWhite) << x;
-  for (int x = 0; x < 169; ++x) {
-    EXPECT_EQ(b->Pixel(x, 0), clWhite);
-    EXPECT_EQ(b->Pixel(x, 15), clWhite);
-  }
-  EXPECT_EQ(b->Pixel(0, 8), clWhite);
-  EXPECT_EQ(b->Pixel(168, 8), clWhite);
+  testing::ExpectFrame(*b, RECT{0, 0, 169, 16}, clWhite, clWhite);
 }
 
 TEST_F(ProgressBarLayout, HalfwayChannelsRoundToEven) {
@@ -84,12 +79,16 @@ TEST_F(ProgressBarLayout, BlocksAreDrawnOnlyWhenMoreThanHalfReached) {
   EXPECT_EQ(bar->BlockWidth(), 10);
   EXPECT_EQ(bar->BlockCount(), 7);
   EXPECT_EQ(bar->BarLength(), 70);
+  // Blocks of nine columns, each a grey of its own, and a separator in the bar's colour.
+  auto expectBlocks = [&](const TBitmap& b, std::initializer_list<int> greys) {
+    int k = 0;
+    for (int grey : greys) {
+      for (int j = 1; j <= 9; ++j) EXPECT_EQ(Column(b, 10 * k + j), Grey(grey)) << "block " << k;
+      EXPECT_EQ(Column(b, 10 * ++k), clLime) << "separator " << k;
+    }
+  };
   auto b = Render(*bar);
-  const int seven[] = {255, 219, 182, 146, 109, 73, 36};  // 255 - k * 10 * 255 / 70
-  for (int k = 0; k < 7; ++k) {
-    for (int j = 1; j <= 9; ++j) EXPECT_EQ(Column(*b, 10 * k + j), Grey(seven[k])) << "block " << k;
-    EXPECT_EQ(Column(*b, 10 * (k + 1)), clLime) << "separator " << k;
-  }
+  expectBlocks(*b, {255, 219, 182, 146, 109, 73, 36});  // 255 - k * 10 * 255 / 70
   for (int x = 71; x <= 148; ++x) EXPECT_EQ(Column(*b, x), clLime) << x;
 
   bar->SetMaximum(148);
@@ -102,11 +101,7 @@ TEST_F(ProgressBarLayout, BlocksAreDrawnOnlyWhenMoreThanHalfReached) {
   EXPECT_EQ(bar->BlockCount(), 8);
   EXPECT_EQ(bar->BarLength(), 80);
   b = Render(*bar);
-  const int eight[] = {255, 223, 191, 159, 128, 96, 64, 32};  // 255 - k * 10 * 255 / 80
-  for (int k = 0; k < 8; ++k) {
-    for (int j = 1; j <= 9; ++j) EXPECT_EQ(Column(*b, 10 * k + j), Grey(eight[k])) << "block " << k;
-    EXPECT_EQ(Column(*b, 10 * (k + 1)), clLime) << "separator " << k;
-  }
+  expectBlocks(*b, {255, 223, 191, 159, 128, 96, 64, 32});  // 255 - k * 10 * 255 / 80
   EXPECT_EQ(Column(*b, 81), clLime);
 }
 
@@ -176,9 +171,7 @@ TEST_F(ProgressBarLayout, EmptyRangeKeepsTheBarAndShowsZero) {
 TEST_F(ProgressBarLayout, TooSmallShowsNothing) {
   TSpecialProgress* bar = Bar(2, 15, true);
   bar->SetPosition(100);
-  auto b = Render(*bar, 0x00123456);
-  for (int y = 0; y < 15; ++y)
-    for (int x = 0; x < 2; ++x) EXPECT_EQ(b->Pixel(x, y), 0x00123456);
+  EXPECT_EQ(testing::CountPixels(*Render(*bar, 0x00123456), 0x00123456, RECT{0, 0, 2, 15}), 30);
 }
 
 TEST_F(ProgressBarLayout, ResizeLaysTheBarOutAgain) {
@@ -207,34 +200,29 @@ class ProgressBarText : public ProgressBar {
   }
 };
 
-TEST_F(ProgressBarText, PercentIsCentredOverTheWholeWidth) {
+// Centred, the percentage stands in the middle of the whole bar; otherwise in the middle
+// of the filled part (83 pixels at 50 %).
+TEST_F(ProgressBarText, PercentIsCentredOverTheWholeWidthOrTheFilledPart) {
   TSpecialProgress* bar = Bar(169, 16, true);
   bar->SetEndColor(kBarEnd);
   bar->SetPosition(50);
   bar->SetTextOption(toPercent);
-  bar->SetTextCentered(true);
   const SIZE extent = testing::TextSize(bar->Font(), "50%");
-  const int x = (169 - extent.cx) / 2, y = std::max(0, (16 - static_cast<int>(extent.cy)) / 2);
-  const auto ink = Ink(*bar);
-  ASSERT_GT(ink.count, 10);
-  EXPECT_GE(ink.bounds.left, x);
-  EXPECT_LE(ink.bounds.right, x + extent.cx);
-  EXPECT_GE(ink.bounds.top, y);
-  EXPECT_LE(ink.bounds.bottom, std::min(16L, y + extent.cy));
-  EXPECT_LE(ink.bounds.left - x, extent.cx / 4);
-}
-
-TEST_F(ProgressBarText, UncentredTextFollowsTheFilledPart) {
-  TSpecialProgress* bar = Bar(169, 16, true);
-  bar->SetPosition(50);
-  bar->SetTextOption(toPercent);
-  const SIZE extent = testing::TextSize(bar->Font(), "50%");
-  const int x = (83 - extent.cx) / 2;
-  const auto ink = Ink(*bar);
-  ASSERT_GT(ink.count, 10);
-  EXPECT_GE(ink.bounds.left, x);
-  EXPECT_LE(ink.bounds.right, x + extent.cx);
-  EXPECT_LE(ink.bounds.left - x, extent.cx / 4);
+  const int y = std::max(0, (16 - static_cast<int>(extent.cy)) / 2);
+  for (bool centred : {true, false}) {
+    SCOPED_TRACE(centred);
+    bar->SetTextCentered(centred);
+    const int x = ((centred ? 169 : 83) - extent.cx) / 2;
+    const auto ink = Ink(*bar);
+    ASSERT_GT(ink.count, 10);
+    EXPECT_GE(ink.bounds.left, x);
+    EXPECT_LE(ink.bounds.right, x + extent.cx);
+    EXPECT_LE(ink.bounds.left - x, extent.cx / 4);
+    if (centred) {
+      EXPECT_GE(ink.bounds.top, y);
+      EXPECT_LE(ink.bounds.bottom, std::min(16L, y + extent.cy));
+    }
+  }
 }
 
 TEST_F(ProgressBarText, FormatPutsThePercentageIntoTheCaption) {
@@ -272,16 +260,8 @@ TEST_F(ProgressBarFrame, NoneIsAOnePixelFrameInColor) {
   bar->SetEndColor(clRed);
   bar->SetPosition(100);
   auto b = Render(*bar);
-  for (int x = 0; x < 60; ++x) {
-    EXPECT_EQ(b->Pixel(x, 0), clYellow);
-    EXPECT_EQ(b->Pixel(x, 14), clYellow);
-  }
-  for (int y = 0; y < 15; ++y) {
-    EXPECT_EQ(b->Pixel(0, y), clYellow);
-    EXPECT_EQ(b->Pixel(59, y), clYellow);
-  }
-  EXPECT_EQ(b->Pixel(1, 1), clRed);
-  EXPECT_EQ(b->Pixel(58, 13), clRed);
+  testing::ExpectFrame(*b, RECT{0, 0, 60, 15}, clYellow, clYellow);
+  testing::ExpectPixels(*b, {{1, 1, clRed}, {58, 13, clRed}});
 }
 
 TEST_F(ProgressBarFrame, SingleIsThreeNestedBevelsOverTheBar) {
@@ -297,14 +277,10 @@ TEST_F(ProgressBarFrame, SingleIsThreeNestedBevelsOverTheBar) {
     TColor topLeft, bottomRight;
   } rings[] = {{face, face}, {shadow, light}, {dark, face}};
   for (int i = 0; i < 3; ++i) {
-    const int l = i, t = i, r = 59 - i, bottom = 14 - i;
-    for (int x = l; x < r; ++x) EXPECT_EQ(b->Pixel(x, t), rings[i].topLeft) << "ring " << i << " top " << x;
-    for (int y = t; y < bottom; ++y) EXPECT_EQ(b->Pixel(l, y), rings[i].topLeft) << "ring " << i << " left " << y;
-    for (int x = l; x <= r; ++x) EXPECT_EQ(b->Pixel(x, bottom), rings[i].bottomRight) << "ring " << i << " bottom " << x;
-    for (int y = t; y <= bottom; ++y) EXPECT_EQ(b->Pixel(r, y), rings[i].bottomRight) << "ring " << i << " right " << y;
+    SCOPED_TRACE(i);
+    testing::ExpectFrame(*b, RECT{i, i, 60 - i, 15 - i}, rings[i].topLeft, rings[i].bottomRight);
   }
-  EXPECT_EQ(b->Pixel(3, 3), clRed);
-  EXPECT_EQ(b->Pixel(56, 11), clRed);
+  testing::ExpectPixels(*b, {{3, 3, clRed}, {56, 11, clRed}});
 }
 
 // -- rendering and repainting only on visible change ----------------------------------------------

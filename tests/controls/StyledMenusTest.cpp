@@ -80,14 +80,6 @@ class StyledMenusTest : public testing::ControlTest {
   }
 };
 
-TEST_F(StyledMenusTest, NewMenuHoldsItsDefaults) {
-  TStyledPopupMenu loose(nullptr);
-  EXPECT_EQ(loose.Style(), msStandard);
-  EXPECT_TRUE(loose.ShowCheckMarks());
-  EXPECT_EQ(loose.PopupPoint().x, -1);
-  EXPECT_EQ(loose.PopupPoint().y, -1);
-}
-
 TEST_F(StyledMenusTest, OwnerDrawnUnlessStandardWithoutImagesAndStyleCountsAtTheNextPopup) {
   auto* menu = Menu(msStandard, {"Show", "-", "Exit"});
   auto ownerDrawn = [&] {
@@ -177,10 +169,7 @@ TEST_F(StyledMenusTest, SelectedItemGetsALoweredFrameAndKeepsTheMenuColour) {
   const int W = 140, H = 22;
   // The item starts one pixel in (the left margin strip of first-level items).
   auto b = Draw(menu, Item(menu, 0), ODS_SELECTED, W, H);
-  for (int x = 1; x < W - 1; ++x) EXPECT_EQ(b->Pixel(x, 0), shadow) << x;
-  for (int y = 0; y < H - 1; ++y) EXPECT_EQ(b->Pixel(1, y), shadow) << y;
-  for (int x = 1; x < W; ++x) EXPECT_EQ(b->Pixel(x, H - 1), light) << x;
-  for (int y = 0; y < H; ++y) EXPECT_EQ(b->Pixel(W - 1, y), light) << y;
+  testing::ExpectFrame(*b, RECT{1, 0, W, H}, shadow, light);
   // Inside the frame: the menu colour, except the caption.
   const int textLeft = 1 + 2 * MenuMetrics::Margin() + MenuMetrics::CheckWidth();
   const int textRight = textLeft + m.Width("Show");
@@ -194,13 +183,10 @@ TEST_F(StyledMenusTest, SelectedItemGetsALoweredFrameAndKeepsTheMenuColour) {
   b = Draw(menu, Item(menu, 0), 0, W, H);
   for (int x = 1; x < W; ++x) EXPECT_EQ(b->Pixel(x, 0), menuColor) << x;
   menu->SetStyle(msBtnRaised);
-  b = Draw(menu, Item(menu, 0), ODS_SELECTED, W, H);
-  EXPECT_EQ(b->Pixel(W / 2, 0), light);
-  EXPECT_EQ(b->Pixel(W / 2, H - 1), shadow);
+  testing::ExpectPixels(*Draw(menu, Item(menu, 0), ODS_SELECTED, W, H), {{W / 2, 0, light}, {W / 2, H - 1, shadow}});
   menu->SetStyle(msStandard);
-  b = Draw(menu, Item(menu, 0), ODS_SELECTED, W, H);
-  EXPECT_EQ(b->Pixel(W - 3, H / 2), SysColor(COLOR_HIGHLIGHT));
-  EXPECT_EQ(b->Pixel(W - 1, H - 1), SysColor(COLOR_HIGHLIGHT));
+  testing::ExpectPixels(*Draw(menu, Item(menu, 0), ODS_SELECTED, W, H),
+                        {{W - 3, H / 2, SysColor(COLOR_HIGHLIGHT)}, {W - 1, H - 1, SysColor(COLOR_HIGHLIGHT)}});
 }
 
 TEST_F(StyledMenusTest, DisabledItemIsEngravedInHighlightAndShadow) {
@@ -232,14 +218,8 @@ TEST_F(StyledMenusTest, DisabledItemIsEngravedInHighlightAndShadow) {
   }
   const testing::Diff d = testing::Difference(*b, expected);
   EXPECT_EQ(d.count, 0) << d.bounds.left << "," << d.bounds.top << "-" << d.bounds.right << "," << d.bounds.bottom;
-  int lightPixels = 0, shadowPixels = 0;
-  for (int y = 0; y < H; ++y)
-    for (int x = 2; x < W; ++x) {
-      lightPixels += b->Pixel(x, y) == SysColor(COLOR_BTNHIGHLIGHT);
-      shadowPixels += b->Pixel(x, y) == SysColor(COLOR_BTNSHADOW);
-    }
-  EXPECT_GT(shadowPixels, 0);
-  EXPECT_GT(lightPixels, 0);
+  EXPECT_GT(testing::CountPixels(*b, SysColor(COLOR_BTNSHADOW), RECT{2, 0, W, H}), 0);
+  EXPECT_GT(testing::CountPixels(*b, SysColor(COLOR_BTNHIGHLIGHT), RECT{2, 0, W, H}), 0);
 }
 
 TEST_F(StyledMenusTest, SeparatorIsAShadowAndAHighlightLine) {
@@ -341,15 +321,15 @@ TEST_F(StyledMenusTest, PopupShowsAtThePointAndItemsAreMeasuredAndDrawn) {
   auto* menu = Menu(msBtnLowered, {"Dorvane v.3", "Show", "Hide", "Empty recycle bin", "Exit"});
   int popups = 0;
   menu->OnPopup = [&](TObject*) { ++popups; };
+  EXPECT_EQ(menu->PopupPoint().x, -1) << "no popup yet";
+  EXPECT_EQ(menu->PopupPoint().y, -1);
   ScriptedTracking desktop;
   const testing::InstalledDesktop installed{desktop};
   menu->Popup(300, 400);
   EXPECT_EQ(popups, 1);
-  EXPECT_EQ(menu->PopupPoint().x, 300);
-  EXPECT_EQ(menu->PopupPoint().y, 400);
+  EXPECT_EQ(std::pair(menu->PopupPoint().x, menu->PopupPoint().y), std::pair(300L, 400L));
   ASSERT_EQ(desktop.popups.size(), 1u);
-  EXPECT_EQ(desktop.popups[0].x, 300);
-  EXPECT_EQ(desktop.popups[0].y, 400);
+  EXPECT_EQ(std::pair(desktop.popups[0].x, desktop.popups[0].y), std::pair(300, 400));
   EXPECT_EQ(desktop.popups[0].flags, static_cast<UINT>(TPM_LEFTALIGN | TPM_RIGHTBUTTON));
   EXPECT_EQ(desktop.measured, 5);
   EXPECT_EQ(desktop.drawn, 10);

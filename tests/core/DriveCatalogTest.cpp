@@ -54,26 +54,32 @@ TEST(DriveSlots, RootsAreLowerCaseLettersAndSlotZeroStaysEmpty) {
 }
 
 TEST(DriveClassification, TypeTable) {
-  EXPECT_FALSE(ClassifyDrive(kDriveUnknown, false).accepted);
-  EXPECT_FALSE(ClassifyDrive(kDriveNoRootDir, false).accepted);
-  EXPECT_STREQ(ClassifyDrive(kDriveRemovable, true).typeName, "Removable/Diskette");
-  EXPECT_STREQ(ClassifyDrive(kDriveFixed, true).typeName, "Fixed/HD");
-  EXPECT_STREQ(ClassifyDrive(kDriveRemote, true).typeName, "Network Drive");
-  EXPECT_STREQ(ClassifyDrive(kDriveRamDisk, true).typeName, "RAM Drive");
-  EXPECT_TRUE(ClassifyDrive(kDriveRamDisk, true).accepted);
-  EXPECT_FALSE(ClassifyDrive(kDriveCdRom, true).accepted);
-  EXPECT_TRUE(ClassifyDrive(kDriveCdRom, false).accepted);
-  EXPECT_STREQ(ClassifyDrive(kDriveCdRom, false).typeName, "CD-Rom");
-  EXPECT_FALSE(ClassifyDrive(7, false).accepted);
-  EXPECT_FALSE(ClassifyDrive(0xFFFFFFFF, false).accepted);
-}
-
-TEST(DriveClassification, ImagesByExactTypeName) {
-  EXPECT_EQ(DriveTypeImageIndex("Removable/Diskette"), 0);
-  EXPECT_EQ(DriveTypeImageIndex("Fixed/HD"), 1);
-  EXPECT_EQ(DriveTypeImageIndex("CD-Rom"), 2);
-  EXPECT_EQ(DriveTypeImageIndex("Network Drive"), 3);
-  EXPECT_EQ(DriveTypeImageIndex("RAM Drive"), 4);
+  const struct {
+    std::uint32_t type;
+    bool ignoreCdRom, accepted;
+    const char* name;  // of an accepted drive, with the list's picture for it
+    int image;
+  } cases[] = {
+      {kDriveUnknown, false, false, "", 0},
+      {kDriveNoRootDir, false, false, "", 0},
+      {kDriveRemovable, true, true, "Removable/Diskette", 0},
+      {kDriveFixed, true, true, "Fixed/HD", 1},
+      {kDriveCdRom, false, true, "CD-Rom", 2},
+      {kDriveRemote, true, true, "Network Drive", 3},
+      {kDriveRamDisk, true, true, "RAM Drive", 4},
+      {kDriveCdRom, true, false, "", 0},
+      {7, false, false, "", 0},
+      {0xFFFFFFFF, false, false, "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "type " << c.type << " ignoring CD-Rom " << c.ignoreCdRom);
+    const auto kind = ClassifyDrive(c.type, c.ignoreCdRom);
+    EXPECT_EQ(kind.accepted, c.accepted);
+    if (!c.accepted) continue;
+    EXPECT_STREQ(kind.typeName, c.name);
+    EXPECT_EQ(DriveTypeImageIndex(c.name), c.image);
+  }
+  // Pictures go by the exact name.
   EXPECT_EQ(DriveTypeImageIndex("fixed/hd"), -1);
   EXPECT_EQ(DriveTypeImageIndex(""), -1);
 }
@@ -83,15 +89,19 @@ TEST_F(DriveCatalogTest, FloppyDiskAndIgnoredCdRom) {
   EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3"}));
   EXPECT_EQ(catalog.TrayComboItems(), (std::vector<std::string>{"a:\\ no name", "c:\\ SYSTEM"}));
   EXPECT_EQ(catalog.ExploreRoots(), (std::vector<std::string>{"a:\\", "c:\\"}));
-  const DriveEntry& floppy = catalog.Rows()[0];
-  EXPECT_EQ(floppy.root, "a:\\");
-  EXPECT_EQ(floppy.label, "no name");
-  EXPECT_EQ(floppy.typeName, "Removable/Diskette");
-  EXPECT_EQ(floppy.imageIndex, 0);
-  for (int i = 3; i <= 5; ++i) EXPECT_EQ(floppy.SubItem(i), "inactive");
-  EXPECT_EQ(floppy.SubItem(6), "0");
-  EXPECT_EQ(floppy.SubItem(7), "0");
-  EXPECT_FALSE(floppy.active);
+  // The list's columns in order: root, label, type, then the figures of an unchecked row.
+  auto subItems = [](const DriveEntry& row) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < DriveEntry::kSubItemCount; ++i) texts.push_back(row.SubItem(i));
+    return texts;
+  };
+  EXPECT_EQ(subItems(catalog.Rows()[0]), (std::vector<std::string>{"a:\\", "no name", "Removable/Diskette", "inactive",
+                                                                  "inactive", "inactive", "0", "0"}));
+  EXPECT_EQ(subItems(catalog.Rows()[1]),
+            (std::vector<std::string>{"c:\\", "SYSTEM", "Fixed/HD", "inactive", "inactive", "inactive", "0", "0"}));
+  EXPECT_THROW(catalog.Rows()[1].SubItem(8), std::out_of_range);
+  EXPECT_EQ(catalog.Rows()[0].imageIndex, 0);
+  EXPECT_FALSE(catalog.Rows()[0].active);
   EXPECT_EQ(catalog.Slots()[1].label, "no name");
   EXPECT_EQ(catalog.Slots()[3].label, "SYSTEM");
   EXPECT_EQ(log.tags, (std::vector<std::string>{"add_to_dlist", "add_to_dlist"}));
@@ -134,15 +144,6 @@ TEST_F(DriveCatalogTest, AFailedRebuildLeavesTheCatalogueAsItWas) {
   EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
   EXPECT_EQ(catalog.TrayComboItems()[2], "c:\\ RENAMED");
   EXPECT_FALSE(catalog.Rows()[2].active);
-}
-
-TEST_F(DriveCatalogTest, SubItemsInColumnOrder) {
-  Build(true);
-  const DriveEntry& c = catalog.Rows()[1];
-  const std::vector<std::string> expected{"c:\\", "SYSTEM", "Fixed/HD", "inactive",
-                                          "inactive", "inactive", "0", "0"};
-  for (int i = 0; i < DriveEntry::kSubItemCount; ++i) EXPECT_EQ(c.SubItem(i), expected[i]);
-  EXPECT_THROW(c.SubItem(8), std::out_of_range);
 }
 
 // A drive without media must never make the system ask for a disk: every label and space

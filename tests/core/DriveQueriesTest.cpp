@@ -77,6 +77,18 @@ TEST(DriveQueriesTest, AFailingQueryRaisesOnTheCallersThread) {
   EXPECT_EQ(q.Space(kC)->freeBytes, 2'000'000'000);
   api.throwOnLabel = true;
   EXPECT_THROW(q.VolumeLabel("c:\\"), std::runtime_error);
+  // A round that stops at its first failure leaves the failures of its other queries
+  // behind; a later round asks those drives again rather than raising them.
+  const DriveQuery labels[] = {DriveQuery::Label("c:\\"), DriveQuery::Label("x:\\")};
+  q.BeginRound();
+  q.Start(labels);
+  EXPECT_THROW(q.VolumeLabel("c:\\"), std::runtime_error);
+  ASSERT_TRUE(q.Watch().WaitUntilIdle(kPatience));
+  api.throwOnLabel = false;
+  q.BeginRound();
+  q.Start(labels);
+  EXPECT_EQ(q.VolumeLabel("x:\\"), std::optional<std::string>("BACKUP"));
+  EXPECT_EQ(q.VolumeLabel("c:\\"), std::optional<std::string>("SYSTEM"));
 }
 
 TEST(DriveQueriesTest, AHungDriveHoldsUpNeitherTheCallerNorTheOtherDrives) {
@@ -106,6 +118,38 @@ TEST(DriveQueriesTest, AHungDriveHoldsUpNeitherTheCallerNorTheOtherDrives) {
   ASSERT_TRUE(q.Watch().WaitUntilIdle(kPatience));
   EXPECT_EQ(q.Space(kX)->freeBytes, 1'073'741'824);
   EXPECT_EQ(q.Space(kX)->freeBytes, 1'073'741'824);  // answered in time: waited for again
+}
+
+// A round hands its queries over together and one thread asks them in turn; a drive that
+// hangs among them costs the caller its wait once, and the queries behind it get another
+// thread: they are answered in the same round.
+TEST(DriveQueriesTest, ARoundsQueriesGoTogetherAndAHungOneHoldsUpNoneBehindIt) {
+  auto api = MachineWithBackupDrive();
+  api.drives['y'] = {kDriveRemote, "SHARE", true, 1, 2};
+  const std::shared_ptr<DriveGate> gate = api.Hang('x');
+  DriveQueries q(api, kWait);
+  const DriveQuery round[] = {DriveQuery::Space(kC), DriveQuery::Space(kX), DriveQuery::Space(25),
+                              DriveQuery::Type("d:\\"), DriveQuery::Label("y:\\")};
+  q.Start(round);
+  EXPECT_EQ(q.Space(kC)->freeBytes, 2'000'000'000);
+  EXPECT_FALSE(q.Space(kX));
+  EXPECT_EQ(q.Space(25)->totalBytes, 2);
+  EXPECT_EQ(q.DriveType("d:\\"), std::optional<unsigned>(kDriveCdRom));
+  // y: was busy with its space query when the round was handed over: its label is asked
+  // when the caller comes to it.
+  EXPECT_EQ(q.VolumeLabel("y:\\"), std::optional<std::string>("SHARE"));
+  EXPECT_EQ(gate->Reached(), 1);
+  EXPECT_EQ(api.spaceQueries, 2);  // c: and y:; x: is still inside its query
+  // One thread for the round, one more once x: had kept the caller waiting.
+  EXPECT_EQ(q.Watch().Threads(), 2);
+  // Started again in the next round, x: busy: nothing new for it, and nobody waits.
+  q.BeginRound();
+  q.Start(round);
+  EXPECT_FALSE(q.Space(kX));
+  EXPECT_EQ(q.Space(kC)->freeBytes, 2'000'000'000);
+  EXPECT_EQ(gate->Reached(), 1);
+  gate->Open();
+  ASSERT_TRUE(q.Watch().WaitUntilIdle(kPatience));
 }
 
 TEST(DriveQueriesTest, OneQueryPerHungDriveAfterAHundredRounds) {
@@ -281,6 +325,26 @@ TEST_F(HungDriveCatalogTest, TicksKeepTheFiguresAndShowThemAfterTheDriveAnswers)
   EXPECT_EQ(x.freeText, "1024.00 Mb");  // exactly 2^30 bytes is still shown in Mb
   EXPECT_EQ(x.totalText, "10.00 Gb");
   EXPECT_EQ(x.label, "BACKUP");
+}
+
+// The tray drive is also a checked row: the round reads it once, and the tray and the
+// row show the same reading; the next round reads it again.
+TEST_F(HungDriveCatalogTest, ARoundReadsTheTrayDriveOnceForTheTrayAndItsRow) {
+  Release();
+  Build();
+  catalog.Rows()[1].active = true;  // c:
+  const int before = api.spaceQueries;
+  catalog.BeginRound(kC, true);
+  EXPECT_EQ(catalog.LatestSpace(kC).freeBytes, 2'000'000'000);
+  api.SetSpace('c', 1'073'741'900, 20'000'000'000);
+  catalog.RefreshDriveEntries();
+  EXPECT_EQ(catalog.Rows()[1].freeText, "1.86 Gb");
+  EXPECT_EQ(api.spaceQueries, before + 1);
+  catalog.BeginRound(kC, true);
+  catalog.RefreshDriveEntries();
+  EXPECT_EQ(catalog.Rows()[1].freeText, "1.00 Gb");
+  EXPECT_EQ(catalog.LatestSpace(kC).freeBytes, 1'073'741'900);
+  EXPECT_EQ(api.spaceQueries, before + 2);
 }
 
 TEST_F(HungDriveCatalogTest, ARebuildDoesNotWaitForTheDriveEither) {

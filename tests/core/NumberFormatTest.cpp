@@ -12,38 +12,45 @@ namespace {
 const NumberSeparators kPoint{".", ","};
 const NumberSeparators kComma{",", "."};
 
-struct SizeCase {
-  std::int64_t bytes;
-  const char* text;
-};
-
-// The worked examples, with a point as decimal separator.
+// Worked examples: units chosen by strict thresholds, hundredths rounded half away from
+// zero, no thousands separators whatever the locale.
 TEST(FormatSize, WorkedExamples) {
-  const SizeCase cases[] = {
-      {0, "0 bytes"},
-      {1024, "1024 bytes"},
-      {1025, "1.00 Kb"},
-      {1536, "1.50 Kb"},
-      {1048575, "1024.00 Kb"},
-      {1048576, "1.00 Mb"},
-      {5000000, "4.77 Mb"},
-      {18281920, "17.44 Mb"},
-      {1073741824, "1024.00 Mb"},
-      {1073741825, "1.00 Gb"},
-      {1610612736, "1.50 Gb"},
-      {80026361856, "74.53 Gb"},
-      {-1, "-1 bytes"},
+  const struct {
+    std::int64_t bytes;
+    const NumberSeparators& separators;
+    const char* text;
+  } cases[] = {
+      {0, kPoint, "0 bytes"},
+      {1024, kPoint, "1024 bytes"},
+      {1025, kPoint, "1.00 Kb"},
+      {1536, kPoint, "1.50 Kb"},
+      {1048575, kPoint, "1024.00 Kb"},  // not yet Mb
+      {1048576, kPoint, "1.00 Mb"},
+      {5000000, kPoint, "4.77 Mb"},
+      {18281920, kPoint, "17.44 Mb"},
+      {1073741824, kPoint, "1024.00 Mb"},  // exactly 2^30: still Mb
+      {1073741825, kPoint, "1.00 Gb"},
+      {1610612736, kPoint, "1.50 Gb"},
+      {80026361856, kPoint, "74.53 Gb"},
+      {-1, kPoint, "-1 bytes"},
+      {1536, kComma, "1,50 Kb"},
+      {80026361856, kComma, "74,53 Gb"},
+      {18281920, kComma, "17,44 Mb"},
+      {1073741824, kComma, "1024,00 Mb"},
+      {1024, kComma, "1024 bytes"},
+      // 1034.24 bytes per hundredth: 1,029 / 1,024 = 1.0048828 -> 1.00; 1,030 -> 1.0058 -> 1.01.
+      {1029, kPoint, "1.00 Kb"},
+      {1030, kPoint, "1.01 Kb"},
+      {1152, kPoint, "1.13 Kb"},  // 1.125 exactly
+      {1040, kPoint, "1.02 Kb"},  // 1.015625
+      {1207959552, kPoint, "1.13 Gb"},  // 1.125 exactly
+      {2047, kPoint, "2.00 Kb"},  // rounding up carries into the whole number
+      {std::numeric_limits<std::int64_t>::max(), kPoint, "8589934592.00 Gb"},
+      {-5000000000, kPoint, "-5000000000 bytes"},
+      {std::numeric_limits<std::int64_t>::min(), kPoint, "-9223372036854775808 bytes"},
+      {4'398'046'511'104, kPoint, "4096.00 Gb"},  // a 4 TB drive
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatSize(c.bytes, kPoint), c.text) << c.bytes;
-}
-
-TEST(FormatSize, CommaDecimalSeparator) {
-  EXPECT_EQ(FormatSize(1536, kComma), "1,50 Kb");
-  EXPECT_EQ(FormatSize(80026361856, kComma), "74,53 Gb");
-  EXPECT_EQ(FormatSize(18281920, kComma), "17,44 Mb");
-  // No thousands separators in size texts, whatever the locale.
-  EXPECT_EQ(FormatSize(1073741824, kComma), "1024,00 Mb");
-  EXPECT_EQ(FormatSize(1024, kComma), "1024 bytes");
+  for (const auto& c : cases) EXPECT_EQ(FormatSize(c.bytes, c.separators), c.text) << c.bytes;
 }
 
 TEST(FormatSize, UsesTheSeparatorsInForce) {
@@ -51,34 +58,6 @@ TEST(FormatSize, UsesTheSeparatorsInForce) {
   EXPECT_EQ(FormatSize(1536), "1,50 Kb");
   SetCurrentSeparators(kPoint);
   EXPECT_EQ(FormatSize(1536), "1.50 Kb");
-}
-
-TEST(FormatSize, RoundsHalfAwayFromZero) {
-  // 1034.24 bytes per hundredth: 1,029 / 1,024 = 1.0048828 -> 1.00; 1,030 -> 1.0058 -> 1.01.
-  EXPECT_EQ(FormatSize(1029, kPoint), "1.00 Kb");
-  EXPECT_EQ(FormatSize(1030, kPoint), "1.01 Kb");
-  // An exact tie: 1.005 Kb = 1029.12 bytes is no integer, but 1.125 Kb = 1152 is 1.125 -> 1.13.
-  EXPECT_EQ(FormatSize(1152, kPoint), "1.13 Kb");
-  // 1.015625 Kb (1040 bytes) -> 1.02; a tie at the Gb scale: 1.125 Gb -> 1.13.
-  EXPECT_EQ(FormatSize(1040, kPoint), "1.02 Kb");
-  EXPECT_EQ(FormatSize(1207959552, kPoint), "1.13 Gb");
-  // Rounding up carries into the whole number: 2047.999 bytes of Kb -> 2.00.
-  EXPECT_EQ(FormatSize(2047, kPoint), "2.00 Kb");
-}
-
-TEST(FormatSize, ThresholdsAreStrict) {
-  EXPECT_EQ(FormatSize(1048575, kPoint), "1024.00 Kb");   // not yet Mb
-  EXPECT_EQ(FormatSize(1048576, kPoint), "1.00 Mb");
-  EXPECT_EQ(FormatSize(1073741824, kPoint), "1024.00 Mb"); // exactly 2^30: still Mb
-}
-
-TEST(FormatSize, ExtremesAndNegatives) {
-  EXPECT_EQ(FormatSize(std::numeric_limits<std::int64_t>::max(), kPoint), "8589934592.00 Gb");
-  EXPECT_EQ(FormatSize(-5000000000, kPoint), "-5000000000 bytes");
-  EXPECT_EQ(FormatSize(std::numeric_limits<std::int64_t>::min(), kPoint),
-            "-9223372036854775808 bytes");
-  // A 4 TB drive.
-  EXPECT_EQ(FormatSize(4'398'046'511'104, kPoint), "4096.00 Gb");
 }
 
 TEST(ParseNumber, DropsBlanksCommasAndDollars) {
@@ -112,25 +91,29 @@ TEST(ParseNumber, AnythingElseIsAConversionError) {
   }
 }
 
+// Rounded half away from zero to whole kilobytes, thousands grouped; nothing to group
+// leaves no digits at all.
 TEST(FormatKilobytes, GroupsThousands) {
-  EXPECT_EQ(FormatKilobytes(536'281'088, kPoint), "523,712 KB");
-  EXPECT_EQ(FormatKilobytes(2'147'483'647, kPoint), "2,097,152 KB");
-  EXPECT_EQ(FormatKilobytes(4'294'967'295, kPoint), "4,194,304 KB");
-  EXPECT_EQ(FormatKilobytes(536'281'088, kComma), "523.712 KB");
-  // Beyond 32 bits: a 64 GB machine.
-  EXPECT_EQ(FormatKilobytes(68'719'476'736, kPoint), "67,108,864 KB");
-  // A separator of more than one byte (a narrow no-break space).
-  EXPECT_EQ(FormatKilobytes(536'281'088, {",", "\u202F"}), "523\u202F712 KB");
-}
-
-TEST(FormatKilobytes, RoundingAndEmptyDigits) {
-  EXPECT_EQ(FormatKilobytes(0, kPoint), " KB");
-  EXPECT_EQ(FormatKilobytes(511, kPoint), " KB");   // rounds to 0: no digits at all
-  EXPECT_EQ(FormatKilobytes(512, kPoint), "1 KB");  // half away from zero
-  EXPECT_EQ(FormatKilobytes(1535, kPoint), "1 KB");
-  EXPECT_EQ(FormatKilobytes(1536, kPoint), "2 KB");
-  EXPECT_EQ(FormatKilobytes(1'023'999'999, kPoint), "1,000,000 KB");
-  EXPECT_EQ(FormatKilobytes(999 * 1024, kPoint), "999 KB");
+  const struct {
+    std::uint64_t bytes;
+    NumberSeparators separators;
+    const char* text;
+  } cases[] = {
+      {536'281'088, kPoint, "523,712 KB"},
+      {2'147'483'647, kPoint, "2,097,152 KB"},
+      {4'294'967'295, kPoint, "4,194,304 KB"},
+      {536'281'088, kComma, "523.712 KB"},
+      {68'719'476'736, kPoint, "67,108,864 KB"},           // a 64 GB machine
+      {536'281'088, {",", "\u202F"}, "523\u202F712 KB"},  // a narrow no-break space
+      {0, kPoint, " KB"},
+      {511, kPoint, " KB"},
+      {512, kPoint, "1 KB"},
+      {1535, kPoint, "1 KB"},
+      {1536, kPoint, "2 KB"},
+      {1'023'999'999, kPoint, "1,000,000 KB"},
+      {999 * 1024, kPoint, "999 KB"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatKilobytes(c.bytes, c.separators), c.text) << c.bytes;
 }
 
 }  // namespace

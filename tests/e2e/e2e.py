@@ -183,16 +183,23 @@ def region(png, x, y, w, h):
 
 
 def strip_pictures(bmp, size):
-    """The square pictures side by side in a 24-bit bottom-up BMP: rows of (r, g, b) each."""
+    """The square pictures side by side in a bottom-up BMP (palettized or 24-bit): rows of
+    (r, g, b) each."""
     with open(bmp, "rb") as f:
         data = f.read()
     offset, = struct.unpack_from("<I", data, 10)
     width, height = struct.unpack_from("<ii", data, 18)
-    stride = (width * 3 + 3) & ~3
+    bits, = struct.unpack_from("<H", data, 28)
+    stride = (width * bits + 31) // 32 * 4
 
     def at(x, y):
-        i = offset + (height - 1 - y) * stride + x * 3
-        return data[i + 2], data[i + 1], data[i]
+        row = offset + (height - 1 - y) * stride
+        if bits == 24:
+            i = row + x * 3
+            return data[i + 2], data[i + 1], data[i]
+        index = (data[row + x * bits // 8] >> (8 - bits - x * bits % 8)) & ((1 << bits) - 1)
+        entry = 54 + 4 * index
+        return data[entry + 2], data[entry + 1], data[entry]
     return [[[at(k * size + x, y) for x in range(size)] for y in range(size)] for k in range(width // size)]
 
 

@@ -7,18 +7,13 @@
 #include "framework/Panel.h"
 #include "framework/SysUtils.h"
 #include "framework/Timer.h"
+#include "tests/support/Pump.h"
 #include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {
 namespace {
 
-void Pump(DWORD ms) {
-  const DWORD until = GetTickCount() + ms;
-  while (GetTickCount() < until) {
-    Application().ProcessMessages();
-    Sleep(2);
-  }
-}
+using testing::PumpFor;
 
 // An exception that escapes a timer's handler reaches OnException, and the loop and the
 // timer go on.
@@ -38,7 +33,7 @@ TEST(ApplicationExceptions, TimerHandlerExceptionReachesOnExceptionAndTheLoopGoe
     if (ticks == 2) throw std::runtime_error("plain failure");
   };
   timer.SetInterval(10);
-  Pump(300);
+  PumpFor(300);
   EXPECT_GE(ticks, 4);
   ASSERT_GE(seen.size(), 2u);
   EXPECT_EQ(seen[0], "'x' is not a valid integer value");
@@ -73,7 +68,7 @@ TEST(ApplicationExceptions, AComponentFreedByItsOwnFailingHandlerIsNoSender) {
     throw EInvalidOperation("freed while ticking");
   };
   timer->SetInterval(10);
-  for (int i = 0; i < 100 && senders.size() < 2; ++i) Pump(10);
+  for (int i = 0; i < 100 && senders.size() < 2; ++i) PumpFor(10);
 
   EXPECT_EQ(senders, (std::vector<TObject*>{nullptr, nullptr}));
   Application().OnException = nullptr;

@@ -134,6 +134,8 @@ TEST_F(FormReaderTest, ErrorsNameTheLineAndWhatWasExpected) {
             "line 3: expected an integer for 'Count'");
   EXPECT_EQ(ErrorOf("Root: TThingRoot {\n  A: TThing {\n    Buddy: Nobody\n  }\n}"),
             "line 3: no component named Nobody");
+  EXPECT_EQ(ErrorOf("Root: TThingRoot {\n  A: TThing {\n    Buddy: Root\n  }\n}"),
+            "line 3: 'Buddy': 'Buddy' needs a TThing");
   EXPECT_EQ(ErrorOf("Root: TThingRoot {\n  A: TThing {\n    OnPing: Missing\n  }\n}"),
             "line 3: TThingRoot has no handler Missing");
   EXPECT_EQ(ErrorOf("Root: TThingRoot {\n  A: TThing {\n    OnPing: WrongHandler\n  }\n}"),

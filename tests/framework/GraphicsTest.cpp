@@ -19,6 +19,8 @@ extern "C" {
 #include "framework/ImageList.h"
 #include "framework/Resources.h"
 #include "tests/support/ProcessCounters.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/TestBmp.h"
 #include "tests/support/TestJpeg.h"
 #include "framework/SysUtils.h"
 
@@ -27,48 +29,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& b, unsigned v) {
-  b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
-}
-void Put32(Bytes& b, std::uint32_t v) { Put16(b, v & 0xFFFF); Put16(b, v >> 16); }
-
-// A BMP file of `pixels` (row-major, top row first). Up to 8 bits a palette is made of the
-// colours used; files are bottom-up.
-Bytes MakeBmp(int bits, int w, int h, const std::vector<TColor>& pixels) {
-  std::vector<TColor> palette;
-  for (TColor c : pixels)
-    if (bits <= 8 && std::find(palette.begin(), palette.end(), c) == palette.end()) palette.push_back(c);
-  const std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
-  const std::uint32_t offset = 14 + 40 + static_cast<std::uint32_t>(palette.size()) * 4;
-  Bytes b{'B', 'M'};
-  Put32(b, offset + static_cast<std::uint32_t>(stride * h));
-  Put32(b, 0);
-  Put32(b, offset);
-  for (int v : {40, w, h}) Put32(b, static_cast<std::uint32_t>(v));
-  Put16(b, 1);
-  Put16(b, bits);
-  for (std::uint32_t v : {0u, 0u, 0u, 0u, static_cast<std::uint32_t>(palette.size()), 0u}) Put32(b, v);
-  for (TColor c : palette)
-    Put32(b, static_cast<std::uint32_t>(GetBValue32(c) | (GetGValue32(c) << 8) | (GetRValue32(c) << 16)));
-  for (int row = 0; row < h; ++row) {
-    const int y = h - 1 - row;
-    Bytes line(stride, 0);
-    for (int x = 0; x < w; ++x) {
-      const TColor c = pixels[static_cast<std::size_t>(y * w + x)];
-      const auto index = static_cast<std::size_t>(std::find(palette.begin(), palette.end(), c) - palette.begin());
-      if (bits == 8) line[x] = static_cast<std::uint8_t>(index);
-      if (bits == 4) line[x / 2] |= static_cast<std::uint8_t>(index << (x % 2 ? 0 : 4));
-      if (bits >= 24) {
-        std::uint8_t* p = &line[static_cast<std::size_t>(x) * (bits / 8)];
-        p[0] = static_cast<std::uint8_t>(GetBValue32(c));
-        p[1] = static_cast<std::uint8_t>(GetGValue32(c));
-        p[2] = static_cast<std::uint8_t>(GetRValue32(c));
-      }
-    }
-    b.insert(b.end(), line.begin(), line.end());
-  }
-  return b;
-}
+using testing::MakeBmp;
+using testing::Put16;
+using testing::Put32;
 
 // A picture with a distinct colour in every pixel region: quadrants of red, lime, blue, white.
 std::vector<TColor> Quadrants(int w, int h) {
@@ -121,10 +84,8 @@ Bytes MakeJpeg() {
   return Bytes(jpeg.begin(), jpeg.end());
 }
 
-void Fill(TBitmap& b, TColor c) {
-  for (int y = 0; y < b.Height(); ++y)
-    for (int x = 0; x < b.Width(); ++x) b.SetPixel(x, y, c);
-}
+using testing::ExpectPixels;
+using testing::Fill;
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
@@ -234,7 +195,7 @@ class CanvasTest : public ::testing::Test {
   TCanvas& C() { return bmp.Canvas(); }
   // Every pixel: `inside` where pred holds, white elsewhere.
   template <typename Pred>
-  void ExpectPixels(Pred pred, TColor inside) {
+  void ExpectRegion(Pred pred, TColor inside) {
     for (int y = 0; y < bmp.Height(); ++y)
       for (int x = 0; x < bmp.Width(); ++x) ASSERT_EQ(bmp.Pixel(x, y), pred(x, y) ? inside : clWhite) << x << "," << y;
   }
@@ -244,42 +205,33 @@ class CanvasTest : public ::testing::Test {
 TEST_F(CanvasTest, FillAndFrameExactPixels) {
   C().Brush().SetColor(clRed);
   C().FillRect(RECT{2, 3, 8, 9});
-  ExpectPixels([](int x, int y) { return Inside(RECT{2, 3, 8, 9}, x, y); }, clRed);
+  ExpectRegion([](int x, int y) { return Inside(RECT{2, 3, 8, 9}, x, y); }, clRed);
   Fill(bmp, clWhite);
   C().Brush().SetColor(clBlue);
   const RECT f{10, 10, 15, 16};
   C().FrameRect(f);
-  ExpectPixels([&](int x, int y) { return Inside(f, x, y) && !Inside(RECT{11, 11, 14, 15}, x, y); }, clBlue);
+  ExpectRegion([&](int x, int y) { return Inside(f, x, y) && !Inside(RECT{11, 11, 14, 15}, x, y); }, clBlue);
 }
 
 TEST_F(CanvasTest, RectangleEllipseAndPie) {
   C().Brush().SetColor(clLime);
   C().Rectangle(1, 1, 9, 7);
-  EXPECT_EQ(bmp.Pixel(1, 1), clBlack);
-  EXPECT_EQ(bmp.Pixel(8, 4), clBlack);
-  EXPECT_EQ(bmp.Pixel(4, 6), clBlack);
-  EXPECT_EQ(bmp.Pixel(4, 3), clLime);
-  EXPECT_EQ(bmp.Pixel(9, 4), clWhite);
-  EXPECT_EQ(bmp.Pixel(4, 7), clWhite);
+  ExpectPixels(bmp, {{1, 1, clBlack}, {8, 4, clBlack}, {4, 6, clBlack}, {4, 3, clLime}, {9, 4, clWhite}, {4, 7, clWhite}});
 
   Fill(bmp, clWhite);
   C().Pen().SetColor(clNavy);
   C().Brush().SetColor(clNavy);
   C().Ellipse(0, 0, 40, 30);
-  EXPECT_EQ(bmp.Pixel(20, 15), clNavy);
-  EXPECT_EQ(bmp.Pixel(2, 15), clNavy);
-  for (POINT corner : {POINT{0, 0}, POINT{39, 0}, POINT{0, 29}, POINT{39, 29}, POINT{3, 3}})
-    EXPECT_EQ(bmp.Pixel(corner.x, corner.y), clWhite) << corner.x << "," << corner.y;
+  ExpectPixels(bmp, {{20, 15, clNavy}, {2, 15, clNavy}, {0, 0, clWhite}, {39, 0, clWhite}, {0, 29, clWhite},
+                     {39, 29, clWhite}, {3, 3, clWhite}});
 
   // Counter-clockwise from the right (0 degrees) to the top (90 degrees): the upper-right quarter.
   Fill(bmp, clWhite);
   C().Pen().SetColor(clMaroon);
   C().Brush().SetColor(clMaroon);
   C().Pie(0, 0, 37, 26, 36, 13, 18, 0);
-  for (POINT p : {POINT{27, 6}, POINT{22, 9}, POINT{31, 11}, POINT{20, 3}})
-    EXPECT_EQ(bmp.Pixel(p.x, p.y), clMaroon) << p.x << "," << p.y;
-  for (POINT p : {POINT{9, 19}, POINT{9, 6}, POINT{27, 19}, POINT{14, 8}, POINT{22, 17}})
-    EXPECT_EQ(bmp.Pixel(p.x, p.y), clWhite) << p.x << "," << p.y;
+  ExpectPixels(bmp, {{27, 6, clMaroon}, {22, 9, clMaroon}, {31, 11, clMaroon}, {20, 3, clMaroon}, {9, 19, clWhite},
+                     {9, 6, clWhite}, {27, 19, clWhite}, {14, 8, clWhite}, {22, 17, clWhite}});
 }
 
 TEST_F(CanvasTest, LinesPenModesAndClearBrush) {
@@ -288,32 +240,28 @@ TEST_F(CanvasTest, LinesPenModesAndClearBrush) {
   C().LineTo(10, 5);
   EXPECT_EQ(C().PenPos().x, 10);
   EXPECT_EQ(C().PenPos().y, 5);
-  ExpectPixels([](int x, int y) { return y == 5 && x >= 2 && x < 10; }, clGreen);
+  ExpectRegion([](int x, int y) { return y == 5 && x >= 2 && x < 10; }, clGreen);
 
   // XOR with white inverts what is there.
   C().Pen().SetColor(clWhite);
   C().Pen().SetMode(pmXor);
   C().MoveTo(0, 5);
   C().LineTo(40, 5);
-  EXPECT_EQ(bmp.Pixel(5, 5), static_cast<TColor>(0xFFFFFF ^ clGreen));
-  EXPECT_EQ(bmp.Pixel(0, 5), clBlack);
+  ExpectPixels(bmp, {{5, 5, static_cast<TColor>(0xFFFFFF ^ clGreen)}, {0, 5, clBlack}});
 
   // A clear brush leaves the inside of a rectangle alone; a hatched one its gaps.
   C().Pen().SetMode(pmCopy);
   C().Pen().SetColor(clBlack);
   C().Brush().SetStyle(bsClear);
   C().Rectangle(10, 10, 20, 20);
-  EXPECT_EQ(bmp.Pixel(10, 10), clBlack);
-  EXPECT_EQ(bmp.Pixel(15, 15), clWhite);
+  ExpectPixels(bmp, {{10, 10, clBlack}, {15, 15, clWhite}});
   C().Brush().SetStyle(bsCross);
   C().Brush().SetColor(clRed);
   C().FillRect(RECT{20, 0, 40, 20});
-  int red = 0, white = 0;
-  for (int y = 0; y < 20; ++y)
-    for (int x = 20; x < 40; ++x) (bmp.Pixel(x, y) == clRed ? red : white) += 1;
+  const int red = testing::CountPixels(bmp, clRed, RECT{20, 0, 40, 20});
+  const int white = testing::CountPixels(bmp, clWhite, RECT{20, 0, 40, 20});
   EXPECT_GT(red, 20);
   EXPECT_GT(white, 200);
-  EXPECT_EQ(red + white, 400);
 }
 
 TEST_F(CanvasTest, CopyModes) {
@@ -322,20 +270,16 @@ TEST_F(CanvasTest, CopyModes) {
   Fill(bmp, RGBColor(0x12, 0x80, 0xF0));
   C().SetCopyMode(SRCINVERT);
   C().CopyRect(RECT{0, 0, 10, 10}, source.Canvas(), RECT{0, 0, 10, 10});
-  EXPECT_EQ(bmp.Pixel(3, 3), RGBColor(0xED, 0x7F, 0x0F));
-  EXPECT_EQ(bmp.Pixel(10, 3), RGBColor(0x12, 0x80, 0xF0));
   C().SetCopyMode(BLACKNESS);
   C().CopyRect(RECT{20, 20, 25, 25}, source.Canvas(), RECT{0, 0, 5, 5});
-  EXPECT_EQ(bmp.Pixel(22, 22), clBlack);
-  EXPECT_EQ(bmp.Pixel(25, 22), RGBColor(0x12, 0x80, 0xF0));
+  ExpectPixels(bmp, {{3, 3, RGBColor(0xED, 0x7F, 0x0F)}, {10, 3, RGBColor(0x12, 0x80, 0xF0)}, {22, 22, clBlack},
+                     {25, 22, RGBColor(0x12, 0x80, 0xF0)}});
   // SRCCOPY of a 2x2 source stretched to 4x4.
   source.SetPixel(0, 0, clRed);
   source.SetPixel(1, 1, clBlue);
   C().SetCopyMode(SRCCOPY);
   C().CopyRect(RECT{30, 0, 34, 4}, source.Canvas(), RECT{0, 0, 2, 2});
-  EXPECT_EQ(bmp.Pixel(31, 1), clRed);
-  EXPECT_EQ(bmp.Pixel(33, 3), clBlue);
-  EXPECT_EQ(bmp.Pixel(33, 0), clWhite);
+  ExpectPixels(bmp, {{31, 1, clRed}, {33, 3, clBlue}, {33, 0, clWhite}});
   C().SetPixel(39, 29, clBtnShadow);
   EXPECT_EQ(static_cast<COLORREF>(C().Pixel(39, 29)), GetSysColor(COLOR_BTNSHADOW));
 }
@@ -450,9 +394,7 @@ TEST(Bitmaps, DrawStretchedAndTransparent) {
   TBitmap dst(12, 12);
   Fill(dst, clGray);
   dst.Canvas().Draw(10, 10, src);
-  EXPECT_EQ(dst.Pixel(10, 10), clRed);
-  EXPECT_EQ(dst.Pixel(11, 11), clBlue);
-  EXPECT_EQ(dst.Pixel(9, 9), clGray);
+  ExpectPixels(dst, {{10, 10, clRed}, {11, 11, clBlue}, {9, 9, clGray}});
   dst.Canvas().StretchDraw(RECT{0, 0, 8, 8}, src);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x)
@@ -461,13 +403,9 @@ TEST(Bitmaps, DrawStretchedAndTransparent) {
   Fill(dst, clGray);
   src.SetTransparent(true);
   dst.Canvas().StretchDraw(RECT{0, 0, 8, 8}, src);
-  EXPECT_EQ(dst.Pixel(1, 1), clRed);
-  EXPECT_EQ(dst.Pixel(1, 6), clGray);
-  EXPECT_EQ(dst.Pixel(6, 6), clBlue);
   src.SetTransparentColor(clLime);
   dst.Canvas().Draw(10, 0, src);
-  EXPECT_EQ(dst.Pixel(11, 0), clGray);
-  EXPECT_EQ(dst.Pixel(10, 1), clFuchsia);
+  ExpectPixels(dst, {{1, 1, clRed}, {1, 6, clGray}, {6, 6, clBlue}, {11, 0, clGray}, {10, 1, clFuchsia}});
 }
 
 // The decoding itself is tested natively (BmpDecoderTest); a bitmap takes the pixels, or
@@ -563,10 +501,7 @@ TEST(PictureFormats, IconsAndResources) {
   TBitmap b(40, 40);
   Fill(b, clLime);
   b.Canvas().Draw(4, 4, icon);
-  EXPECT_EQ(b.Pixel(5, 5), clLime);  // transparent corner
-  EXPECT_EQ(b.Pixel(10, 20), clRed);
-  EXPECT_EQ(b.Pixel(30, 20), clBlue);
-  EXPECT_EQ(b.Pixel(37, 37), clLime);
+  ExpectPixels(b, {{5, 5, clLime} /* transparent corner */, {10, 20, clRed}, {30, 20, clBlue}, {37, 37, clLime}});
   TIcon copy;
   copy.Assign(icon);
   EXPECT_NE(copy.Handle(), icon.Handle());
@@ -618,8 +553,7 @@ TEST(ImageLists, AddGetAndDraw) {
   TBitmap image;
   list.GetBitmap(1, image);
   EXPECT_EQ(image.Width(), 16);
-  EXPECT_EQ(image.Pixel(8, 8), clLime);
-  EXPECT_EQ(image.Pixel(1, 1), clFuchsia);
+  ExpectPixels(image, {{8, 8, clLime}, {1, 1, clFuchsia}});
 
   TBitmap target(40, 20);
   Fill(target, clGreen);
@@ -661,8 +595,7 @@ TEST(ImageLists, StripFromResourcesAndDescriptions) {
   EXPECT_EQ(list.Count(), 3);
   TBitmap image;
   list.GetBitmap(2, image);
-  EXPECT_EQ(image.Pixel(4, 4), clBlue);
-  EXPECT_EQ(image.Pixel(3, 3), clFuchsia);
+  ExpectPixels(image, {{4, 4, clBlue}, {3, 3, clFuchsia}});
   list.SetWidth(24);  // the strip is cut again at the new size
   EXPECT_EQ(list.Count(), 2);
 

@@ -99,6 +99,33 @@ TEST_F(HangingDriveTest, TrayFollowingTheDriveShowsPictureZeroAndKeepsTheArming)
   EXPECT_NE(Balloons().back().second.find("(10%) free"), std::string::npos);
 }
 
+// The warning's disk-full dialog asks for C's type as every drive answer comes: a C that
+// does not answer then costs the window one wait, and no dialog; once C has answered, the
+// next warning shows it. The shell's own drive-type call is never made on the window.
+TEST_F(HangingDriveTest, TheDiskFullDialogDoesNotWaitForItsDrive) {
+  TForm1& f = Create();
+  ReleaseAndTick(f);
+  f.TrayDriveList->SetItemIndex(2);  // x:, a tenth free
+  f.TrayDriveListChange(nullptr);
+  f.TbWT->SetPosition(15);
+  f.cbSD->SetChecked(true);
+  const std::shared_ptr<testing::DriveGate> cGate = machine.drives.Hang('c');
+  f.CbWarning->SetChecked(true);
+  f.CbShowTray->SetChecked(true);  // the tray update warns at once
+  ASSERT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(cGate->Reached(), 1);
+  EXPECT_TRUE(desktop.shellServices.diskFullDialogs.empty());
+
+  cGate->Open();
+  ASSERT_TRUE(f.Catalog().Queries().Watch().WaitUntilIdle(kPatience));
+  f.CbWarningClick(nullptr);  // armed again
+  f.Timer1Timer(nullptr);
+  ASSERT_EQ(Balloons().size(), 2u);
+  ASSERT_EQ(desktop.shellServices.diskFullDialogs.size(), 1u);
+  EXPECT_EQ(desktop.shellServices.diskFullDialogs[0].drive, 2u);  // C
+  EXPECT_TRUE(desktop.shellServices.driveTypeQueries.empty());
+}
+
 TEST_F(HangingDriveTest, ClosingDoesNotWaitForTheDrive) {
   Store("2 active", "true");
   TForm1& f = Start();

@@ -7,6 +7,7 @@
 #include "core/Text.h"
 #include "framework/UtilityWindow.h"
 #include "tests/main/MainWindowFixture.h"
+#include "tests/support/Pump.h"
 
 namespace dorvane {
 namespace {
@@ -27,34 +28,30 @@ class RefreshTest : public testing::MainWindowTest {
   }
 };
 
+// Below 5 % free the tray shows the last picture and warns with a 20-second balloon; at
+// exactly 5 % the drive is tested and found fine.
 TEST_F(RefreshTest, WarnsBelowTheThresholdWithABalloon) {
-  LowDrive(49);  // 4.9 % free
-  TForm1& f = Create();
-  const auto before = Balloons().size();
-  WatchTrayWithWarning(f);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(f.TrayIcon->IconIndex(), 16);
-  ASSERT_EQ(Balloons().size(), before + 1);
-  EXPECT_EQ(Balloons().back().first, "Dorvane");
-  EXPECT_EQ(Balloons().back().second.rfind("Low disk space warning!\n\r", 0), 0u);
-  EXPECT_NE(Balloons().back().second.find("(4%) free"), std::string::npos);
-  // The shell was given a 20-second warning balloon.
-  const auto& data = desktop.shellCalls.back().data;
-  (void)data;
-  bool sawWarning = false;
-  for (const auto& [message, d] : desktop.shellCalls)
-    if ((d.uFlags & NIF_INFO) && d.szInfo[0]) sawWarning = d.dwInfoFlags == NIIF_WARNING && d.uTimeout == 20000;
-  EXPECT_TRUE(sawWarning);
-}
-
-TEST_F(RefreshTest, ExactlyAtTheThresholdNoWarning) {
-  LowDrive(50);  // 5.0 % free
-  TForm1& f = Create();
-  WatchTrayWithWarning(f);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(f.TrayIcon->IconIndex(), 15);
-  EXPECT_TRUE(Balloons().empty());
-  EXPECT_TRUE(f.WarningDone());  // the test was made all the same
+  for (auto [freeTenths, icon, warns] : {std::tuple{49, 16, true}, std::tuple{50, 15, false}}) {
+    SCOPED_TRACE(freeTenths);
+    Close();  // each case starts afresh
+    DeleteSettings();
+    LowDrive(freeTenths);
+    TForm1& f = Create();
+    desktop.shellCalls.clear();
+    WatchTrayWithWarning(f);
+    f.Timer1Timer(nullptr);
+    EXPECT_EQ(f.TrayIcon->IconIndex(), icon);
+    EXPECT_TRUE(f.WarningDone());
+    ASSERT_EQ(Balloons().size(), warns ? 1u : 0u);
+    bool sawWarning = false;
+    for (const auto& [message, d] : desktop.shellCalls)
+      if ((d.uFlags & NIF_INFO) && d.szInfo[0]) sawWarning = d.dwInfoFlags == NIIF_WARNING && d.uTimeout == 20000;
+    EXPECT_EQ(sawWarning, warns);
+    if (!warns) continue;
+    EXPECT_EQ(Balloons().back().first, "Dorvane");
+    EXPECT_EQ(Balloons().back().second.rfind("Low disk space warning!\n\r", 0), 0u);
+    EXPECT_NE(Balloons().back().second.find("(4%) free"), std::string::npos);
+  }
 }
 
 TEST_F(RefreshTest, OncePerArmingUntilAReArmEvent) {
@@ -96,19 +93,6 @@ TEST_F(RefreshTest, OncePerArmingUntilAReArmEvent) {
   EXPECT_EQ(Balloons().size(), expected);
 }
 
-TEST_F(RefreshTest, DriveFillingUpAfterAQuietTestWaitsForAReArm) {
-  LowDrive(300);
-  TForm1& f = Create();
-  WatchTrayWithWarning(f);
-  f.Timer1Timer(nullptr);
-  LowDrive(10);
-  f.Timer1Timer(nullptr);
-  EXPECT_TRUE(Balloons().empty());
-  f.CbWarningClick(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), 1u);
-}
-
 TEST_F(RefreshTest, WithoutTheTrayDriveIconZeroAndRowLinesOnly) {
   LowDrive(10);
   TForm1& f = Start();
@@ -120,15 +104,6 @@ TEST_F(RefreshTest, WithoutTheTrayDriveIconZeroAndRowLinesOnly) {
   EXPECT_EQ(f.TrayIcon->Hint(), "c:\\ 953.68 Mb free\n\r");
   EXPECT_TRUE(Balloons().empty());
   EXPECT_FALSE(f.WarningDone());
-}
-
-TEST_F(RefreshTest, SingleLineTooltipOfTheTrayDrive) {
-  machine.drives.SetSpace('c', 2'000'000'000, 20'000'000'000);
-  TForm1& f = Create();
-  f.TrayDriveList->SetItemIndex(1);
-  f.TrayDriveListChange(nullptr);
-  f.CbShowTray->SetChecked(true);
-  EXPECT_EQ(f.TrayIcon->Hint(), "c:\\ SYSTEM 1.86 Gb (10%) free\n\r");
 }
 
 TEST_F(RefreshTest, LongTooltipCutForTheHintWholeForTheBalloon) {
@@ -175,7 +150,6 @@ TEST_F(RefreshTest, StartUpTickTestsTheCurrentDrive) {
 TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
   LowDrive(10);
   testing::ScriptedShellServices& shell = desktop.shellServices;
-  shell.driveTypes = {{"C:\\", DRIVE_FIXED}};
   const testing::TempFile sound("warning.wav", testing::PcmWave(400));
   TForm1& f = Create();
   f.CbSnd->SetChecked(true);
@@ -209,17 +183,6 @@ TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
   EXPECT_EQ(run.window, f.Handle());
   EXPECT_EQ(run.parameters + run.directory, "");
   EXPECT_EQ(run.show, SW_SHOWNORMAL);
-}
-
-TEST_F(RefreshTest, TheDiskFullDialogIsAskedForOnlyWhenCIsAFixedDisk) {
-  LowDrive(10);
-  desktop.shellServices.driveTypes = {{"C:\\", DRIVE_REMOTE}};
-  TForm1& f = Create();
-  f.cbSD->SetChecked(true);
-  WatchTrayWithWarning(f);
-  EXPECT_EQ(Balloons().size(), 1u);
-  EXPECT_EQ(desktop.shellServices.driveTypeQueries, std::vector<std::string>{"C:\\"});
-  EXPECT_TRUE(desktop.shellServices.diskFullDialogs.empty());
 }
 
 TEST_F(RefreshTest, UnreadableTrayDriveShowsPictureZeroAndKeepsTheArming) {
@@ -268,11 +231,7 @@ TEST_F(RefreshTest, FailingTickReachesTheErrorFormAndTheTimerGoesOn) {
   f.CbShowTray->SetChecked(true);
   machine.drives.throwOnSpace = true;
   f.Timer1->SetInterval(10);
-  const DWORD until = GetTickCount() + 400;
-  while (GetTickCount() < until) {
-    Application().ProcessMessages();
-    Sleep(5);
-  }
+  testing::PumpFor(400);
   ASSERT_TRUE(ErrorForm->Visible());
   EXPECT_EQ(ErrorForm->ShownEvent(), "set_tray");
   EXPECT_NE(ErrorForm->ShownMessage().find("space query failed"), std::string::npos);
@@ -297,18 +256,6 @@ TEST_F(RefreshTest, MemoryReadout) {
   EXPECT_EQ(f.PhysMem->Caption(), "Total Mem: unknown");
   EXPECT_EQ(f.FreeBar->Position(), 0);
   EXPECT_FALSE(ErrorForm->Visible());  // absorbed, not reported
-}
-
-TEST_F(RefreshTest, TickOnlyWidensTheWindow) {
-  TForm1& f = Start();
-  f.SpeedButton1Click(nullptr);  // a: and c:
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(f.requiredWidth, 257 + 128);
-  EXPECT_EQ(f.Width(), 385);
-  f.SpeedButton4Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(f.requiredWidth, 257);
-  EXPECT_EQ(f.Width(), 385);  // never narrowed by the tick
 }
 
 TEST_F(RefreshTest, FirstVisibleRefreshRestoresAndStartsHidden) {

@@ -64,11 +64,8 @@ TEST_F(SettingsTest, ExpandAndCollapseWithTheScreenEdges) {
   EXPECT_EQ(f.Top(), 500);
   EXPECT_TRUE(Saw("saver_save"));
   EXPECT_EQ(Stored("TbWT_Position"), "5");  // saved on collapsing
-}
-
-TEST_F(SettingsTest, ExpandAwayFromTheEdgesKeepsThePlace) {
+  // With room to the edges the expanded window keeps its place.
   machine.screen = {1600, 1200};
-  TForm1& f = Start();
   f.SetBounds(100, 100, 261, 143);
   f.GradButton1Click(nullptr);
   EXPECT_EQ(f.Left(), 100);
@@ -184,24 +181,6 @@ TEST_F(SettingsTest, BrowsingASoundPlaysItOnlyWhenItExists) {
   EXPECT_EQ(desktop.shellServices.played[1].image, testing::PcmWave(100));
 }
 
-TEST_F(SettingsTest, OpeningOrClosingTheSettingsReArmsTheWarning) {
-  machine.drives.SetSpace('c', 1'000'000, 20'000'000'000);
-  TForm1& f = Start();
-  f.TrayDriveList->SetItemIndex(1);
-  f.TrayDriveListChange(nullptr);
-  f.CbWarning->SetChecked(true);
-  f.CbShowTray->SetChecked(true);
-  const auto warned = Balloons().size();
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), warned);
-  f.GradButton1Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), warned + 1);
-  f.GradButton1Click(nullptr);
-  f.Timer1Timer(nullptr);
-  EXPECT_EQ(Balloons().size(), warned + 2);
-}
-
 TEST_F(SettingsTest, AutostartEntry) {
   TForm1& f = Start();
   const auto& entries = machine.autostart.entries;
@@ -213,12 +192,6 @@ TEST_F(SettingsTest, AutostartEntry) {
   f.RemoveFromAutostart("Dorvane");  // already absent: nothing happens, nothing shown
   EXPECT_TRUE(desktop.messages.empty());
 }
-
-}  // namespace
-}  // namespace dorvane
-
-namespace dorvane {
-namespace {
 
 TEST_F(SettingsTest, SettingsViewLayout) {
   TForm1& f = Start();

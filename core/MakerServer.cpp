@@ -1,4 +1,4 @@
-#include "main/MakerServer.h"
+#include "core/MakerServer.h"
 
 #include <cstdlib>
 
