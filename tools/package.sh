@@ -14,7 +14,9 @@ cd "$root"
 
 version=$(sed -n 's/^project(Dorvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 for preset in release-x64 release-x86; do
-  [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+  # Configured every time: a build folder from before a change of the presets keeps its
+  # old cache values (link-time optimisation off, say) unless they are set again.
+  cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
 
