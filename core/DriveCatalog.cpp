@@ -95,10 +95,14 @@ DriveCatalog::DriveCatalog(IDriveApi& api, IActivitySink* activity, std::chrono:
 
 DriveCatalog::~DriveCatalog() = default;
 
-void DriveCatalog::BeginRound(std::optional<std::uint8_t> trayDrive, bool rowFigures) {
+void DriveCatalog::NewRound() {
   queries_->BeginRound();
   plannedSpace_ = {};
   roundSpace_ = {};
+}
+
+void DriveCatalog::BeginRound(std::optional<std::uint8_t> trayDrive, bool rowFigures) {
+  NewRound();
   std::vector<DriveQuery> planned;
   for (const DriveEntry& row : rows_) {
     if (row.typePending) planned.push_back(DriveQuery::Type(row.root));
@@ -127,9 +131,7 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
   trayComboItems_.clear();
   exploreRoots_.clear();
   ignoreCdRom_ = ignoreCdRom;
-  queries_->BeginRound();
-  plannedSpace_ = {};
-  roundSpace_ = {};
+  NewRound();
   // Every type at once, then the labels of the drives the list takes.
   std::vector<DriveQuery> planned;
   for (int i = 0; i < DriveSlotTable::kCount; ++i) planned.push_back(DriveQuery::Type(slots_[i].root));

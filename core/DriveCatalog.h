@@ -171,6 +171,9 @@ class DriveCatalog {
   int CheckedCount() const;
 
  private:
+  // A round of drive queries with nothing read yet.
+  void NewRound();
+
   IDriveApi& api_;
   IActivitySink* activity_;
   DriveSpaceQuery space_;

@@ -184,6 +184,16 @@ void Staff(const std::shared_ptr<DriveQueryState>& state) {
   else if (needed == 1) state->work.notify_one();
 }
 
+// The drive a query goes to: space by number, type and label by the root's letter (the
+// current drive for a root without one).
+int DriveKey(const DriveQuery& query) {
+  if (query.kind == QueryKind::kSpace) return query.number;
+  const char letter = query.root.empty() ? '\0' : query.root[0];
+  if (letter >= 'a' && letter <= 'z') return letter - 'a' + 1;
+  if (letter >= 'A' && letter <= 'Z') return letter - 'A' + 1;
+  return 0;
+}
+
 // A query that failed raises in a round that asked it. The failure of an earlier round
 // (one it did not wait for, or one left behind when another query of it raised) is not
 // raised again later: the drive is asked anew, and fails anew if it still does.
@@ -193,7 +203,8 @@ void DropEarlierFailure(const DriveQueryState& state, std::optional<QueryAnswer>
 
 // Queues a query unless its drive is busy or its answer is already waiting; true when
 // it did. Under the lock; the caller staffs the queue.
-bool Enqueue(DriveQueryState& state, int key, const DriveQuery& query) {
+bool Enqueue(DriveQueryState& state, const DriveQuery& query) {
+  const int key = DriveKey(query);
   DriveQueryState::Drive& drive = state.drives[static_cast<std::size_t>(key)];
   const std::size_t kind = KindIndex(query.kind);
   DropEarlierFailure(state, drive.answers[kind]);
@@ -210,10 +221,10 @@ bool Enqueue(DriveQueryState& state, int key, const DriveQuery& query) {
 
 // Asks a drive; nothing when it has not answered. Waits at most `wait`, or half of it
 // once the round has had a drive that did not answer (roundTimedOut, set here then).
-std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bool& roundTimedOut, int key,
+std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bool& roundTimedOut,
                                const DriveQuery& query) {
   std::unique_lock lock(state->mutex);
-  DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(key)];
+  DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(DriveKey(query))];
   const std::size_t kind = KindIndex(query.kind);
   std::optional<QueryAnswer>& answer = drive.answers[kind];
   const auto take = [&answer]() -> std::optional<QueryAnswer> {
@@ -224,7 +235,7 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bo
   };
   DropEarlierFailure(*state, answer);
   if (answer) return take();
-  if (Enqueue(*state, key, query)) Staff(state);
+  if (Enqueue(*state, query)) Staff(state);
   // Waited for: a query of this kind that this round started, from a drive that answers
   // in time and has not kept this round waiting yet.
   if (drive.kind != query.kind || drive.startedIn != state->round || drive.timedOut || drive.slow[kind])
@@ -252,13 +263,6 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bo
     return std::nullopt;
   }
   return take();
-}
-
-int DriveKey(const std::string& root) {
-  const char letter = root.empty() ? '\0' : root[0];
-  if (letter >= 'a' && letter <= 'z') return letter - 'a' + 1;
-  if (letter >= 'A' && letter <= 'Z') return letter - 'A' + 1;
-  return 0;
 }
 
 }  // namespace
@@ -317,28 +321,27 @@ void DriveQueries::Start(std::span<const DriveQuery> queries) {
     // What the calls below answer without a drive is not asked.
     if (query.kind == DriveQuery::Kind::kType && query.root.empty()) continue;
     if (query.kind == DriveQuery::Kind::kSpace && query.number >= kDriveKeys) continue;
-    const int key = query.kind == DriveQuery::Kind::kSpace ? query.number : detail::DriveKey(query.root);
-    queued = detail::Enqueue(*state_, key, query) || queued;
+    queued = detail::Enqueue(*state_, query) || queued;
   }
   if (queued) detail::Staff(state_);
 }
 
 std::optional<unsigned> DriveQueries::DriveType(const std::string& root) {
   if (root.empty()) return kDriveNoRootDir;
-  const auto answer = detail::Ask(state_, roundTimedOut_, detail::DriveKey(root), DriveQuery::Type(root));
+  const auto answer = detail::Ask(state_, roundTimedOut_, DriveQuery::Type(root));
   if (!answer) return std::nullopt;
   return answer->type;
 }
 
 std::optional<std::string> DriveQueries::VolumeLabel(const std::string& root) {
-  auto answer = detail::Ask(state_, roundTimedOut_, detail::DriveKey(root), DriveQuery::Label(root));
+  auto answer = detail::Ask(state_, roundTimedOut_, DriveQuery::Label(root));
   if (!answer) return std::nullopt;
   return std::move(answer->label);
 }
 
 std::optional<DriveSpace> DriveQueries::Space(std::uint8_t driveNumber) {
   if (driveNumber >= kDriveKeys) return DriveSpace{};  // no such drive letter
-  const auto answer = detail::Ask(state_, roundTimedOut_, driveNumber, DriveQuery::Space(driveNumber));
+  const auto answer = detail::Ask(state_, roundTimedOut_, DriveQuery::Space(driveNumber));
   if (!answer) return std::nullopt;
   return answer->space;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/MakerServer.h"
 #include "core/NumberFormat.h"
 #include "core/ScopeExit.h"
 #include "core/Text.h"
@@ -13,7 +14,6 @@
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
-#include "core/MakerServer.h"
 
 namespace dorvane {
 
