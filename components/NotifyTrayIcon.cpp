@@ -318,15 +318,43 @@ bool TNotifyTrayIcon::Send(DWORD message) {
 
 bool TNotifyTrayIcon::AddIcon() {
   if (!previewing_) iconVisible_ = true;
+  if (Holding()) return true;  // Loaded adds it, with every property read
   return Send(NIM_ADD);
 }
 
 bool TNotifyTrayIcon::DeleteIcon() {
   if (!previewing_) iconVisible_ = false;
+  if (Holding()) return true;
   return Send(NIM_DELETE);
 }
 
-bool TNotifyTrayIcon::UpdateIcon() { return Send(NIM_MODIFY); }
+bool TNotifyTrayIcon::UpdateIcon() {
+  if (Holding()) {
+    heldUpdate_ = true;
+    return true;
+  }
+  return Send(NIM_MODIFY);
+}
+
+template <typename Changes>
+void TNotifyTrayIcon::Grouped(Changes&& changes) {
+  ++holds_;
+  {
+    const auto release = OnScopeExit([this] { --holds_; });
+    changes();
+  }
+  if (heldUpdate_ && !Holding()) {
+    heldUpdate_ = false;
+    UpdateIcon();
+  }
+}
+
+void TNotifyTrayIcon::SetIconIndexAndHint(int index, const THintString& hint) {
+  Grouped([&] {
+    SetIconIndex(index);
+    SetHint(hint);
+  });
+}
 
 bool TNotifyTrayIcon::ClearBalloon() {
   const auto restore = RestoresFlags(data_);
@@ -467,16 +495,20 @@ void TNotifyTrayIcon::Notification(TComponent* component, TOperation operation) 
 void TNotifyTrayIcon::Loaded() {
   TComponent::Loaded();
   HookOwnerForm();
-  SetIconIndex(iconIndex_);
-  if (OwnerControl()) {
-    bool showMainForm = true;
-    Fire(OnStartup, this, showMainForm);
-    if (!showMainForm) {
-      Application().SetShowMainForm(false);
-      HideOwnerForm();
+  // What the description set reaches the shell in one call: the icon is added with its
+  // picture and hint (or taken away when it is not to be shown), not changed first.
+  Grouped([this] {
+    SetIconIndex(iconIndex_);
+    if (OwnerControl()) {
+      bool showMainForm = true;
+      Fire(OnStartup, this, showMainForm);
+      if (!showMainForm) {
+        Application().SetShowMainForm(false);
+        HideOwnerForm();
+      }
     }
-  }
-  UpdateIcon();
+    heldUpdate_ = false;  // the add or the removal below carries every change
+  });
   SetIconVisible(iconVisible_);
   SetCycleIcons(cycleIcons_);
   SetWantEnterExitEvents(wantEnterExit_);

@@ -130,6 +130,9 @@ class TNotifyTrayIcon : public TComponent {
   bool ShowBalloon(const std::string& title, const std::string& text, TBalloonHintIcon icon,
                    std::uint8_t seconds);
   bool ClearBalloon();
+  // Picture and tooltip together, as one shell update: the periodic refresh changes both,
+  // and every shell call is a round trip to the shell's process.
+  void SetIconIndexAndHint(int index, const THintString& hint);
   // Hides the application's main form and the application window.
   void HideOwnerForm();
   // Opens PopupMenu at the cursor.
@@ -149,6 +152,11 @@ class TNotifyTrayIcon : public TComponent {
 
   void ApplyDesignPreview();
   bool Send(DWORD message);
+  // While a description is read, or while a group of changes is made, changes stay in the
+  // record and the shell hears of them once, at the end.
+  bool Holding() const { return holds_ > 0 || (IsLoading() && !IsDesigning()); }
+  template <typename Changes>
+  void Grouped(Changes&& changes);
   // Whether the shell does not hold what the icon shows: it is visible and the last call
   // failed (a busy shell times out). The setters then send even an unchanged value, so
   // that the periodic updates retry until the shell has it.
@@ -189,6 +197,8 @@ class TNotifyTrayIcon : public TComponent {
   NOTIFYICONDATAW data_{};
   std::optional<NOTIFYICONDATAW> accepted_;
   bool iconDirty_ = false;
+  int holds_ = 0;
+  bool heldUpdate_ = false;  // a change was held back from the shell
   // The list picture Icon was last copied from (-1: Icon came from elsewhere).
   int iconSource_ = -1;
   bool copyingPicture_ = false;

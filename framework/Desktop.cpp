@@ -5,6 +5,7 @@
 #include "framework/Menus.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
@@ -41,6 +42,8 @@ class Win32Desktop final : public IDesktop {
 
   BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
     NOTIFYICONDATAW copy = data;  // the system call takes a mutable record
+    // Each call is a round trip to the shell's process: worth seeing in a start-up trace.
+    const TraceScope trace(message == NIM_ADD ? "shell: add" : message == NIM_DELETE ? "shell: delete" : "shell: modify");
     return Shell_NotifyIconW(message, &copy);
   }
 
