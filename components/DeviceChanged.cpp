@@ -31,10 +31,18 @@ char LowestDriveOfMask(DWORD unitMask) {
 
 TDeviceChanged::TDeviceChanged(TComponent* owner)
     : TComponent(owner),
-      settle_(this, [this](TObject*) { Settled(); }),
-      window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }, this) {}
+      settle_(this, [this](TObject*) { Settled(); }) {
+  Application().Later(this, [this] { (void)Handle(); });
+}
 
 TDeviceChanged::~TDeviceChanged() = default;
+
+HWND TDeviceChanged::Handle() {
+  if (!window_)
+    window_ = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); },
+                                               this);
+  return window_->Handle();
+}
 
 void TDeviceChanged::SetSettleTime(int ms) { settleTime_ = std::max(ms, 0); }
 

@@ -27,8 +27,11 @@ class TDeviceChanged : public TComponent {
   explicit TDeviceChanged(TComponent* owner);
   ~TDeviceChanged() override;
 
-  // The hidden window that receives the broadcasts.
-  HWND Handle() const { return window_.Handle(); }
+  // The hidden window that receives the broadcasts. It is made once the message loop has
+  // handled what waits at the start (a window costs the start-up time; a broadcast can
+  // only come through the loop anyway), or when asked for here first.
+  HWND Handle();
+  bool HandleAllocated() const { return window_ != nullptr; }
 
   // -- published properties --
   // Also report volumes arriving or leaving as a whole, not only media changes.
@@ -56,7 +59,7 @@ class TDeviceChanged : public TComponent {
   char pendingArrival_ = 0;  // the lowest drive letter gathered, or 0
   char pendingRemoval_ = 0;
   TSimpleTimer settle_;
-  TUtilityWindow window_;
+  std::unique_ptr<TUtilityWindow> window_;
 };
 
 // The drive letter a volume broadcast reports: the lowest drive of its unit mask (bit 0

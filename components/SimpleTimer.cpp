@@ -11,7 +11,8 @@ std::weak_ptr<TSimpleTimerHandler>& Shared() {
 }  // namespace
 
 TSimpleTimerHandler::TSimpleTimerHandler()
-    : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }) {}
+    : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }, nullptr,
+              TUtilityWindow::kMessageOnly) {}
 
 TSimpleTimerHandler::~TSimpleTimerHandler() = default;
 

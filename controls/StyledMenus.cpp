@@ -173,8 +173,7 @@ const ClassInfo& TStyledPopupMenu::StaticClass() {
   return info;
 }
 
-// The shared popup window exists from the first menu on.
-TStyledPopupMenu::TStyledPopupMenu(TComponent* owner) : TPopupMenu(owner) { (void)PopupListWindow(); }
+TStyledPopupMenu::TStyledPopupMenu(TComponent* owner) : TPopupMenu(owner) {}
 
 TStyledPopupMenu::~TStyledPopupMenu() { style_ = msStandard; }
 

@@ -121,6 +121,14 @@ void DriveCatalog::BeginRound(std::optional<std::uint8_t> trayDrive, bool rowFig
   queries_->Start(planned);
 }
 
+void DriveCatalog::PrefetchTypes() {
+  DriveSlotTable slots;
+  FillDriveSlots(slots);
+  std::vector<DriveQuery> planned;
+  for (int i = 0; i < DriveSlotTable::kCount; ++i) planned.push_back(DriveQuery::Type(slots[i].root));
+  queries_->Prefetch(planned);
+}
+
 void DriveCatalog::Clear() {
   rows_.clear();
   trayComboItems_.clear();

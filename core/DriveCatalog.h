@@ -138,6 +138,9 @@ class DriveCatalog {
   // row show the same figures.
   void BeginRound(std::optional<std::uint8_t> trayDrive = std::nullopt, bool rowFigures = true);
 
+  // Asks every drive's type ahead of the first build of the list (at start-up, while
+  // the window is still being made): that build then has them at once.
+  void PrefetchTypes();
   // Empties the list (its rows, combo items and explore entries).
   void Clear();
   // Scans slots 0..26 and appends one row per accepted drive; the combo and explore lists

@@ -35,7 +35,6 @@ struct DriveQueryState {
   struct Job {
     int key;
     DriveQuery query;
-    std::uint64_t round;
     bool alone = false;  // not waited for: the drive was slow, the query gets a thread of its own
   };
   struct Drive {
@@ -44,6 +43,7 @@ struct DriveQueryState {
     bool timedOut = false;  // a caller stopped waiting for it while it ran
     QueryKind kind = QueryKind::kType;  // of the outstanding query
     std::uint64_t startedIn = 0;        // the round that started it
+    bool prefetched = false;            // started for a round to come: the first to ask takes it
     // Per kind: the last answer came too late, so the next query is not waited for. By
     // kind, because a drive may answer one kind at once and hang on another.
     std::array<bool, kKinds> slow{};
@@ -145,12 +145,12 @@ void Work(std::shared_ptr<DriveQueryState> state) {
     } catch (...) {
       answer.error = std::current_exception();
     }
-    answer.round = job.round;
     const auto took = DriveQueries::Clock::now() - started;
 
     lock.lock();
+    answer.round = drive.startedIn;  // a prefetched query belongs to the round that took it
     const std::size_t kind = KindIndex(job.query.kind);
-    drive.busy = drive.running = false;
+    drive.busy = drive.running = drive.prefetched = false;
     drive.slow[kind] = drive.timedOut || took > state->wait;
     drive.timedOut = false;
     drive.answers[kind] = std::move(answer);
@@ -202,19 +202,25 @@ void DropEarlierFailure(const DriveQueryState& state, std::optional<QueryAnswer>
 }
 
 // Queues a query unless its drive is busy or its answer is already waiting; true when
-// it did. Under the lock; the caller staffs the queue.
-bool Enqueue(DriveQueryState& state, const DriveQuery& query) {
+// it did. A prefetched query of the same kind becomes this round's. Under the lock; the
+// caller staffs the queue.
+bool Enqueue(DriveQueryState& state, const DriveQuery& query, bool prefetch = false) {
   const int key = DriveKey(query);
   DriveQueryState::Drive& drive = state.drives[static_cast<std::size_t>(key)];
   const std::size_t kind = KindIndex(query.kind);
   DropEarlierFailure(state, drive.answers[kind]);
+  if (drive.busy && drive.prefetched && drive.kind == query.kind && !prefetch) {
+    drive.prefetched = false;
+    drive.startedIn = state.round;
+  }
   if (drive.busy || drive.answers[kind]) return false;
   drive.busy = true;
   drive.running = drive.timedOut = false;
+  drive.prefetched = prefetch;
   drive.kind = query.kind;
   drive.startedIn = state.round;
   ++state.outstanding;
-  state.jobs.push_back({key, query, state.round, drive.slow[kind]});
+  state.jobs.push_back({key, query, drive.slow[kind]});
   ++state.queued;
   return true;
 }
@@ -314,14 +320,18 @@ void DriveQueries::BeginRound() {
   ++state_->round;
 }
 
-void DriveQueries::Start(std::span<const DriveQuery> queries) {
+void DriveQueries::Start(std::span<const DriveQuery> queries) { Queue(queries, false); }
+
+void DriveQueries::Prefetch(std::span<const DriveQuery> queries) { Queue(queries, true); }
+
+void DriveQueries::Queue(std::span<const DriveQuery> queries, bool prefetch) {
   std::lock_guard lock(state_->mutex);
   bool queued = false;
   for (const DriveQuery& query : queries) {
     // What the calls below answer without a drive is not asked.
     if (query.kind == DriveQuery::Kind::kType && query.root.empty()) continue;
     if (query.kind == DriveQuery::Kind::kSpace && query.number >= kDriveKeys) continue;
-    queued = detail::Enqueue(*state_, query) || queued;
+    queued = detail::Enqueue(*state_, query, prefetch) || queued;
   }
   if (queued) detail::Staff(state_);
 }

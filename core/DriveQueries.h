@@ -84,6 +84,11 @@ class DriveQueries {
   // by the calls below, which wait for them as for queries of their own. A query whose
   // drive is busy, or whose answer is already waiting, is not started again.
   void Start(std::span<const DriveQuery> queries);
+  // Hands the worker queries that a round not yet begun is going to ask: at start-up,
+  // while the window is still being made. The first round that asks for one of them, or
+  // starts it, takes it as its own (waits for it as for a query it started); an answer
+  // that came before is handed out as any earlier answer.
+  void Prefetch(std::span<const DriveQuery> queries);
 
   // Each returns the drive's answer, or nothing when the drive has not answered in this
   // round. An answer that came after its round is handed out by the next call for the
@@ -104,6 +109,8 @@ class DriveQueries {
   DriveQueryWatch Watch() const { return DriveQueryWatch(state_); }
 
  private:
+  void Queue(std::span<const DriveQuery> queries, bool prefetch);
+
   std::shared_ptr<detail::DriveQueryState> state_;
   bool roundTimedOut_ = false;
 };

@@ -10,6 +10,7 @@
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"
 #include "core/MakerServer.h"
+#include "core/ScopeExit.h"
 
 namespace dorvane {
 
@@ -126,9 +127,26 @@ const ClassInfo& TErrorForm::StaticClass() {
   return info;
 }
 
-TErrorForm::TErrorForm(TComponent* owner) : TForm(owner) {
+TErrorForm::TErrorForm(TComponent* owner, TBuild build) : TForm(owner) {
   RegisterServiceComponents();  // its getter
+  if (build == TBuild::atOnce) {
+    EnsureBuilt();
+    return;
+  }
+  InstallHook();
+  Application().Later(this, [this] { EnsureBuilt(); });
+}
+
+bool TErrorForm::EnsureBuilt() {
+  if (built_) return true;
+  if (building_) return false;
+  building_ = true;
+  const auto done = OnScopeExit([this] { building_ = false; });
+  const std::string last = LastEvent;
   InitializeForm("ErrorReport");
+  LastEvent = last;
+  built_ = true;
+  return true;
 }
 
 TErrorForm::~TErrorForm() {
@@ -158,11 +176,18 @@ std::vector<MethodEntry> TErrorForm::Methods() const {
   };
 }
 
-void TErrorForm::FormCreate(TObject*) {
+void TErrorForm::FormCreate(TObject*) { InstallHook(); }
+
+void TErrorForm::InstallHook() {
   Application().OnException = [this](TObject* sender, const Exception& e) { HandleAppException(sender, e); };
 }
 
 void TErrorForm::HandleAppException(TObject*, const Exception& error) {
+  if (!EnsureBuilt()) {
+    // Failing while the window itself is being made: the plain message box.
+    Application().ShowException(error);
+    return;
+  }
   ErrLabel->SetCaption(error.Message());
   shownEvent_ = LastEvent;
   if (!Visible()) Show();

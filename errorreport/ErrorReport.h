@@ -22,8 +22,17 @@ namespace dorvane {
 class TErrorForm : public TForm, public IActivitySink {
   DORVANE_CLASS(TErrorForm)
  public:
-  explicit TErrorForm(TComponent* owner);
+  // atOnce builds the window with the object. whenNeeded installs the exception hook at
+  // once and builds the window when the first exception comes or, at the latest, once the
+  // message loop has run after the start: a window that stays hidden is no reason to keep
+  // a user waiting for the main one.
+  enum class TBuild { atOnce, whenNeeded };
+  explicit TErrorForm(TComponent* owner, TBuild build = TBuild::atOnce);
   ~TErrorForm() override;
+
+  // Builds the window unless it is built; false while it cannot be (it is being built).
+  bool EnsureBuilt();
+  bool Built() const { return built_; }
 
   // The last activity tag; only the last one exists.
   std::string LastEvent;
@@ -51,7 +60,7 @@ class TErrorForm : public TForm, public IActivitySink {
   void HTTPDoneString(TObject* sender, const std::string& result);
 
   // The message shown now, and the activity tag that was the last one when it came.
-  std::string ShownMessage() const { return ErrLabel->Caption(); }
+  std::string ShownMessage() const { return ErrLabel ? ErrLabel->Caption() : std::string(); }
   const std::string& ShownEvent() const { return shownEvent_; }
 
  protected:
@@ -59,7 +68,11 @@ class TErrorForm : public TForm, public IActivitySink {
   std::vector<MethodEntry> Methods() const override;
 
  private:
+  void InstallHook();
+
   std::string shownEvent_;
+  bool built_ = false;
+  bool building_ = false;
 };
 
 // The operating system's name and version from the registry, joined by one blank

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
@@ -14,6 +15,9 @@
 namespace dorvane {
 
 namespace {
+
+// The application window's timer for Later (the hint timers are 1 and 2).
+constexpr UINT_PTR kLaterTimer = 3;
 
 bool OfferToControls(TWinControl& parent, WORD key, TShiftState shift) {
   for (int i = 0; i < parent.ControlCount(); ++i) {
@@ -84,12 +88,44 @@ void TApplication::SetTitle(const std::string& title) {
 
 std::optional<LRESULT> TApplication::AppMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (HintMessage(msg, wp)) return 0;
+  if (msg == WM_TIMER && wp == kLaterTimer) {
+    RunLater();
+    return 0;
+  }
   const auto hooks = hooks_;
   for (const auto& [id, hook] : hooks) {
     LRESULT result = 0;
     if (hook(msg, wp, lp, result)) return result;
   }
   return std::nullopt;
+}
+
+void TApplication::Later(TComponent* owner, std::function<void()> action) {
+  if (!window_) {
+    try {
+      action();
+    } catch (...) {
+      HandleException(owner);
+    }
+    return;
+  }
+  later_.push_back({owner, owner ? owner->AliveToken() : std::weak_ptr<const void>(), std::move(action)});
+  // A timer's message comes only when no other message, paints included, is waiting.
+  if (later_.size() == 1) SetTimer(window_->Handle(), kLaterTimer, 0, nullptr);
+}
+
+void TApplication::RunLater() {
+  KillTimer(window_->Handle(), kLaterTimer);
+  // Actions queued by these actions wait for the next round.
+  const std::vector<LaterAction> due = std::exchange(later_, {});
+  for (const LaterAction& entry : due) {
+    if (entry.owner && entry.alive.expired()) continue;
+    try {
+      entry.action();
+    } catch (...) {
+      HandleException(entry.alive.expired() ? nullptr : entry.owner);
+    }
+  }
 }
 
 int TApplication::AddMessageHook(MessageHook hook) {

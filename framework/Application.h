@@ -78,6 +78,13 @@ class TApplication : public TComponent {
   void Minimize();
   void Restore();
 
+  // Runs `action` from the message loop once the messages waiting now, the paints of a
+  // window just shown included, have been handled: work that need not hold up the first
+  // sight of the main window. Skipped when `owner` has gone by then; an exception goes to
+  // HandleException with the owner. Before Initialize (no application window) it runs
+  // at once.
+  void Later(TComponent* owner, std::function<void()> action);
+
   // The exception being handled (inside a catch block) goes to OnException, or, without
   // a handler, to a message box. The program keeps running.
   void HandleException(TObject* sender) noexcept;
@@ -100,6 +107,13 @@ class TApplication : public TComponent {
   std::optional<LRESULT> AppMessage(UINT msg, WPARAM wp, LPARAM lp);
   // The hint timers' messages; true when msg was one of them.
   bool HintMessage(UINT msg, WPARAM wp);
+  void RunLater();
+  struct LaterAction {
+    TComponent* owner;
+    std::weak_ptr<const void> alive;
+    std::function<void()> action;
+  };
+  std::vector<LaterAction> later_;
   std::string title_;
   std::unique_ptr<TUtilityWindow> window_;
   TForm* mainForm_ = nullptr;

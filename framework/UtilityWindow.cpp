@@ -1,5 +1,7 @@
 #include "framework/UtilityWindow.h"
 
+#include "framework/Trace.h"
+
 #include "framework/Application.h"
 #include "framework/Classes.h"
 #include "framework/SysUtils.h"
@@ -25,8 +27,9 @@ void EnsureClass() {
 
 TUtilityWindow::TUtilityWindow(Handler handler, TObject* owner, Kind kind)
     : handler_(std::move(handler)), owner_(owner) {
-  EnsureClass();
   const bool messageOnly = kind == kMessageOnly;
+  const TraceScope trace(messageOnly ? "utility window, message-only" : "utility window, top-level");
+  EnsureClass();
   wnd_ = CreateWindowExW(messageOnly ? 0 : WS_EX_TOOLWINDOW, kClass, L"", messageOnly ? 0 : WS_POPUP, 0, 0, 0, 0,
                          messageOnly ? HWND_MESSAGE : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!wnd_) RaiseLastOSError("creating a utility window");

@@ -72,6 +72,8 @@ TForm1::TForm1(TComponent* owner, IMachine& machine)
     : TForm(owner),
       machine_(machine),
       catalog_(std::make_unique<DriveCatalog>(machine.Drives(), &ActivityTrail(), machine.DriveAnswerWait())) {
+  // The drive list is built once the form is read; the drives answer meanwhile.
+  catalog_->PrefetchTypes();
   InitializeForm("Form1");
 }
 
@@ -104,8 +106,9 @@ std::vector<MethodEntry> TForm1::Methods() const {
 // -- start-up and lifecycle -------------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
-  // The error report comes first: every later step may fail and must be reported.
-  ErrorForm = new TErrorForm(&Application());
+  // The error report comes first: every later step may fail and must be reported. Its
+  // window is made when first needed, or once the main window has been painted.
+  ErrorForm = new TErrorForm(&Application(), TErrorForm::TBuild::whenNeeded);
   ErrorForm->Hide();
   RecordEvent("program_start");
 
@@ -298,8 +301,7 @@ void TForm1::RefreshDrives() {
   if (CbShowTray->Checked()) {
     UpdateTray();
   } else {
-    TrayIcon->SetIconIndex(0);
-    TrayIcon->SetHint(TrayHint(DriveLines(catalog_->Rows())));
+    TrayIcon->SetIconIndexAndHint(0, TrayHint(DriveLines(catalog_->Rows())));
   }
   if (Visible()) {
     catalog_->RefreshDriveEntries();
@@ -326,8 +328,7 @@ void TForm1::UpdateTray() {
   const std::string trayText = TrayDriveList->Text();
   const DriveSpace space = catalog_->LatestSpace(trayDriveNumber);
   const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, space);
-  TrayIcon->SetIconIndex(figures.iconIndex);
-  TrayIcon->SetHint(TrayHint(figures.tooltip));
+  TrayIcon->SetIconIndexAndHint(figures.iconIndex, TrayHint(figures.tooltip));
   // A drive whose figures could not be read is not tested; the arming waits for figures.
   if (arming_.WillTest(CbWarning->Checked(), figures)) {
     RecordEvent("warn_space");
@@ -674,6 +675,16 @@ void TForm1::CheckNewerVersion(bool quiet) {
   quietVersionCheck = quiet;
   UPDATER->WaitThread = quiet;
   UPDATER->URL = "http://" + MakerServer() + "/php/versioncheck.php?program=Dorvane&version=" + version;
+  const int check = ++versionChecks_;
+  if (quiet) {
+    // The start-up check's transfer begins once the window has been painted: starting one
+    // loads the network libraries, and the window thread would wait for the loader
+    // meanwhile. A check asked for before then takes its place.
+    Application().Later(this, [this, check] {
+      if (check == versionChecks_) UPDATER->GetString();
+    });
+    return;
+  }
   UPDATER->GetString();  // ignored while a check still runs; the quiet flag is set all the same
 }
 

@@ -238,6 +238,7 @@ class TForm1 : public TForm {
   int requiredWidth = 257;
   std::uint8_t trayDriveNumber = 0;
   bool quietVersionCheck = false;
+  int versionChecks_ = 0;  // checks asked for; the start-up one waits for none after it
   LowSpaceArming& Arming() { return arming_; }
   bool WarningDone() const { return arming_.WarningDone(); }
 

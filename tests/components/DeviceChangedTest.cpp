@@ -52,6 +52,19 @@ class DeviceChangedTest : public ::testing::Test {
 
 constexpr DWORD Bit(char drive) { return 1u << (drive - 'A'); }
 
+// The window comes once the loop has run (it costs the start-up time), and a broadcast
+// reaches the notifier through it then.
+TEST_F(DeviceChangedTest, TheWindowIsMadeOnceTheLoopRuns) {
+  auto* later = new TDeviceChanged(&owner);
+  later->OnDeviceArrived = [this](TObject*, char d) { reports.push_back({true, d}); };
+  EXPECT_FALSE(later->HandleAllocated());
+  ASSERT_TRUE(testing::PumpUntil([&] { return later->HandleAllocated(); }, 3000));
+  DEV_BROADCAST_VOLUME v{sizeof v, DBT_DEVTYP_VOLUME, 0, Bit('H'), DBTF_MEDIA};
+  EXPECT_EQ(SendMessageW(later->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&v)), TRUE);
+  EXPECT_EQ(reports, (std::vector<Report>{{true, 'H'}}));
+  later->Free();
+}
+
 TEST_F(DeviceChangedTest, MediaChangesReportTheLowestDriveOfTheMask) {
   struct Case {
     const char* what;

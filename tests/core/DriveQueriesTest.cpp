@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/DriveQueries.h"
@@ -118,6 +119,48 @@ TEST(DriveQueriesTest, AHungDriveHoldsUpNeitherTheCallerNorTheOtherDrives) {
   ASSERT_TRUE(q.Watch().WaitUntilIdle(kPatience));
   EXPECT_EQ(q.Space(kX)->freeBytes, 1'073'741'824);
   EXPECT_EQ(q.Space(kX)->freeBytes, 1'073'741'824);  // answered in time: waited for again
+}
+
+// Queries asked ahead (the types, while the window is being made) belong to the first
+// round that asks for them, however many rounds began meanwhile: one still running is
+// waited for as that round's own, one answered is handed out without asking again, and a
+// failure that came before is not raised but asked again. Started by an earlier round
+// instead, the same running query is not waited for.
+TEST(DriveQueriesTest, APrefetchedQueryBelongsToTheFirstRoundThatAsks) {
+  auto api = MachineWithBackupDrive();
+  const std::shared_ptr<DriveGate> gate = api.Hang('x');
+  DriveQueries q(api, 60s);
+  // x: last: it holds up the thread that asks the drives in turn.
+  const DriveQuery ahead[] = {DriveQuery::Type("c:\\"), DriveQuery::Label("d:\\"), DriveQuery::Type("x:\\")};
+  api.throwOnLabel = true;
+  q.Prefetch(ahead);
+  ASSERT_TRUE(gate->WaitReached(1));
+  for (int i = 0; i < 300 && q.Watch().Outstanding() > 1; ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_EQ(q.Watch().Outstanding(), 1);  // c: and d: have answered, x: hangs
+  api.throwOnLabel = false;
+  q.BeginRound();
+  q.BeginRound();
+  std::thread opener([&gate] {
+    std::this_thread::sleep_for(100ms);
+    gate->Open();
+  });
+  EXPECT_EQ(q.DriveType("x:\\"), std::optional<unsigned>(kDriveFixed));
+  opener.join();
+  EXPECT_EQ(q.DriveType("c:\\"), std::optional<unsigned>(kDriveFixed));
+  EXPECT_EQ(q.VolumeLabel("d:\\"), std::optional<std::string>("AUDIO CD"));  // asked again
+  EXPECT_EQ(gate->Reached(), 1);
+  EXPECT_EQ(api.labelRoots, (std::vector<std::string>{"d:\\", "d:\\"}));
+
+  // The same with a round's Start: the next round does not wait for it.
+  const std::shared_ptr<DriveGate> second = api.Hang('x');
+  const DriveQuery started[] = {DriveQuery::Type("x:\\")};
+  q.BeginRound();
+  q.Start(started);
+  ASSERT_TRUE(second->WaitReached(1));
+  q.BeginRound();
+  EXPECT_FALSE(q.DriveType("x:\\"));
+  second->Open();
+  ASSERT_TRUE(q.Watch().WaitUntilIdle(kPatience));
 }
 
 // A round hands its queries over together and one thread asks them in turn; a drive that

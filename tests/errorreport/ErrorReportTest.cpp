@@ -91,6 +91,32 @@ TEST_F(ErrorReportTest, TheWindowAsDescribed) {
   EXPECT_FALSE(static_cast<bool>(f.HTTP->OnError));
 }
 
+// Made at start without its window: the first exception builds and shows it with the tag
+// recorded before; left alone, it is built once the message loop has run.
+TEST_F(ErrorReportTest, AWindowMadeWhenNeededReportsTheFirstException) {
+  ErrorForm->Free();
+  ErrorForm = new TErrorForm(&Application(), TErrorForm::TBuild::whenNeeded);
+  TErrorForm& f = *ErrorForm;
+  EXPECT_FALSE(f.Built());
+  EXPECT_FALSE(f.HandleAllocated());
+  EXPECT_EQ(f.ErrLabel, nullptr);
+  f.Record("program_start");
+  Raise("Invalid data type for 'alpha'");
+  ASSERT_TRUE(f.Built());
+  EXPECT_TRUE(f.Visible());
+  EXPECT_EQ(f.ShownMessage(), "Invalid data type for 'alpha'");
+  EXPECT_EQ(f.ShownEvent(), "program_start");
+  EXPECT_EQ(f.Caption(), "OrvikSystems Error Report");
+  f.Free();
+
+  ErrorForm = new TErrorForm(&Application(), TErrorForm::TBuild::whenNeeded);
+  ErrorForm->Record("timer1");
+  ASSERT_TRUE(PumpUntil([] { return ErrorForm->Built(); }, 5000));
+  EXPECT_FALSE(ErrorForm->Visible());
+  EXPECT_EQ(ErrorForm->LastEvent, "timer1");
+  EXPECT_EQ(ErrorForm->ErrLabel->Caption(), "Unknown error");
+}
+
 TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheReplyEndsTheProgram) {
   TErrorForm& f = *ErrorForm;
   f.Record("timer1");

@@ -87,5 +87,63 @@ TEST(ApplicationExceptions, WithoutAHandlerAMessageBoxShowsIt) {
   EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Cannot do that."});
 }
 
+// A control that notes its paints in a shared log.
+class TPaintLogger : public TCustomControl {
+ public:
+  TPaintLogger(TComponent* owner, std::vector<std::string>& log) : TCustomControl(owner), log_(log) {}
+
+ protected:
+  void Paint() override { log_.push_back("paint"); }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// Work put off until the loop has handled what waits: it runs after the paint of a window
+// shown before it, in the order asked, once; an action asked for by an action waits for
+// the next round; an owner freed meanwhile skips its action; a failure reaches
+// OnException with the owner and the others still run.
+TEST(ApplicationLater, RunsAfterThePaintsInOrderAndOnlyForOwnersStillThere) {
+  Application().Initialize();
+  std::vector<std::string> log;
+  std::vector<TObject*> failedSenders;
+  Application().OnException = [&](TObject* sender, const Exception& e) {
+    log.push_back("failed: " + e.Message());
+    failedSenders.push_back(sender);
+  };
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(10, 10, 120, 80);
+  form->HandleNeeded();
+  auto* painted = new TPaintLogger(form, log);
+  painted->SetParent(form);
+  painted->SetBounds(0, 0, 100, 50);
+  form->Show();
+  ASSERT_TRUE(painted->HandleAllocated());
+  ASSERT_TRUE(IsWindowVisible(painted->Handle()));
+
+  auto* gone = new TComponent(nullptr);
+  auto* kept = new TComponent(nullptr);
+  Application().Later(kept, [&] { log.push_back("first"); });
+  Application().Later(gone, [&] { log.push_back("of a freed owner"); });
+  Application().Later(kept, [&] {
+    log.push_back("second");
+    Application().Later(nullptr, [&] { log.push_back("asked by an action"); });
+    throw EInvalidOperation("later failure");
+  });
+  Application().Later(nullptr, [&] { log.push_back("third"); });
+  gone->Free();
+  EXPECT_TRUE(log.empty()) << "ran before the loop: " << log.front();
+
+  ASSERT_TRUE(testing::PumpUntil([&] { return !log.empty() && log.back() == "asked by an action"; }, 3000));
+  PumpFor(50);
+  const std::vector<std::string> expected{"paint",  "first", "second", "failed: later failure",
+                                          "third",  "asked by an action"};
+  EXPECT_EQ(log, expected);
+  EXPECT_EQ(failedSenders, std::vector<TObject*>{kept});
+  kept->Free();
+  form->Free();
+  Application().OnException = nullptr;
+}
+
 }  // namespace
 }  // namespace dorvane

@@ -42,6 +42,9 @@ class VersionCheckTest : public testing::MainWindowTest {
 
 TEST_F(VersionCheckTest, APlainReplyIsShownOnlyWhenAskedFor) {
   TForm1& f = Start();  // "auto version check" is ticked by default
+  // Its transfer begins once the loop has run: nothing of it holds up the window.
+  EXPECT_FALSE(f.UPDATER->Running());
+  EXPECT_TRUE(server->Requests().empty());
   ASSERT_TRUE(Answered(1));
   EXPECT_TRUE(desktop.messages.empty());
   const auto first = server->Requests()[0];
