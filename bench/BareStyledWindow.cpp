@@ -11,6 +11,11 @@
 
 #include <cwchar>
 
+#include "framework/Trace.h"
+#ifdef BARE_WITH_PROGRAM_IMPORTS
+#include "bench/ProgramImports.h"
+#endif
+
 namespace {
 
 constexpr int kWidth = 261;
@@ -41,7 +46,12 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
+  // The same first mark as the program's: the benchmark splits each launch there.
+  dorvane::TraceMark("wWinMain");
   const bool keeper = args && std::wcsstr(args, L"keeper") != nullptr;
+#ifdef BARE_WITH_PROGRAM_IMPORTS
+  ImportTheProgramsDlls(keeper ? 0 : 1);
+#endif
   const bool tray = keeper || (args && std::wcsstr(args, L"tray") != nullptr);
   WNDCLASSW wc{};
   wc.style = CS_DBLCLKS;

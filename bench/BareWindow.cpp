@@ -6,9 +6,10 @@
 #include <windows.h>
 
 #ifdef BARE_WITH_PROGRAM_IMPORTS
-#include <commctrl.h>
-#include <shellapi.h>
+#include "bench/ProgramImports.h"
 #endif
+
+#include "framework/Trace.h"
 
 namespace {
 
@@ -23,15 +24,10 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  // The same first mark as the program's: the benchmark splits each launch there.
+  dorvane::TraceMark("wWinMain");
 #ifdef BARE_WITH_PROGRAM_IMPORTS
-  // Never true: the calls only make the linker import their DLLs.
-  if (show == -12345) {
-    InitCommonControls();
-    SHGetFileInfoW(L"", 0, nullptr, 0, 0);
-    GradientFill(nullptr, nullptr, 0, nullptr, 0, 0);
-    GetFileVersionInfoSizeW(L"", nullptr);
-    RegCloseKey(nullptr);
-  }
+  ImportTheProgramsDlls(show);
 #endif
   WNDCLASSW wc{};
   wc.lpfnWndProc = WindowProc;

@@ -6,7 +6,14 @@ Xvfb, beside two yardsticks launched in the same run, round by round:
   bare+imports  the same importing the system DLLs dorvane.exe imports, with its manifest
   styled    a bare window set up like ours: borderless, topmost, layered, rounded region
   styled+tray  the same with an icon in the notification area, removed at exit
+  styled+all   the same again with the program's imports and manifest: everything Wine
+            charges for a window like ours, and nothing of the program's own work
   dorvane   the program
+  before    with --compare EXE, another dorvane.exe (an earlier build) in the same rounds
+
+Every one of them marks when its own code starts (wWinMain, written to DORVANE_TRACE), so
+each launch is also split there: before it Wine starts the process and loads the DLLs;
+no code of the program runs.
 
 Launch-to-visible: from starting `wine <exe>` until the X server maps the program's window
 (watched through X events, not by polling). Close-to-exit: from sending the window the
@@ -27,6 +34,7 @@ With --trace the program also writes its own marks (DORVANE_TRACE) and the media
 each mark after launch is printed.
 
 Usage: bench/startup_bench.py [--rounds 5] [--spacing 4] [--no-keeper] [--trace] [--only NAME ...]
+                              [--compare EXE]
 """
 import argparse
 import ctypes
@@ -52,6 +60,7 @@ PROGRAMS = [
     ("bare+imports", os.path.join(BUILD, "bench", "bare_window_imports.exe"), [], "Bare window"),
     ("styled", os.path.join(BUILD, "bench", "bare_styled_window.exe"), [], "Bare styled window"),
     ("styled+tray", os.path.join(BUILD, "bench", "bare_styled_window.exe"), ["tray"], "Bare styled window"),
+    ("styled+all", os.path.join(BUILD, "bench", "bare_styled_window_imports.exe"), ["tray"], "Bare styled window"),
     ("dorvane", os.path.join(BUILD, "main", "dorvane.exe"), [], "Dorvane v."),
 ]
 # What users run: the release build when there is one (tools/package.sh), else the test build.
@@ -208,20 +217,24 @@ def main():
     ap.add_argument("--prefix", default=os.path.join(ROOT, "build", "wine-bench-x11"))
     ap.add_argument("--exe", default=RELEASE_EXE if os.path.exists(RELEASE_EXE) else PROGRAMS[-1][1],
                     help="the dorvane.exe to launch (default: the release build if built)")
+    ap.add_argument("--compare", help="another dorvane.exe (an earlier build) launched in the same rounds")
     opts = ap.parse_args()
 
     programs = [p if p[0] != "dorvane" else (p[0], opts.exe, p[2], p[3]) for p in PROGRAMS]
+    if opts.compare:
+        programs.append(("before", opts.compare, [], "Dorvane v."))
     programs = [p for p in programs if not opts.only or p[0] in opts.only]
     for p in programs:
         if not os.path.exists(p[1]):
-            sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_window_imports, bare_styled_window")
+            sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_window_imports, bare_styled_window, "
+                     "bare_styled_window_imports")
     if not os.path.exists(os.path.join(opts.prefix, ".dorvane-ready")):
         print(f"copying the Xvfb Wine prefix to {opts.prefix} ...", flush=True)
         shutil.rmtree(opts.prefix, ignore_errors=True)
         shutil.copytree(os.path.join(ROOT, "build", "wine-x11"), opts.prefix, symlinks=True)
 
     work = tempfile.mkdtemp(prefix="dorvane-startup-")
-    results = {p[0]: ([], []) for p in programs}
+    results = {p[0]: ([], [], []) for p in programs}
     traces = []
     with ds.Session(prefix=opts.prefix, workdir=work) as session:
         session.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
@@ -243,15 +256,21 @@ def main():
                 time.sleep(opts.spacing)
             for r in range(opts.rounds):
                 for p in programs:
-                    trace_file = None
-                    if opts.trace and p[0] == "dorvane":
-                        trace_file = os.path.join(work, f"trace-{r}.txt")
+                    # Every program marks when its own code starts (wWinMain): the launch
+                    # splits there into what Wine does before any code of the program runs
+                    # and what comes after.
+                    trace_file = os.path.join(work, f"trace-{p[0]}-{r}.txt")
                     visible, exit_ms, launched_unix = launch(session, watch, p, opts.settle, trace_file)
+                    marks = read_trace(trace_file, launched_unix)
+                    entry = next((t for text, t in marks if text == "wWinMain"), None)
                     results[p[0]][0].append(visible)
                     results[p[0]][1].append(exit_ms)
-                    if trace_file:
-                        traces.append(read_trace(trace_file, launched_unix) + [("(window mapped)", visible)])
-                    print(f"round {r + 1}: {p[0]:<12} visible {visible:8.1f} ms   exit {exit_ms:8.1f} ms", flush=True)
+                    results[p[0]][2].append(entry)
+                    if opts.trace and p[0] == "dorvane":
+                        traces.append(marks + [("(window mapped)", visible)])
+                    shown_entry = f"{entry:8.1f}" if entry is not None else "       -"
+                    print(f"round {r + 1}: {p[0]:<12} wWinMain {shown_entry} ms   visible {visible:8.1f} ms   "
+                          f"exit {exit_ms:8.1f} ms", flush=True)
                     time.sleep(opts.spacing)
         finally:
             if keeper:
@@ -266,12 +285,20 @@ def main():
     print(f"dorvane.exe: {opts.exe}")
     print(f"median of {opts.rounds} launches, {opts.spacing:g} s apart, "
           f"{'without' if opts.no_keeper else 'with'} a keeper (Wine {wine_version()}, Xvfb)")
-    print(f"{'program':<13}{'launch→visible':>16}{'× bare':>8}{'close→exit':>13}{'× bare':>8}")
-    for name, (vis, ext) in results.items():
+    print(f"{'program':<13}{'launch→visible':>16}{'× bare':>8}{'→ wWinMain':>13}{'wWinMain→visible':>19}"
+          f"{'close→exit':>13}{'× bare':>8}")
+    for name, (vis, ext, entries) in results.items():
         v, e = statistics.median(vis), statistics.median(ext)
         rv = f"{v / bare:.2f}" if bare else "-"
         re_ = f"{e / bare_exit:.2f}" if bare_exit else "-"
-        print(f"{name:<13}{v:>13.1f} ms{rv:>8}{e:>10.1f} ms{re_:>8}")
+        # The split's parts are medians of their own: they need not add up to the total.
+        pairs = [(a, b) for a, b in zip(vis, entries) if b is not None]
+        if pairs:
+            to_entry = f"{statistics.median(b for _, b in pairs):>10.1f} ms"
+            after_entry = f"{statistics.median(a - b for a, b in pairs):>16.1f} ms"
+        else:
+            to_entry, after_entry = f"{'-':>13}", f"{'-':>19}"
+        print(f"{name:<13}{v:>13.1f} ms{rv:>8}{to_entry}{after_entry}{e:>10.1f} ms{re_:>8}")
     if traces:
         print_trace(traces)
 
