@@ -50,7 +50,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   dorvane::TraceMark("wWinMain");
   const bool keeper = args && std::wcsstr(args, L"keeper") != nullptr;
 #ifdef BARE_WITH_PROGRAM_IMPORTS
-  ImportTheProgramsDlls(keeper ? 0 : 1);
+  ImportTheProgramsDlls();
 #endif
   const bool tray = keeper || (args && std::wcsstr(args, L"tray") != nullptr);
   WNDCLASSW wc{};

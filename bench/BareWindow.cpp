@@ -27,7 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   // The same first mark as the program's: the benchmark splits each launch there.
   dorvane::TraceMark("wWinMain");
 #ifdef BARE_WITH_PROGRAM_IMPORTS
-  ImportTheProgramsDlls(show);
+  ImportTheProgramsDlls();
 #endif
   WNDCLASSW wc{};
   wc.lpfnWndProc = WindowProc;

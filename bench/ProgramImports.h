@@ -7,7 +7,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-inline void ImportTheProgramsDlls(int never) {
+inline void ImportTheProgramsDlls() {
+  // Read at run time, so that the compiler cannot drop the calls and with them the imports.
+  static volatile int never = 0;
   if (never != -12345) return;
   InitCommonControls();
   SHGetFileInfoW(L"", 0, nullptr, 0, 0);
