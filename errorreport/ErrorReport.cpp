@@ -149,8 +149,21 @@ bool TErrorForm::EnsureBuilt() {
   return true;
 }
 
+namespace {
+// The error window whose handler the application's exception event holds.
+TErrorForm*& HookOwner() {
+  static TErrorForm* owner = nullptr;
+  return owner;
+}
+}  // namespace
+
 TErrorForm::~TErrorForm() {
   if (ErrorForm == this) ErrorForm = nullptr;
+  // An exception after this goes to the plain message box, not to a window that is gone.
+  if (HookOwner() == this) {
+    Application().OnException = nullptr;
+    HookOwner() = nullptr;
+  }
 }
 
 void TErrorForm::BindFields() {
@@ -180,6 +193,7 @@ void TErrorForm::FormCreate(TObject*) { InstallHook(); }
 
 void TErrorForm::InstallHook() {
   Application().OnException = [this](TObject* sender, const Exception& e) { HandleAppException(sender, e); };
+  HookOwner() = this;
 }
 
 void TErrorForm::HandleAppException(TObject*, const Exception& error) {

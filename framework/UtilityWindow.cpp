@@ -1,10 +1,9 @@
 #include "framework/UtilityWindow.h"
 
-#include "framework/Trace.h"
-
 #include "framework/Application.h"
 #include "framework/Classes.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 
 namespace dorvane {
 namespace {

@@ -115,6 +115,11 @@ TEST_F(ErrorReportTest, AWindowMadeWhenNeededReportsTheFirstException) {
   EXPECT_FALSE(ErrorForm->Visible());
   EXPECT_EQ(ErrorForm->LastEvent, "timer1");
   EXPECT_EQ(ErrorForm->ErrLabel->Caption(), "Unknown error");
+
+  // Once the window has gone, an exception is shown in the plain message box.
+  ErrorForm->Free();
+  Raise("after the window");
+  EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"after the window."});
 }
 
 TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheReplyEndsTheProgram) {
