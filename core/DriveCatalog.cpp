@@ -90,6 +90,15 @@ std::string QueryVolumeLabel(IDriveApi& api, std::string_view path) {
   return label;
 }
 
+namespace {
+// The type query of every drive slot, in slot order.
+std::vector<DriveQuery> EveryType(const DriveSlotTable& slots) {
+  std::vector<DriveQuery> queries;
+  for (int i = 0; i < DriveSlotTable::kCount; ++i) queries.push_back(DriveQuery::Type(slots[i].root));
+  return queries;
+}
+}  // namespace
+
 DriveCatalog::DriveCatalog(IDriveApi& api, IActivitySink* activity, std::chrono::milliseconds answerWait)
     : api_(api), activity_(activity), space_(api), queries_(std::make_unique<DriveQueries>(api, answerWait)) {}
 
@@ -124,9 +133,7 @@ void DriveCatalog::BeginRound(std::optional<std::uint8_t> trayDrive, bool rowFig
 void DriveCatalog::PrefetchTypes() {
   DriveSlotTable slots;
   FillDriveSlots(slots);
-  std::vector<DriveQuery> planned;
-  for (int i = 0; i < DriveSlotTable::kCount; ++i) planned.push_back(DriveQuery::Type(slots[i].root));
-  queries_->Prefetch(planned);
+  queries_->Prefetch(EveryType(slots));
 }
 
 void DriveCatalog::Clear() {
@@ -141,8 +148,7 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
   ignoreCdRom_ = ignoreCdRom;
   NewRound();
   // Every type at once, then the labels of the drives the list takes.
-  std::vector<DriveQuery> planned;
-  for (int i = 0; i < DriveSlotTable::kCount; ++i) planned.push_back(DriveQuery::Type(slots_[i].root));
+  std::vector<DriveQuery> planned = EveryType(slots_);
   queries_->Start(planned);
   std::array<std::optional<unsigned>, DriveSlotTable::kCount> types;
   planned.clear();

@@ -142,9 +142,7 @@ bool TErrorForm::EnsureBuilt() {
   if (building_) return false;
   building_ = true;
   const auto done = OnScopeExit([this] { building_ = false; });
-  const std::string last = LastEvent;
   InitializeForm("ErrorReport");
-  LastEvent = last;
   built_ = true;
   return true;
 }

@@ -17,9 +17,6 @@ namespace dorvane {
 
 namespace {
 
-// The form's own timer on its window: the windows left for after the first paint.
-constexpr UINT_PTR kRestOfWindowsTimer = 0x4457;
-
 const EnumType& FormBorderStyleType() {
   static const EnumType t{"TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
   return t;
@@ -198,11 +195,13 @@ void TForm::VisibleChanged() {
     ShowWindow(Handle(), SW_SHOW);
     if (formStyle_ == fsStayOnTop)
       SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    // The windows of folded views follow once the form has been painted (a timer comes
-    // after the paint): the form shows sooner, and tools that look for those windows from
-    // outside still find them, as they did when every window was made at start.
-    if (!restOfWindowsScheduled_ && SetTimer(Handle(), kRestOfWindowsTimer, 0, nullptr))
+    // The windows of folded views follow once the form has been painted: the form shows
+    // sooner, and tools that look for those windows from outside still find them, as they
+    // did when every window was made at start.
+    if (!restOfWindowsScheduled_) {
       restOfWindowsScheduled_ = true;
+      Application().Later(this, [this] { CreateAllHandles(); });
+    }
   } else {
     DoHide();
     ShowWindow(Handle(), SW_HIDE);
@@ -308,12 +307,6 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_SIZE:
       if (wp == SIZE_MINIMIZED && Application().MainForm() == this) Application().Minimize();
       return TWinControl::WndProc(msg, wp, lp, result);
-    case WM_TIMER:
-      if (wp != kRestOfWindowsTimer) return TWinControl::WndProc(msg, wp, lp, result);
-      KillTimer(Handle(), kRestOfWindowsTimer);
-      CreateAllHandles();
-      result = 0;
-      return true;
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
       return true;

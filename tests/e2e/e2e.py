@@ -190,6 +190,7 @@ def strip_pictures(bmp, size):
     offset, = struct.unpack_from("<I", data, 10)
     width, height = struct.unpack_from("<ii", data, 18)
     bits, = struct.unpack_from("<H", data, 28)
+    header_size, = struct.unpack_from("<I", data, 14)
     stride = (width * bits + 31) // 32 * 4
 
     def at(x, y):
@@ -198,7 +199,7 @@ def strip_pictures(bmp, size):
             i = row + x * 3
             return data[i + 2], data[i + 1], data[i]
         index = (data[row + x * bits // 8] >> (8 - bits - x * bits % 8)) & ((1 << bits) - 1)
-        entry = 54 + 4 * index
+        entry = 14 + header_size + 4 * index  # the palette follows the info header
         return data[entry + 2], data[entry + 1], data[entry]
     return [[[at(k * size + x, y) for x in range(size)] for y in range(size)] for k in range(width // size)]
 
