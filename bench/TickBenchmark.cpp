@@ -124,7 +124,7 @@ int main() {
   TForm1* form = StartWindow(real);
   std::vector<std::wstring> roots;
   for (const DriveEntry& row : form->Rows())
-    if (row.active) roots.push_back(std::wstring(1, static_cast<wchar_t>(L'A' + (std::stoi(row.number) - 1))) + L":\\");
+    if (row.active) roots.push_back(std::wstring(1, static_cast<wchar_t>(L'A' + (row.number - 1))) + L":\\");
   std::printf("monitored drives: %zu, tray drive number %d\n", roots.size(), form->trayDriveNumber);
   const std::wstring trayRoot = std::wstring(1, static_cast<wchar_t>(L'@' + form->trayDriveNumber)) + L":\\";
   constexpr int kRounds = 2000;
@@ -169,7 +169,7 @@ int main() {
   // beside the same queries made directly.
   std::vector<DriveQuery> planned;
   for (const DriveEntry& row : form->Rows())
-    if (row.active) planned.push_back(DriveQuery::Space(static_cast<std::uint8_t>(std::stoi(row.number))));
+    if (row.active) planned.push_back(DriveQuery::Space(static_cast<std::uint8_t>(row.number)));
   DriveQueries& queries = form->Catalog().Queries();
   auto spaceBare = [&] {
     ULARGE_INTEGER a, t, f;

@@ -19,6 +19,7 @@ const ClassInfo& TDeviceChanged::StaticClass() {
                                     .Int("SettleTime", &T::SettleTime, &T::SetSettleTime, 0)
                                     .Event("OnDeviceArrived", &T::OnDeviceArrived)
                                     .Event("OnDeviceRemoveCompleted", &T::OnDeviceRemoveCompleted)
+                                    .Event("OnListening", &T::OnListening)
                                     .Build();
   return info;
 }
@@ -38,9 +39,11 @@ TDeviceChanged::TDeviceChanged(TComponent* owner)
 TDeviceChanged::~TDeviceChanged() = default;
 
 HWND TDeviceChanged::Handle() {
-  if (!window_)
+  if (!window_) {
     window_ = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); },
                                                this);
+    Fire(OnListening, this);
+  }
   return window_->Handle();
 }
 

@@ -45,6 +45,9 @@ class TDeviceChanged : public TComponent {
 
   TOnDeviceArrived OnDeviceArrived;
   TOnDeviceArrived OnDeviceRemoveCompleted;
+  // Raised once the hidden window exists: from then on no broadcast is missed. What came
+  // before (a drive mapped while the program was starting) only its owner can find out.
+  TNotifyEvent OnListening;
 
   // Whether gathered broadcasts wait to be reported.
   bool Pending() const { return pendingArrival_ || pendingRemoval_; }

@@ -20,6 +20,14 @@ enum DriveTypeCode : unsigned {
 // Error mode that keeps the system from asking the user to insert a disk.
 constexpr unsigned kFailCriticalErrors = 0x0001;
 
+// What the label query tells of a volume: its label and its serial number, which tells
+// one volume from another that later takes the same drive letter.
+struct VolumeInfo {
+  std::string label;
+  std::uint32_t serial = 0;
+  bool operator==(const VolumeInfo&) const = default;
+};
+
 struct ClusterFigures {
   std::uint32_t sectorsPerCluster = 0;
   std::uint32_t bytesPerSector = 0;
@@ -34,8 +42,8 @@ class IDriveApi {
   virtual unsigned DriveType(const std::string& root) = 0;
   // Sets the process error mode and returns the previous one.
   virtual unsigned SetErrorMode(unsigned mode) = 0;
-  // Volume label of a root; false when it cannot be read (no media).
-  virtual bool VolumeLabel(const std::string& root, std::string& label) = 0;
+  // Label and serial number of a root's volume; false when they cannot be read (no media).
+  virtual bool Volume(const std::string& root, VolumeInfo& volume) = 0;
   // Whether the extended space query exists on this system (decided once, at start).
   virtual bool HasExtendedSpaceQuery() = 0;
   // Extended space query: bytes free to the calling user and total bytes. A null root

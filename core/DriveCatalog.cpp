@@ -35,20 +35,6 @@ int DriveTypeImageIndex(std::string_view typeName) {
   return -1;
 }
 
-const std::string& DriveEntry::SubItem(int index) const {
-  switch (index) {
-    case 0: return root;
-    case 1: return label;
-    case 2: return typeName;
-    case 3: return totalText;
-    case 4: return usedText;
-    case 5: return freeText;
-    case 6: return totalBytes;
-    case 7: return freeBytes;
-    default: throw std::out_of_range("drive row has no sub-item " + std::to_string(index));
-  }
-}
-
 DriveSpaceQuery::DriveSpaceQuery(IDriveApi& api) : api_(api), extended_(api.HasExtendedSpaceQuery()) {}
 
 DriveSpace DriveSpaceQuery::Query(std::uint8_t driveNumber) const {
@@ -81,14 +67,16 @@ int PercentOf(std::int64_t part, std::int64_t whole) {
   return static_cast<int>(static_cast<double>(part) * 100.0 / static_cast<double>(whole));
 }
 
-std::string QueryVolumeLabel(IDriveApi& api, std::string_view path) {
+VolumeInfo QueryVolume(IDriveApi& api, std::string_view path) {
   std::string root = path.empty() ? std::string() : std::string(1, path[0]);
   root += ":\\";
   const QuietDriveErrors quiet(api);
-  std::string label;
-  if (!api.VolumeLabel(root, label)) label.clear();
-  return label;
+  VolumeInfo volume;
+  if (!api.Volume(root, volume)) volume = {};
+  return volume;
 }
+
+std::string QueryVolumeLabel(IDriveApi& api, std::string_view path) { return QueryVolume(api, path).label; }
 
 namespace {
 // The type query of every drive slot, in slot order.
@@ -104,9 +92,22 @@ DriveCatalog::DriveCatalog(IDriveApi& api, IActivitySink* activity, std::chrono:
 
 DriveCatalog::~DriveCatalog() = default;
 
+std::uint64_t DriveCatalog::Round() const { return queries_->Round(); }
+
+int DriveCatalog::RowOf(std::string_view root) const {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::string& r = rows_[i].root;
+    if (r.size() == root.size() && std::equal(r.begin(), r.end(), root.begin(), [&](char a, char b) {
+          return lower(a) == lower(b);
+        }))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
 void DriveCatalog::NewRound() {
   queries_->BeginRound();
-  plannedSpace_ = {};
   roundSpace_ = {};
 }
 
@@ -117,17 +118,22 @@ void DriveCatalog::BeginRound(std::optional<std::uint8_t> trayDrive, bool rowFig
     if (row.typePending) planned.push_back(DriveQuery::Type(row.root));
     else if (row.labelPending) planned.push_back(DriveQuery::Label(row.root));
   }
-  const auto planSpace = [&](std::uint8_t number) {
-    if (number >= DriveSlotTable::kCount || plannedSpace_[number]) return;
-    plannedSpace_[number] = true;
-    planned.push_back(DriveQuery::Space(number));
+  std::vector<DriveQuery> spaces;
+  std::array<bool, DriveSlotTable::kCount> spacePlanned{};
+  const auto planSpace = [&](int number) {
+    if (number < 0 || number >= DriveSlotTable::kCount || spacePlanned[static_cast<std::size_t>(number)]) return;
+    spacePlanned[static_cast<std::size_t>(number)] = true;
+    spaces.push_back(DriveQuery::Space(static_cast<std::uint8_t>(number)));
   };
   if (trayDrive) planSpace(*trayDrive);
   if (rowFigures) {
     for (const DriveEntry& row : rows_)
-      if (row.active) planSpace(static_cast<std::uint8_t>(ParseNumber(row.number)));
+      if (row.active) planSpace(row.number);
   }
-  queries_->Start(planned);
+  // The types and labels rows wait for are taken as they come (any asked since the build);
+  // space is asked anew every round.
+  queries_->Start(planned, buildRound_);
+  queries_->Start(spaces);
 }
 
 void DriveCatalog::PrefetchTypes() {
@@ -147,15 +153,17 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
   exploreRoots_.clear();
   ignoreCdRom_ = ignoreCdRom;
   NewRound();
-  // Every type at once, then the labels of the drives the list takes.
+  const std::uint64_t round = queries_->Round();
+  // Every type at once, then the labels of the drives the list takes: all of this round.
   std::vector<DriveQuery> planned = EveryType(slots_);
   queries_->Start(planned);
   std::array<std::optional<unsigned>, DriveSlotTable::kCount> types;
   planned.clear();
   for (int i = 0; i < DriveSlotTable::kCount; ++i) {
-    types[static_cast<std::size_t>(i)] = queries_->DriveType(slots_[i].root);
-    const std::optional<unsigned> type = types[static_cast<std::size_t>(i)];
-    if (type && ClassifyDrive(*type, ignoreCdRom).accepted) planned.push_back(DriveQuery::Label(slots_[i].root));
+    const auto type = queries_->DriveType(slots_[i].root);
+    if (type && type->round >= round) types[static_cast<std::size_t>(i)] = type->value;
+    const std::optional<unsigned> known = types[static_cast<std::size_t>(i)];
+    if (known && ClassifyDrive(*known, ignoreCdRom).accepted) planned.push_back(DriveQuery::Label(slots_[i].root));
   }
   queries_->Start(planned);
   for (int i = 0; i < DriveSlotTable::kCount; ++i) {
@@ -170,17 +178,26 @@ void DriveCatalog::BuildDriveList(bool ignoreCdRom) {
     }
     const DriveClass cls = ClassifyDrive(*type, ignoreCdRom);
     if (!cls.accepted) continue;
-    const std::optional<std::string> label = queries_->VolumeLabel(root);
-    const std::string text = label && !label->empty() ? *label : kNoName;
-    AddDriveEntry(i, root, cls.typeName, text).labelPending = !label;
+    const auto volume = queries_->Volume(root);
+    const bool answered = volume && volume->round >= round;
+    const std::string text = answered && !volume->value.label.empty() ? volume->value.label : kNoName;
+    DriveEntry& row = AddDriveEntry(i, root, cls.typeName, text);
+    row.labelPending = !answered;
+    if (answered) row.volumeSerial = volume->value.serial;
     slots_[i].label = text;
   }
+  builtTypes_ = types;
+  buildRound_ = round;
+  built_ = true;
 }
 
 void DriveCatalog::Rebuild(bool ignoreCdRom) {
   DriveSlotTable slots = slots_;
   std::vector<DriveEntry> rows = rows_;
   std::vector<std::string> comboItems = trayComboItems_, exploreRoots = exploreRoots_;
+  const auto builtTypes = builtTypes_;
+  const std::uint64_t buildRound = buildRound_;
+  const bool built = built_, ignoredCdRom = ignoreCdRom_;
   try {
     Clear();
     FillDriveSlots(slots_);
@@ -190,6 +207,10 @@ void DriveCatalog::Rebuild(bool ignoreCdRom) {
     rows_ = std::move(rows);
     trayComboItems_ = std::move(comboItems);
     exploreRoots_ = std::move(exploreRoots);
+    builtTypes_ = builtTypes;
+    buildRound_ = buildRound;
+    built_ = built;
+    ignoreCdRom_ = ignoredCdRom;
     throw;
   }
 }
@@ -199,7 +220,7 @@ DriveEntry& DriveCatalog::AddDriveEntry(int number, const std::string& root,
   RecordActivity(activity_, "add_to_dlist");
   if (label.empty()) label = kNoName;
   DriveEntry row;
-  row.number = std::to_string(number);
+  row.number = number;
   row.root = root;
   row.label = label;
   row.typeName = typeName;
@@ -215,39 +236,29 @@ std::string DriveCatalog::QueryVolumeLabel(std::string_view path) { return dorva
 bool DriveCatalog::RefreshDriveEntries() {
   RecordActivity(activity_, "dlist_fill");
   bool changed = false;
-  auto assign = [&changed](std::string& field, std::string value) {
-    if (field != value) {
-      field = std::move(value);
-      changed = true;
-    }
-  };
   for (DriveEntry& row : rows_) {
-    if (row.active) {
-      const auto number = static_cast<std::uint8_t>(ParseNumber(row.number));
-      const DriveSpace space = LatestSpace(number);
-      if (space.Failed()) continue;
-      assign(row.totalText, FormatSize(space.totalBytes));
-      assign(row.usedText, FormatSize(space.totalBytes - space.freeBytes));
-      assign(row.freeText, FormatSize(space.freeBytes));
-      assign(row.totalBytes, std::to_string(space.totalBytes));
-      assign(row.freeBytes, std::to_string(space.freeBytes));
-    } else {
-      assign(row.totalText, kInactive);
-      assign(row.usedText, kInactive);
-      assign(row.freeText, kInactive);
-      assign(row.totalBytes, "0");
-      assign(row.freeBytes, "0");
+    if (!row.active) {
+      changed = changed || row.reading.has_value();
+      row.reading.reset();
+      continue;
     }
+    const std::optional<DriveReading> reading = LatestSpace(static_cast<std::uint8_t>(row.number));
+    // A failed query leaves the figures; so does an answer no newer than those shown.
+    if (!reading || reading->value.Failed() || (row.reading && reading->round < row.reading->round)) continue;
+    changed = changed || !row.reading || row.reading->value != reading->value;
+    row.reading = reading;
   }
   return changed;
 }
 
-DriveSpace DriveCatalog::LatestSpace(std::uint8_t driveNumber) {
-  if (driveNumber >= DriveSlotTable::kCount || !plannedSpace_[driveNumber])
-    return queries_->Space(driveNumber).value_or(DriveSpace{});
-  std::optional<DriveSpace>& space = roundSpace_[driveNumber];
-  if (!space) space = queries_->Space(driveNumber);
-  return space.value_or(DriveSpace{});
+std::optional<DriveReading> DriveCatalog::LatestSpace(std::uint8_t driveNumber) {
+  if (driveNumber >= DriveSlotTable::kCount) return DriveReading{DriveSpace{}, queries_->Round(), {}};
+  RoundReading& entry = roundSpace_[driveNumber];
+  if (!entry.asked) {
+    entry.reading = queries_->Space(driveNumber);
+    entry.asked = true;
+  }
+  return entry.reading;
 }
 
 DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
@@ -255,12 +266,13 @@ DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
   for (std::size_t i = 0; i < rows_.size();) {
     DriveEntry& row = rows_[i];
     if (row.typePending) {
-      const std::optional<unsigned> type = queries_->DriveType(row.root);
-      if (!type) {
+      const auto type = queries_->DriveType(row.root, buildRound_);
+      if (!type || type->round < buildRound_) {
         ++i;
         continue;
       }
-      const DriveClass cls = ClassifyDrive(*type, ignoreCdRom_);
+      builtTypes_[static_cast<std::size_t>(row.number)] = type->value;
+      const DriveClass cls = ClassifyDrive(type->value, ignoreCdRom_);
       if (!cls.accepted) {
         rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
         trayComboItems_.erase(trayComboItems_.begin() + static_cast<std::ptrdiff_t>(i));
@@ -274,13 +286,15 @@ DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
       late.textsChanged = true;
     }
     if (row.labelPending) {
-      if (const std::optional<std::string> label = queries_->VolumeLabel(row.root)) {
+      const auto volume = queries_->Volume(row.root, buildRound_);
+      if (volume && volume->round >= buildRound_) {
         row.labelPending = false;
-        const std::string text = label->empty() ? kNoName : *label;
+        row.volumeSerial = volume->value.serial;
+        const std::string text = volume->value.label.empty() ? kNoName : volume->value.label;
         if (text != row.label) {
           row.label = text;
           trayComboItems_[i] = row.root + " " + text;
-          slots_[static_cast<int>(ParseNumber(row.number))].label = text;
+          slots_[row.number].label = text;
           late.textsChanged = true;
         }
       }
@@ -298,6 +312,25 @@ int DriveCatalog::CheckedCount() const {
   int count = 0;
   for (const DriveEntry& row : rows_) count += row.active ? 1 : 0;
   return count;
+}
+
+bool DriveCatalog::DriveSetChanged() {
+  if (!built_) return false;
+  NewRound();
+  const std::uint64_t round = queries_->Round();
+  const std::vector<DriveQuery> planned = EveryType(slots_);
+  queries_->Start(planned);
+  bool changed = false;
+  for (int i = 0; i < DriveSlotTable::kCount; ++i) {
+    const auto type = queries_->DriveType(slots_[i].root);
+    const std::optional<unsigned> before = builtTypes_[static_cast<std::size_t>(i)];
+    if (!type || type->round < round || !before) continue;
+    // A listed drive of another kind counts as well: its row would read otherwise.
+    const bool listedNow = ClassifyDrive(type->value, ignoreCdRom_).accepted;
+    const bool listedThen = ClassifyDrive(*before, ignoreCdRom_).accepted;
+    changed = changed || listedNow != listedThen || (listedNow && type->value != *before);
+  }
+  return changed;
 }
 
 }  // namespace dorvane

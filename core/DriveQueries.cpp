@@ -18,19 +18,23 @@ constexpr std::size_t kKinds = 3;
 
 struct QueryAnswer {
   unsigned type = kDriveUnknown;
-  std::string label;
+  VolumeInfo volume;
   DriveSpace space;
   std::exception_ptr error;
-  std::uint64_t round = 0;  // that started the query
+  std::uint64_t round = 0;   // that started the query
+  std::uint64_t cameIn = 0;  // the round under way when it came
+  DriveQueries::Clock::time_point at{};
+  bool prefetched = false;   // asked ahead, and no round has taken it yet
 };
 
 struct DriveQueryState {
-  DriveQueryState(IDriveApi& driveApi, std::chrono::milliseconds waitLimit)
-      : api(driveApi), space(driveApi), wait(waitLimit) {}
+  DriveQueryState(IDriveApi& driveApi, std::chrono::milliseconds waitLimit, DriveQueries::TimeSource timeSource)
+      : api(driveApi), space(driveApi), wait(waitLimit), now(std::move(timeSource)) {}
 
   IDriveApi& api;
   const DriveSpaceQuery space;  // decides once, here, which space query the system has
   const std::chrono::milliseconds wait;
+  const DriveQueries::TimeSource now;
 
   struct Job {
     int key;
@@ -47,7 +51,7 @@ struct DriveQueryState {
     // Per kind: the last answer came too late, so the next query is not waited for. By
     // kind, because a drive may answer one kind at once and hang on another.
     std::array<bool, kKinds> slow{};
-    std::array<std::optional<QueryAnswer>, kKinds> answers;
+    std::array<std::optional<QueryAnswer>, kKinds> answers;  // the latest of each kind
   };
 
   mutable std::mutex mutex;
@@ -106,7 +110,7 @@ QueryAnswer Run(DriveQueryState& state, const DriveQuery& query) {
   QuietMode quiet(state);
   switch (query.kind) {
     case QueryKind::kType: answer.type = state.api.DriveType(query.root); break;
-    case QueryKind::kLabel: answer.label = QueryVolumeLabel(state.api, query.root); break;
+    case QueryKind::kLabel: answer.volume = QueryVolume(state.api, query.root); break;
     case QueryKind::kSpace: answer.space = state.space.Query(query.number); break;
   }
   return answer;
@@ -139,16 +143,19 @@ void Work(std::shared_ptr<DriveQueryState> state) {
     lock.unlock();
 
     QueryAnswer answer;
-    const auto started = DriveQueries::Clock::now();
+    const auto started = state->now();
     try {
       answer = Run(*state, job.query);
     } catch (...) {
       answer.error = std::current_exception();
     }
-    const auto took = DriveQueries::Clock::now() - started;
+    answer.at = state->now();
+    const auto took = answer.at - started;
 
     lock.lock();
     answer.round = drive.startedIn;  // a prefetched query belongs to the round that took it
+    answer.prefetched = drive.prefetched;
+    answer.cameIn = state->round;
     const std::size_t kind = KindIndex(job.query.kind);
     drive.busy = drive.running = drive.prefetched = false;
     drive.slow[kind] = drive.timedOut || took > state->wait;
@@ -194,26 +201,51 @@ int DriveKey(const DriveQuery& query) {
   return 0;
 }
 
-// A query that failed raises in a round that asked it. The failure of an earlier round
-// (one it did not wait for, or one left behind when another query of it raised) is not
-// raised again later: the drive is asked anew, and fails anew if it still does.
-void DropEarlierFailure(const DriveQueryState& state, std::optional<QueryAnswer>& answer) {
-  if (answer && answer->error && answer->round != state.round) answer.reset();
+// What the latest answer of a kind is worth now. One asked ahead belongs to the first
+// round that asks for it or starts it (`claim`), and a failure that came before is not
+// raised but asked again. A failure of an earlier round (one it did not wait for, or one
+// left behind when another query of it raised) is not raised again later: the drive is
+// asked anew, and fails anew if it still does. An answer older than a few rounds is gone.
+void Settle(const DriveQueryState& state, std::optional<QueryAnswer>& answer, bool claim) {
+  if (!answer) return;
+  if (answer->prefetched) {
+    if (!claim) return;
+    if (answer->error) {
+      answer.reset();
+      return;
+    }
+    answer->prefetched = false;
+    answer->round = answer->cameIn = state.round;
+    return;
+  }
+  if ((answer->error && answer->round != state.round) || answer->cameIn + DriveQueries::kAnswerRounds < state.round)
+    answer.reset();
 }
 
-// Queues a query unless its drive is busy or its answer is already waiting; true when
-// it did. A prefetched query of the same kind becomes this round's. Under the lock; the
-// caller staffs the queue.
-bool Enqueue(DriveQueryState& state, const DriveQuery& query, bool prefetch = false) {
+// Hands the latest answer out; a failure raises (once) instead.
+std::optional<QueryAnswer> Hand(std::optional<QueryAnswer>& answer) {
+  if (answer && answer->error) {
+    const std::exception_ptr error = answer->error;
+    answer.reset();
+    std::rethrow_exception(error);
+  }
+  return answer;
+}
+
+// Queues a query unless its drive is busy or an answer of round `since` or later is in (or
+// one asked ahead waits for its round); true when it did. A prefetched query of the same
+// kind becomes this round's. Under the lock; the caller staffs the queue.
+bool Enqueue(DriveQueryState& state, const DriveQuery& query, bool prefetch, std::uint64_t since) {
   const int key = DriveKey(query);
   DriveQueryState::Drive& drive = state.drives[static_cast<std::size_t>(key)];
   const std::size_t kind = KindIndex(query.kind);
-  DropEarlierFailure(state, drive.answers[kind]);
+  std::optional<QueryAnswer>& answer = drive.answers[kind];
+  Settle(state, answer, !prefetch);
   if (drive.busy && drive.prefetched && drive.kind == query.kind && !prefetch) {
     drive.prefetched = false;
     drive.startedIn = state.round;
   }
-  if (drive.busy || drive.answers[kind]) return false;
+  if (drive.busy || (answer && (answer->prefetched || answer->round >= since))) return false;
   drive.busy = true;
   drive.running = drive.timedOut = false;
   drive.prefetched = prefetch;
@@ -225,27 +257,23 @@ bool Enqueue(DriveQueryState& state, const DriveQuery& query, bool prefetch = fa
   return true;
 }
 
-// Asks a drive; nothing when it has not answered. Waits at most `wait`, or half of it
-// once the round has had a drive that did not answer (roundTimedOut, set here then).
+// Asks a drive: its latest answer, waiting for this round's when it is due (see the
+// header). Waits at most `wait`, or half of it once the round has had a drive that did not
+// answer (roundTimedOut, set here then).
 std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bool& roundTimedOut,
-                               const DriveQuery& query) {
+                               const DriveQuery& query, std::optional<std::uint64_t> askedSince) {
   std::unique_lock lock(state->mutex);
   DriveQueryState::Drive& drive = state->drives[static_cast<std::size_t>(DriveKey(query))];
   const std::size_t kind = KindIndex(query.kind);
   std::optional<QueryAnswer>& answer = drive.answers[kind];
-  const auto take = [&answer]() -> std::optional<QueryAnswer> {
-    std::optional<QueryAnswer> taken = std::move(answer);
-    answer.reset();
-    if (taken && taken->error) std::rethrow_exception(taken->error);
-    return taken;
-  };
-  DropEarlierFailure(*state, answer);
-  if (answer) return take();
-  if (Enqueue(*state, query)) Staff(state);
+  const std::uint64_t since = askedSince.value_or(state->round);
+  Settle(*state, answer, true);
+  if (answer && answer->round >= since) return Hand(answer);
+  if (Enqueue(*state, query, false, since)) Staff(state);
   // Waited for: a query of this kind that this round started, from a drive that answers
   // in time and has not kept this round waiting yet.
-  if (drive.kind != query.kind || drive.startedIn != state->round || drive.timedOut || drive.slow[kind])
-    return std::nullopt;
+  if (!drive.busy || drive.kind != query.kind || drive.startedIn != state->round || drive.timedOut || drive.slow[kind])
+    return Hand(answer);
   const auto deadline = DriveQueries::Clock::now() + (roundTimedOut ? state->wait / 2 : state->wait);
   const auto awake = std::min(deadline, DriveQueries::Clock::now() + kStayAwake);
   std::uint64_t seen = state->finished.load();
@@ -253,7 +281,7 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bo
   while (DriveQueries::Clock::now() < awake) {
     if (state->finished.load() != seen) {
       lock.lock();
-      if (!drive.busy) return take();
+      if (!drive.busy) return Hand(answer);
       seen = state->finished.load();
       lock.unlock();
     }
@@ -266,9 +294,14 @@ std::optional<QueryAnswer> Ask(const std::shared_ptr<DriveQueryState>& state, bo
     // drive's fault. Either way the queue gets a thread that is not stuck.
     if (drive.running) drive.timedOut = true;
     Staff(state);
-    return std::nullopt;
   }
-  return take();
+  return Hand(answer);
+}
+
+template <typename T>
+std::optional<DriveAnswer<T>> Stamped(const std::optional<QueryAnswer>& answer, T QueryAnswer::*value) {
+  if (!answer) return std::nullopt;
+  return DriveAnswer<T>{(*answer).*value, answer->round, answer->at};
 }
 
 }  // namespace
@@ -298,8 +331,8 @@ bool DriveQueryWatch::WaitUntilNoThreads(std::chrono::steady_clock::duration lim
   return state_->answered.wait_for(lock, limit, [this] { return state_->threads == 0; });
 }
 
-DriveQueries::DriveQueries(IDriveApi& api, std::chrono::milliseconds wait)
-    : state_(std::make_shared<DriveQueryState>(api, wait)) {
+DriveQueries::DriveQueries(IDriveApi& api, std::chrono::milliseconds wait, TimeSource now)
+    : state_(std::make_shared<DriveQueryState>(api, wait, std::move(now))) {
   BeginRound();
 }
 
@@ -320,40 +353,47 @@ void DriveQueries::BeginRound() {
   ++state_->round;
 }
 
-void DriveQueries::Start(std::span<const DriveQuery> queries) { Queue(queries, false); }
-
-void DriveQueries::Prefetch(std::span<const DriveQuery> queries) { Queue(queries, true); }
-
-void DriveQueries::Queue(std::span<const DriveQuery> queries, bool prefetch) {
+std::uint64_t DriveQueries::Round() const {
   std::lock_guard lock(state_->mutex);
+  return state_->round;
+}
+
+void DriveQueries::Start(std::span<const DriveQuery> queries, std::optional<std::uint64_t> askedSince) {
+  Queue(queries, false, askedSince);
+}
+
+void DriveQueries::Prefetch(std::span<const DriveQuery> queries) { Queue(queries, true, std::nullopt); }
+
+void DriveQueries::Queue(std::span<const DriveQuery> queries, bool prefetch, std::optional<std::uint64_t> askedSince) {
+  std::lock_guard lock(state_->mutex);
+  const std::uint64_t since = askedSince.value_or(state_->round);
   bool queued = false;
   for (const DriveQuery& query : queries) {
     // What the calls below answer without a drive is not asked.
     if (query.kind == DriveQuery::Kind::kType && query.root.empty()) continue;
     if (query.kind == DriveQuery::Kind::kSpace && query.number >= kDriveKeys) continue;
-    queued = detail::Enqueue(*state_, query, prefetch) || queued;
+    queued = detail::Enqueue(*state_, query, prefetch, since) || queued;
   }
   if (queued) detail::Staff(state_);
 }
 
-std::optional<unsigned> DriveQueries::DriveType(const std::string& root) {
-  if (root.empty()) return kDriveNoRootDir;
-  const auto answer = detail::Ask(state_, roundTimedOut_, DriveQuery::Type(root));
-  if (!answer) return std::nullopt;
-  return answer->type;
+std::optional<DriveAnswer<unsigned>> DriveQueries::DriveType(const std::string& root,
+                                                             std::optional<std::uint64_t> askedSince) {
+  if (root.empty()) return DriveAnswer<unsigned>{kDriveNoRootDir, Round(), state_->now()};
+  return detail::Stamped(detail::Ask(state_, roundTimedOut_, DriveQuery::Type(root), askedSince),
+                         &detail::QueryAnswer::type);
 }
 
-std::optional<std::string> DriveQueries::VolumeLabel(const std::string& root) {
-  auto answer = detail::Ask(state_, roundTimedOut_, DriveQuery::Label(root));
-  if (!answer) return std::nullopt;
-  return std::move(answer->label);
+std::optional<DriveAnswer<VolumeInfo>> DriveQueries::Volume(const std::string& root,
+                                                            std::optional<std::uint64_t> askedSince) {
+  return detail::Stamped(detail::Ask(state_, roundTimedOut_, DriveQuery::Label(root), askedSince),
+                         &detail::QueryAnswer::volume);
 }
 
-std::optional<DriveSpace> DriveQueries::Space(std::uint8_t driveNumber) {
-  if (driveNumber >= kDriveKeys) return DriveSpace{};  // no such drive letter
-  const auto answer = detail::Ask(state_, roundTimedOut_, DriveQuery::Space(driveNumber));
-  if (!answer) return std::nullopt;
-  return answer->space;
+std::optional<DriveAnswer<DriveSpace>> DriveQueries::Space(std::uint8_t driveNumber) {
+  if (driveNumber >= kDriveKeys) return DriveAnswer<DriveSpace>{DriveSpace{}, Round(), state_->now()};  // no such drive letter
+  return detail::Stamped(detail::Ask(state_, roundTimedOut_, DriveQuery::Space(driveNumber), std::nullopt),
+                         &detail::QueryAnswer::space);
 }
 
 }  // namespace dorvane

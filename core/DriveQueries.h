@@ -3,8 +3,10 @@
 // network share, a dying disk) would otherwise stop the window for as long as the system
 // takes to give up. So every drive query the window needs runs on a small worker, and the
 // window waits for an answer only a short while per round (a tick, a build of the drive
-// list): a drive that has not answered by then counts as a failed query for that round,
-// and its answer, when it comes, is handed out in a later round.
+// list): a drive that has not answered by then has no answer of that round, and its
+// answer, when it comes, is handed out in later rounds with the round that asked for it.
+// Every answer carries that age: a caller takes only answers young enough for what it
+// does, and an answer is kept for a few rounds only.
 //
 // A round hands the queries it is going to need to the worker together (Start), and one
 // worker thread asks the drives one after the other: handing a query to another thread
@@ -22,6 +24,7 @@
 // a thread stuck in a system call is left to it, and the process ends without waiting.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -64,12 +67,19 @@ struct DriveQuery {
 class DriveQueries {
  public:
   using Clock = std::chrono::steady_clock;
+  // Where the worker reads the time: how long a query took, and when an answer came.
+  using TimeSource = std::function<Clock::time_point()>;
   // Drive keys: 0 the current drive, 1..26 the letters a..z.
   static constexpr int kDriveKeys = 27;
+  // A drive's latest answer of a kind is handed out in the round it came in and in this
+  // many rounds after: a drive that answers every query, late, shows its figures steadily
+  // (about one second old), and a drive that stops answering has none a few seconds on.
+  static constexpr std::uint64_t kAnswerRounds = 3;
 
   // api: must stay usable as long as a query may run (for the program: the machine).
   // wait: how long a round waits for answers at most.
-  explicit DriveQueries(IDriveApi& api, std::chrono::milliseconds wait = kDriveAnswerWait);
+  explicit DriveQueries(IDriveApi& api, std::chrono::milliseconds wait = kDriveAnswerWait,
+                        TimeSource now = Clock::now);
   ~DriveQueries();
   DriveQueries(const DriveQueries&) = delete;
   DriveQueries& operator=(const DriveQueries&) = delete;
@@ -80,36 +90,43 @@ class DriveQueries {
   // beside several drives that stopped answering at once still ends soon. A round starts
   // also at construction.
   void BeginRound();
+  // The round under way; rounds count up from 1.
+  std::uint64_t Round() const;
   // Hands queries the round is going to ask to the worker at once. Their answers are taken
   // by the calls below, which wait for them as for queries of their own. A query whose
-  // drive is busy, or whose answer is already waiting, is not started again.
-  void Start(std::span<const DriveQuery> queries);
+  // drive is busy, or whose answer of round `askedSince` or later (by default: of this
+  // round) is in, is not started again.
+  void Start(std::span<const DriveQuery> queries, std::optional<std::uint64_t> askedSince = std::nullopt);
   // Hands the worker queries that a round not yet begun is going to ask: at start-up,
   // while the window is still being made. The first round that asks for one of them, or
-  // starts it, takes it as its own (waits for it as for a query it started); an answer
-  // that came before is handed out as any earlier answer.
+  // starts it, takes it as its own (waits for it as for a query it started, and its
+  // answer counts as that round's).
   void Prefetch(std::span<const DriveQuery> queries);
 
-  // Each returns the drive's answer, or nothing when the drive has not answered in this
-  // round. An answer that came after its round is handed out by the next call for the
-  // same drive and kind, once. A drive busy with a query gets no new one; it is waited for
-  // only when that query is of the same kind and was started in this round. A drive whose
-  // last answer of the kind came too late (after its caller stopped waiting, or later than
-  // `wait`) is not waited for until it answers within `wait` again. A query that raised an
-  // exception raises it here, in a round that started it; in a later round the drive is
-  // asked again instead.
+  // Each returns the drive's latest answer of the kind, with the round that asked for it,
+  // or nothing when it has none of the last few rounds. Without an answer of round
+  // `askedSince` or later (by default: of this round) the drive is asked again, unless it
+  // is busy, and the call waits for that answer when the query is of this round and the
+  // drive answers in time: a drive busy with a query is waited for only when that query
+  // is of the same kind and was started in this round, and a drive whose last answer of
+  // the kind came too late (after its caller stopped waiting, or later than `wait`) is not
+  // waited for until it answers within `wait` again. Every call of a round gets the same
+  // answer once this round's is in. A query that raised an exception raises it here, in a
+  // round that started it; in a later round the drive is asked again instead.
   // Type of a root such as "c:\"; an empty root has no drive (kDriveNoRootDir at once).
-  std::optional<unsigned> DriveType(const std::string& root);
-  // Label of the drive named by the root's first character, read quietly (no "insert a
-  // disk" dialog); empty when it cannot be read.
-  std::optional<std::string> VolumeLabel(const std::string& root);
+  std::optional<DriveAnswer<unsigned>> DriveType(const std::string& root,
+                                                 std::optional<std::uint64_t> askedSince = std::nullopt);
+  // Label and serial number of the volume of the drive named by the root's first
+  // character, read quietly (no "insert a disk" dialog); empty when they cannot be read.
+  std::optional<DriveAnswer<VolumeInfo>> Volume(const std::string& root,
+                                                std::optional<std::uint64_t> askedSince = std::nullopt);
   // Space of a drive by number (0 the current drive); failed past z.
-  std::optional<DriveSpace> Space(std::uint8_t driveNumber);
+  std::optional<DriveAnswer<DriveSpace>> Space(std::uint8_t driveNumber);
 
   DriveQueryWatch Watch() const { return DriveQueryWatch(state_); }
 
  private:
-  void Queue(std::span<const DriveQuery> queries, bool prefetch);
+  void Queue(std::span<const DriveQuery> queries, bool prefetch, std::optional<std::uint64_t> askedSince);
 
   std::shared_ptr<detail::DriveQueryState> state_;
   bool roundTimedOut_ = false;

@@ -1,5 +1,6 @@
 #include "core/TrayFigures.h"
 
+#include "core/DriveTexts.h"
 #include "core/NumberFormat.h"
 #include "core/Text.h"
 
@@ -9,15 +10,17 @@ std::string DriveLines(const std::vector<DriveEntry>& rows) {
   std::string text;
   for (const DriveEntry& row : rows) {
     if (!row.active) continue;
-    text += row.root + " " + FormatSize(ParseNumber(row.freeBytes)) + " free" + kTipLineEnd;
+    text += row.root + " " + FreeSizeText(row) + " free" + kTipLineEnd;
   }
   return text;
 }
 
-TrayFigures ComputeTrayFigures(const std::vector<DriveEntry>& rows,
-                               const std::string& trayDriveText, DriveSpace space) {
+TrayFigures ComputeTrayFigures(const std::vector<DriveEntry>& rows, const std::string& trayDriveText,
+                               const std::optional<DriveReading>& reading) {
   TrayFigures f;
+  const DriveSpace space = reading ? reading->value : DriveSpace{};
   f.space = space;
+  f.round = reading ? reading->round : 0;
   f.readable = !space.Failed() && space.totalBytes > 0;
   f.freePct = PercentOf(space.freeBytes / 100, space.totalBytes / 100);
   f.usedPct = 100 - f.freePct;

@@ -2,6 +2,7 @@
 // The figures of the one-second tray update: how full the tray drive is, which of the
 // tray pictures shows it, the tooltip text and the low-space warning rule.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,16 +26,18 @@ struct TrayFigures {
   // Whether the tray drive's figures could be read; when not, the icon shows picture 0
   // and no low-space test is made.
   bool readable = false;
+  std::uint64_t round = 0;  // that asked for the reading
   int freePct = 0;
   int usedPct = 100;
   int iconIndex = 0;
   std::string tooltip;  // the whole text: the drive lines and the tray drive's line
 };
 
-// The tray drive's figures. Percentages are taken on whole hundreds of bytes, truncated,
-// in 64-bit arithmetic.
-TrayFigures ComputeTrayFigures(const std::vector<DriveEntry>& rows,
-                               const std::string& trayDriveText, DriveSpace space);
+// The tray drive's figures from its reading (none: the drive has not answered, shown as a
+// failed query). Percentages are taken on whole hundreds of bytes, truncated, in 64-bit
+// arithmetic.
+TrayFigures ComputeTrayFigures(const std::vector<DriveEntry>& rows, const std::string& trayDriveText,
+                               const std::optional<DriveReading>& reading);
 
 // The first 255 characters of a tooltip text.
 std::string TrayHint(const std::string& tooltip);
@@ -47,18 +50,26 @@ std::string LowSpaceBalloonText(const std::string& tooltip);
 class LowSpaceArming {
  public:
   bool WarningDone() const { return warningDone_; }
-  void Rearm() { warningDone_ = false; }
+  // Arms the test for readings asked for in round `firstRound` or later: a choice made now
+  // (another tray drive, say) is tested on the drive as it is now, not on an answer it
+  // gave a while ago.
+  void Rearm(std::uint64_t firstRound = 0) {
+    warningDone_ = false;
+    firstRound_ = firstRound;
+  }
   // Makes the test when enabled and armed. Returns true when the warning must be given:
   // free share below the threshold (percent of free space). A drive whose figures could
-  // not be read is not tested and the arming is kept for the next tick.
+  // not be read, or were asked for before the arming, is not tested and the arming is kept
+  // for the next tick.
   bool Test(bool warningEnabled, int thresholdPct, const TrayFigures& figures);
   // Whether Test would make the test now (the caller records the activity first).
   bool WillTest(bool warningEnabled, const TrayFigures& figures) const {
-    return warningEnabled && !warningDone_ && figures.readable;
+    return warningEnabled && !warningDone_ && figures.readable && figures.round >= firstRound_;
   }
 
  private:
   bool warningDone_ = false;
+  std::uint64_t firstRound_ = 0;
 };
 
 }  // namespace dorvane

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/DriveTexts.h"
 #include "core/MakerServer.h"
 #include "core/NumberFormat.h"
 #include "core/ScopeExit.h"
@@ -49,6 +50,7 @@ constexpr NamedValue<const char*> kLabels{"Labels", "labels"};
 constexpr NamedValue<int> kAlpha{"alpha", 255};
 constexpr NamedValue<int> kTrayDriveIndex{"tray drive index", 0};
 constexpr NamedValue<const char*> kRowActive{" active", "false"};  // after the row's index: "0 active"
+constexpr NamedValue<const char*> kRowRoot{" root", ""};           // the drive of that row: "0 root"
 constexpr const char* kPosX = "pos_x";
 constexpr const char* kPosY = "pos_y";
 constexpr const char* kFormTop = "form top";
@@ -60,6 +62,17 @@ std::string Read(TFormStorage& saver, const NamedValue<const char*>& value) {
 }
 
 std::string RowCheckName(int row) { return std::to_string(row) + kRowActive.name; }
+std::string RowRootName(int row) { return std::to_string(row) + kRowRoot.name; }
+
+// The stored property TrayDriveList.Text, read back as saved: the entry it names begins
+// with its drive's root ("c:\ SYSTEM").
+constexpr const char* kTrayDriveText = "TrayDriveList_Text";
+
+// The root at the start of a tray drive entry, empty when the text does not begin with one.
+std::string RootOfEntry(const std::string& text) {
+  const bool root = text.size() >= 3 && text[1] == ':' && text[2] == '\\' && (text.size() == 3 || text[3] == ' ');
+  return root ? text.substr(0, 3) : std::string();
+}
 
 }  // namespace
 
@@ -94,7 +107,11 @@ void TForm1::BindFields() {
   }
   // The dialog learns its drive's type as every drive answer comes, from the drive
   // queries: a drive that does not answer cannot stop the window when the warning fires.
-  DiskFullDialog1->SetDriveTypeSource([this](const std::string& root) { return catalog_->Queries().DriveType(root); });
+  DiskFullDialog1->SetDriveTypeSource([this](const std::string& root) -> std::optional<unsigned> {
+    const auto type = catalog_->Queries().DriveType(root);
+    if (!type) return std::nullopt;
+    return type->value;
+  });
 }
 
 std::vector<MethodEntry> TForm1::Methods() const {
@@ -213,14 +230,19 @@ void TForm1::SetRowChecked(int row, bool checked) {
   if (row < DList->Items().Count()) DList->Items().Item(row)->SetChecked(checked);
 }
 
+int TForm1::TrayComboRow() const {
+  const int item = TrayDriveList->ItemIndex();
+  return item >= 0 && item < static_cast<int>(catalog_->Rows().size()) ? item : -1;
+}
+
+void TForm1::RearmWarning() { arming_.Rearm(catalog_->Round() + 1); }
+
 void TForm1::MirrorDriveList() {
   DList->Items().Clear();
   for (const DriveEntry& row : catalog_->Rows()) {
     TListItem* item = DList->Items().Add();
-    item->SetCaption(row.number);
-    std::vector<std::string> texts;
-    for (int i = 0; i < DriveEntry::kSubItemCount; ++i) texts.push_back(row.SubItem(i));
-    item->SubItems().SetStrings(texts);
+    item->SetCaption(RowCaption(row));
+    item->SubItems().SetStrings(RowSubItems(row));
     item->SetImageIndex(row.imageIndex);
     item->SetChecked(row.active);
   }
@@ -240,15 +262,14 @@ void TForm1::MirrorLateAnswers() {
   if (!catalog_->AwaitsAnswers()) return;
   const auto& rows = catalog_->Rows();
   const int trayItem = TrayDriveList->ItemIndex();
-  const bool trayListed = trayItem >= 0 && trayItem < static_cast<int>(rows.size());
-  const std::string trayNumber = trayListed ? rows[static_cast<std::size_t>(trayItem)].number : "";
+  const int trayRow = TrayComboRow();
+  const std::string trayRoot = trayRow >= 0 ? rows[static_cast<std::size_t>(trayRow)].root : "";
   const DriveCatalog::LateAnswers late = catalog_->TakeLateAnswers();
   if (late.rowsRemoved) {
     // A drive that answered as one the list does not take: its row goes, the others keep
     // their check marks and the tray drive choice.
     MirrorDriveList();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-      if (rows[i].number == trayNumber) TrayDriveList->SetItemIndex(static_cast<int>(i));
+    if (const int row = catalog_->RowOf(trayRoot); row >= 0) TrayDriveList->SetItemIndex(row);
     return;
   }
   if (!late.textsChanged) return;
@@ -258,7 +279,7 @@ void TForm1::MirrorLateAnswers() {
     const DriveEntry& row = rows[static_cast<std::size_t>(i)];
     TListItem* item = DList->Items().Item(i);
     for (int c = 1; c <= 2; ++c)
-      if (item->SubItems().Get(c) != row.SubItem(c)) item->SubItems().Put(c, row.SubItem(c));
+      if (const std::string text = RowSubItem(row, c); item->SubItems().Get(c) != text) item->SubItems().Put(c, text);
     if (item->ImageIndex() != row.imageIndex) item->SetImageIndex(row.imageIndex);
     if (TrayDriveList->Items().Get(i) != items[static_cast<std::size_t>(i)]) {
       TrayDriveList->Items().Put(i, items[static_cast<std::size_t>(i)]);
@@ -274,8 +295,8 @@ void TForm1::MirrorFigures() {
     const DriveEntry& row = rows[static_cast<std::size_t>(i)];
     TStrings& sub = DList->Items().Item(i)->SubItems();
     // Only the figure columns change on a refresh; the list view skips unchanged texts.
-    for (int c = 3; c < DriveEntry::kSubItemCount && c < sub.Count(); ++c)
-      if (sub.Get(c) != row.SubItem(c)) sub.Put(c, row.SubItem(c));
+    for (int c = 3; c < kRowSubItemCount && c < sub.Count(); ++c)
+      if (const std::string text = RowSubItem(row, c); sub.Get(c) != text) sub.Put(c, text);
   }
 }
 
@@ -304,8 +325,7 @@ void TForm1::RefreshDrives() {
     TrayIcon->SetIconIndexAndHint(0, TrayHint(DriveLines(catalog_->Rows())));
   }
   if (Visible()) {
-    catalog_->RefreshDriveEntries();
-    MirrorFigures();
+    if (catalog_->RefreshDriveEntries()) MirrorFigures();
     if (firstRefreshPending) {
       // Cleared first: the fade of the hide processes messages, and a tick then must
       // not restore and hide a second time.
@@ -326,8 +346,7 @@ void TForm1::UpdateTray() {
   RecordEvent("set_tray");
   // The combo's text first: meanwhile the worker reads the drive for this round.
   const std::string trayText = TrayDriveList->Text();
-  const DriveSpace space = catalog_->LatestSpace(trayDriveNumber);
-  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, space);
+  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, catalog_->LatestSpace(trayDriveNumber));
   TrayIcon->SetIconIndexAndHint(figures.iconIndex, TrayHint(figures.tooltip));
   // A drive whose figures could not be read is not tested; the arming waits for figures.
   if (arming_.WillTest(CbWarning->Checked(), figures)) {
@@ -376,16 +395,15 @@ void TForm1::LayoutDrivePanels() {
 void TForm1::ShowDrivePanel(int k) {
   RecordEvent("set_active_" + std::to_string(k));
   const DriveEntry& row = catalog_->Rows().at(static_cast<std::size_t>(k - 1));
-  const std::int64_t total = ParseNumber(row.totalBytes);
-  const std::int64_t free = ParseNumber(row.freeBytes);
   if (k < 1 || k > 10) return;
   const auto i = static_cast<std::size_t>(k - 1);
   DrivePanels[i]->SetVisible(true);
-  PanelLabels[i]->SetCaption(BtSwitch->Caption() == "labels" ? row.root : row.label);
-  FreeLabels[i]->SetCaption(FormatSize(free));
+  PanelLabels[i]->SetCaption(PanelCaption(row, BtSwitch->Caption() == "labels"));
+  FreeLabels[i]->SetCaption(FreeSizeText(row));
   TGauge& gauge = *Gauges[i];
-  gauge.SetMaxValue(static_cast<std::int32_t>(total / 1048576));
-  gauge.SetProgress(static_cast<std::int32_t>(free / 1048576));
+  const GaugeFigures figures = PanelGauge(row);
+  gauge.SetMaxValue(figures.maxValue);
+  gauge.SetProgress(figures.progress);
   ColourGauge(gauge);
 }
 
@@ -441,7 +459,7 @@ void TForm1::DListSelectItem(TObject*, TListItem* item, bool) {
   const auto& rows = catalog_->Rows();
   if (row < 0 || row >= static_cast<int>(rows.size())) return;
   const DriveEntry& entry = rows[static_cast<std::size_t>(row)];
-  SelectTrayDrive(static_cast<int>(ParseNumber(item->Caption())), entry.root, entry.label);
+  SelectTrayDrive(entry.number, entry.root, entry.label);
 }
 
 void TForm1::SelectTrayDrive(int number, const std::string&, const std::string&) {
@@ -453,8 +471,8 @@ void TForm1::TrayDriveListChange(TObject*) {
   const int k = TrayDriveList->ItemIndex();
   const auto& rows = catalog_->Rows();
   if (k == -1 || k >= static_cast<int>(rows.size())) return;
-  trayDriveNumber = static_cast<std::uint8_t>(ParseNumber(rows[static_cast<std::size_t>(k)].number));
-  arming_.Rearm();
+  trayDriveNumber = static_cast<std::uint8_t>(rows[static_cast<std::size_t>(k)].number);
+  RearmWarning();
 }
 
 void TForm1::SpeedButton3Click(TObject*) {
@@ -465,13 +483,18 @@ void TForm1::SpeedButton3Click(TObject*) {
   // The timer restarts on every way out: a failed rebuild must not stop the refresh.
   const auto restart = OnScopeExit([this] { Timer1->SetEnabled(true); });
   Saver->WriteInteger(kTrayDriveIndex.name, TrayDriveList->ItemIndex());
+  const int trayRow = TrayComboRow();
+  const std::string trayRoot = trayRow >= 0 ? Rows()[static_cast<std::size_t>(trayRow)].root : "";
   // All or nothing: a rebuild that fails leaves the catalogue as it was, and with it the
   // list, the tray combo and the explore menu, which are mirrored only after success.
   catalog_->Rebuild(CbIgnore->Checked());
   MirrorDriveList();
   GetChecks();
-  // Selected by program: the change handler does not run and the tray keeps its drive.
-  TrayDriveList->SetItemIndex(Read(*Saver, kTrayDriveIndex));
+  // The combo names the drive it named before, wherever its row stands now; when that
+  // drive has gone, the stored position stands. Selected by program: the change handler
+  // does not run and the tray keeps its drive.
+  const int row = catalog_->RowOf(trayRoot);
+  TrayDriveList->SetItemIndex(row >= 0 ? row : Read(*Saver, kTrayDriveIndex));
 }
 
 void TForm1::ExploreDrive(TObject* sender) {
@@ -491,12 +514,18 @@ void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Cl
 
 void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
 
+// The notifier listens only once the window has been painted; a drive that came or went
+// before that (network drives reconnecting at log-on) sent its broadcast to nobody.
+void TForm1::DeviceChanged1Listening(TObject* sender) {
+  if (catalog_->DriveSetChanged()) SpeedButton3Click(sender);
+}
+
 void TForm1::Panel2Click(TObject*) { RecordEvent("parse_d_list"); }
 
 // -- settings ---------------------------------------------------------------------------------
 
 void TForm1::GradButton1Click(TObject*) {
-  arming_.Rearm();
+  RearmWarning();
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
   if (Height() <= kCompactHeight) {
@@ -521,7 +550,7 @@ void TForm1::TbWTChange(TObject*) {
   CbWarning->SetCaption("warning on low space (" + std::to_string(TbWT->Position()) + "%)");
 }
 
-void TForm1::CbWarningClick(TObject*) { arming_.Rearm(); }
+void TForm1::CbWarningClick(TObject*) { RearmWarning(); }
 
 void TForm1::CbShowTrayClick(TObject*) {
   if (CbShowTray->Checked()) {
@@ -555,21 +584,43 @@ void TForm1::SpeedButton4Click(TObject*) {
 void TForm1::SaveChecks() {
   RecordEvent("save_checks");
   const auto& rows = Rows();
-  for (std::size_t i = 0; i < rows.size(); ++i)
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     Saver->WriteString(RowCheckName(static_cast<int>(i)), rows[i].active ? "true" : "false");
+    Saver->WriteString(RowRootName(static_cast<int>(i)), rows[i].root);
+  }
 }
 
 void TForm1::GetChecks() {
   RecordEvent("get_checks");
   const int n = static_cast<int>(catalog_->Rows().size());
-  for (int i = 0; i < n; ++i)
-    if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
+  if (Saver->ReadString(RowRootName(0), kRowRoot.fallback).empty()) {
+    // Stored without roots (by an older version): by position, as they were.
+    for (int i = 0; i < n; ++i)
+      if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
+    return;
+  }
+  // Each mark goes to the drive stored beside it, wherever its row stands now. The rows
+  // stored last come first; after them stand older ones of drives that have not been
+  // seen since, whose marks they get back when they return.
+  std::vector<bool> restored(static_cast<std::size_t>(n));
+  for (int i = 0; i < DriveSlotTable::kCount; ++i) {
+    const std::string root = Saver->ReadString(RowRootName(i), kRowRoot.fallback);
+    if (root.empty()) break;
+    const int row = catalog_->RowOf(root);
+    if (row < 0 || restored[static_cast<std::size_t>(row)]) continue;
+    restored[static_cast<std::size_t>(row)] = true;
+    if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(row, true);
+  }
 }
 
 void TForm1::SaverSavePlacement(TObject*) { SaveChecks(); }
 
 void TForm1::SaverRestorePlacement(TObject* sender) {
   RecordEvent("saver_onrestore");
+  // The restored choice goes to the drive its stored entry names, wherever that drive's
+  // row stands now; without such a row the stored position stands, as it always did.
+  const int row = catalog_->RowOf(RootOfEntry(Saver->ReadString(kTrayDriveText, "")));
+  if (row >= 0) TrayDriveList->SetItemIndex(row);
   TrayDriveListChange(sender);
 }
 

@@ -131,6 +131,7 @@ namespace dorvane {
   X(SpeedButton3Click, (TObject* sender)) \
   X(DeviceChanged1DeviceArrived, (TObject* sender, char drive)) \
   X(DeviceChanged1DeviceRemoveCompleted, (TObject* sender, char drive)) \
+  X(DeviceChanged1Listening, (TObject* sender)) \
   X(Panel2Click, (TObject* sender)) \
   X(GradButton1Click, (TObject* sender)) \
   X(TbWTChange, (TObject* sender)) \
@@ -262,6 +263,10 @@ class TForm1 : public TForm {
   void MirrorLateAnswers();
   // Sets a row's check mark and shows it in the list.
   void SetRowChecked(int row, bool checked);
+  // The row of the drive the tray drive combo box names, -1 for none.
+  int TrayComboRow() const;
+  // Arms the low-space test for the readings of the rounds to come.
+  void RearmWarning();
   void GiveLowSpaceWarning(const TrayFigures& figures);
 
   IMachine& machine_;

@@ -33,13 +33,13 @@ unsigned Win32DriveApi::DriveType(const std::string& root) {
 
 unsigned Win32DriveApi::SetErrorMode(unsigned mode) { return ::SetErrorMode(mode); }
 
-bool Win32DriveApi::VolumeLabel(const std::string& root, std::string& label) {
+bool Win32DriveApi::Volume(const std::string& root, VolumeInfo& volume) {
   wchar_t name[MAX_PATH + 1] = {};
-  DWORD componentLength = 0, flags = 0;
-  const BOOL ok = GetVolumeInformationW(Widen(root).c_str(), name, MAX_PATH + 1, nullptr,
+  DWORD serial = 0, componentLength = 0, flags = 0;
+  const BOOL ok = GetVolumeInformationW(Widen(root).c_str(), name, MAX_PATH + 1, &serial,
                                         &componentLength, &flags, nullptr, 0);
   name[MAX_PATH] = 0;
-  label = ok ? Narrow(name) : std::string();
+  volume = ok ? VolumeInfo{Narrow(name), serial} : VolumeInfo{};
   return ok != FALSE;
 }
 

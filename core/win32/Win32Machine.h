@@ -15,7 +15,7 @@ class Win32DriveApi final : public IDriveApi {
   Win32DriveApi();
   unsigned DriveType(const std::string& root) override;
   unsigned SetErrorMode(unsigned mode) override;
-  bool VolumeLabel(const std::string& root, std::string& label) override;
+  bool Volume(const std::string& root, VolumeInfo& volume) override;
   bool HasExtendedSpaceQuery() override { return extended_ != nullptr; }
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override;

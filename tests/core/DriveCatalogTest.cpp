@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/DriveCatalog.h"
+#include "core/DriveTexts.h"
 #include "core/NumberFormat.h"
 #include "tests/support/ScriptedDrives.h"
 
@@ -28,8 +29,8 @@ class DriveCatalogTest : public ::testing::Test {
     catalog.BuildDriveList(ignoreCdRom);
     return catalog;
   }
-  std::vector<std::string> Numbers() const {
-    std::vector<std::string> numbers;
+  std::vector<int> Numbers() const {
+    std::vector<int> numbers;
     for (const auto& row : catalog.Rows()) numbers.push_back(row.number);
     return numbers;
   }
@@ -86,20 +87,16 @@ TEST(DriveClassification, TypeTable) {
 
 TEST_F(DriveCatalogTest, FloppyDiskAndIgnoredCdRom) {
   Build(true);
-  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{1, 3}));
   EXPECT_EQ(catalog.TrayComboItems(), (std::vector<std::string>{"a:\\ no name", "c:\\ SYSTEM"}));
   EXPECT_EQ(catalog.ExploreRoots(), (std::vector<std::string>{"a:\\", "c:\\"}));
   // The list's columns in order: root, label, type, then the figures of an unchecked row.
-  auto subItems = [](const DriveEntry& row) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < DriveEntry::kSubItemCount; ++i) texts.push_back(row.SubItem(i));
-    return texts;
-  };
-  EXPECT_EQ(subItems(catalog.Rows()[0]), (std::vector<std::string>{"a:\\", "no name", "Removable/Diskette", "inactive",
-                                                                  "inactive", "inactive", "0", "0"}));
-  EXPECT_EQ(subItems(catalog.Rows()[1]),
+  EXPECT_EQ(RowCaption(catalog.Rows()[0]), "1");
+  EXPECT_EQ(RowSubItems(catalog.Rows()[0]), (std::vector<std::string>{"a:\\", "no name", "Removable/Diskette",
+                                                                     "inactive", "inactive", "inactive", "0", "0"}));
+  EXPECT_EQ(RowSubItems(catalog.Rows()[1]),
             (std::vector<std::string>{"c:\\", "SYSTEM", "Fixed/HD", "inactive", "inactive", "inactive", "0", "0"}));
-  EXPECT_THROW(catalog.Rows()[1].SubItem(8), std::out_of_range);
+  EXPECT_THROW(RowSubItem(catalog.Rows()[1], 8), std::out_of_range);
   EXPECT_EQ(catalog.Rows()[0].imageIndex, 0);
   EXPECT_FALSE(catalog.Rows()[0].active);
   EXPECT_EQ(catalog.Slots()[1].label, "no name");
@@ -110,14 +107,14 @@ TEST_F(DriveCatalogTest, FloppyDiskAndIgnoredCdRom) {
 TEST_F(DriveCatalogTest, CdRomJoinsBetweenItsNeighboursWhenNotIgnored) {
   Build(true);
   Build(false);
-  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "4"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{1, 3, 4}));
   EXPECT_EQ(catalog.Rows()[2].typeName, "CD-Rom");
   EXPECT_EQ(catalog.Rows()[2].imageIndex, 2);
   EXPECT_EQ(catalog.TrayComboItems().size(), 3u);
   EXPECT_EQ(catalog.TrayComboItems()[2], "d:\\ AUDIO CD");
   api.drives['b'] = {kDriveRemote, "share", true, 1, 2};
   Build(false);
-  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{1, 2, 3, 4}));
 }
 
 // A rebuild that fails part-way (the label of the third drive cannot be read) leaves the
@@ -125,8 +122,8 @@ TEST_F(DriveCatalogTest, CdRomJoinsBetweenItsNeighboursWhenNotIgnored) {
 TEST_F(DriveCatalogTest, AFailedRebuildLeavesTheCatalogueAsItWas) {
   catalog.Rebuild(false);
   catalog.Rows()[1].active = true;
-  const std::vector<std::string> numbers = Numbers(), combo = catalog.TrayComboItems(),
-                                 roots = catalog.ExploreRoots();
+  const std::vector<int> numbers = Numbers();
+  const std::vector<std::string> combo = catalog.TrayComboItems(), roots = catalog.ExploreRoots();
   api.drives['b'] = {kDriveFixed, "NEW", true, 1, 2};
   api.drives['c'].label = "RENAMED";
   api.labelThrowsFor = 'd';
@@ -141,7 +138,7 @@ TEST_F(DriveCatalogTest, AFailedRebuildLeavesTheCatalogueAsItWas) {
 
   api.labelThrowsFor = 0;
   catalog.Rebuild(false);
-  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(catalog.TrayComboItems()[2], "c:\\ RENAMED");
   EXPECT_FALSE(catalog.Rows()[2].active);
 }
@@ -205,7 +202,7 @@ TEST_F(DriveCatalogTest, LabelQueryUsesOnlyTheFirstCharacter) {
 
 TEST_F(DriveCatalogTest, AddDriveEntryFillsEmptyLabelAndMirrorsLists) {
   DriveEntry& row = catalog.AddDriveEntry(5, "e:\\", "RAM Drive", "");
-  EXPECT_EQ(row.number, "5");
+  EXPECT_EQ(row.number, 5);
   EXPECT_EQ(row.label, "no name");
   EXPECT_EQ(row.imageIndex, 4);
   EXPECT_EQ(catalog.TrayComboItems().back(), "e:\\ no name");
@@ -218,8 +215,8 @@ TEST_F(DriveCatalogTest, AllTwentySixLetters) {
   for (char l = 'a'; l <= 'z'; ++l) api.drives[l] = {kDriveFixed, std::string(1, l) + "-vol", true, 1, 2};
   Build(true);
   ASSERT_EQ(catalog.Rows().size(), 26u);
-  EXPECT_EQ(catalog.Rows().front().number, "1");
-  EXPECT_EQ(catalog.Rows().back().number, "26");
+  EXPECT_EQ(catalog.Rows().front().number, 1);
+  EXPECT_EQ(catalog.Rows().back().number, 26);
   EXPECT_EQ(catalog.Rows().back().root, "z:\\");
   EXPECT_EQ(catalog.TrayComboItems().back(), "z:\\ z-vol");
 }
@@ -233,7 +230,7 @@ TEST_F(DriveCatalogTest, EveryAcceptedTypeAndNoneOfTheOthers) {
   api.drives['g'] = {kDriveRamDisk, "RAM"};
   api.drives['h'] = {9, "odd"};
   Build(true);
-  EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "6", "7"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{1, 3, 6, 7}));
   EXPECT_EQ(catalog.Rows()[2].typeName, "Network Drive");
   EXPECT_EQ(catalog.Rows()[3].typeName, "RAM Drive");
 }
@@ -241,36 +238,41 @@ TEST_F(DriveCatalogTest, EveryAcceptedTypeAndNoneOfTheOthers) {
 TEST_F(DriveCatalogTest, RefreshWritesCheckedRowsAndResetsOthers) {
   Build(true);
   catalog.Rows()[1].active = true;  // c:
+  catalog.BeginRound();
   EXPECT_TRUE(catalog.RefreshDriveEntries());
   const DriveEntry& c = catalog.Rows()[1];
-  EXPECT_EQ(c.totalText, "18.63 Gb");
-  EXPECT_EQ(c.usedText, "16.76 Gb");
-  EXPECT_EQ(c.freeText, "1.86 Gb");
-  EXPECT_EQ(c.totalBytes, "20000000000");
-  EXPECT_EQ(c.freeBytes, "2000000000");
+  EXPECT_EQ(RowSubItems(c), (std::vector<std::string>{"c:\\", "SYSTEM", "Fixed/HD", "18.63 Gb", "16.76 Gb", "1.86 Gb",
+                                                      "20000000000", "2000000000"}));
+  ASSERT_TRUE(c.reading);
+  EXPECT_EQ(c.reading->round, catalog.Round());
   EXPECT_EQ(log.tags.back(), "dlist_fill");
   // Nothing changed: the refresh says so.
+  catalog.BeginRound();
   EXPECT_FALSE(catalog.RefreshDriveEntries());
   catalog.Rows()[1].active = false;
   EXPECT_TRUE(catalog.RefreshDriveEntries());
-  EXPECT_EQ(c.freeText, "inactive");
-  EXPECT_EQ(c.freeBytes, "0");
+  EXPECT_EQ(RowSubItem(c, 5), "inactive");
+  EXPECT_EQ(RowSubItem(c, 7), "0");
 }
 
 TEST_F(DriveCatalogTest, NotReadyCheckedRowKeepsItsTexts) {
   Build(true);
   catalog.Rows()[0].active = true;  // a: without media
-  for (int i = 0; i < 3; ++i) catalog.RefreshDriveEntries();
+  for (int i = 0; i < 3; ++i) {
+    catalog.BeginRound();
+    catalog.RefreshDriveEntries();
+  }
   const DriveEntry& a = catalog.Rows()[0];
-  EXPECT_EQ(a.totalText, "inactive");
-  EXPECT_EQ(a.freeText, "inactive");
-  EXPECT_EQ(a.freeBytes, "0");
+  EXPECT_EQ(RowSubItem(a, 3), "inactive");
+  EXPECT_EQ(RowSubItem(a, 5), "inactive");
+  EXPECT_EQ(RowSubItem(a, 7), "0");
   // A drive that had figures and then loses its media keeps its last figures.
   catalog.Rows()[1].active = true;
   catalog.RefreshDriveEntries();
   api.drives['c'].ready = false;
+  catalog.BeginRound();
   catalog.RefreshDriveEntries();
-  EXPECT_EQ(catalog.Rows()[1].freeText, "1.86 Gb");
+  EXPECT_EQ(RowSubItem(catalog.Rows()[1], 5), "1.86 Gb");
 }
 
 TEST_F(DriveCatalogTest, DriveAboveTwoTerabytes) {
@@ -278,11 +280,10 @@ TEST_F(DriveCatalogTest, DriveAboveTwoTerabytes) {
   Build(true);
   DriveEntry& e = catalog.Rows()[2];
   e.active = true;
+  catalog.BeginRound();
   catalog.RefreshDriveEntries();
-  EXPECT_EQ(e.totalText, "4096.00 Gb");
-  EXPECT_EQ(e.totalBytes, "4398046511104");
-  EXPECT_EQ(e.freeBytes, "439804651110");
-  EXPECT_EQ(e.usedText, "3686.40 Gb");
+  EXPECT_EQ(RowSubItems(e), (std::vector<std::string>{"e:\\", "ARCHIVE", "Fixed/HD", "4096.00 Gb", "3686.40 Gb",
+                                                      "409.60 Gb", "4398046511104", "439804651110"}));
 }
 
 TEST_F(DriveCatalogTest, LabelsBeyondAscii) {

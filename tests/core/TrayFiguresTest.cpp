@@ -10,10 +10,15 @@
 namespace dorvane {
 namespace {
 
-DriveEntry Row(const std::string& root, const std::string& freeBytes, bool active) {
+std::optional<DriveReading> Read(std::int64_t freeBytes, std::int64_t totalBytes, std::uint64_t round = 1) {
+  return DriveReading{DriveSpace{freeBytes, totalBytes}, round, {}};
+}
+
+// A row with its figures: a checked row, or one without figures.
+DriveEntry Row(const std::string& root, std::int64_t freeBytes, bool active) {
   DriveEntry row;
   row.root = root;
-  row.freeBytes = freeBytes;
+  if (active) row.reading = Read(freeBytes, freeBytes * 2);
   row.active = active;
   return row;
 }
@@ -25,7 +30,7 @@ class TrayFiguresTest : public ::testing::Test {
 
 TEST_F(TrayFiguresTest, SingleLineTooltipExample) {
   const TrayFigures f =
-      ComputeTrayFigures({}, "c:\\ SYSTEM", DriveSpace{2'000'000'000, 20'000'000'000});
+      ComputeTrayFigures({}, "c:\\ SYSTEM", Read(2'000'000'000, 20'000'000'000));
   EXPECT_EQ(f.tooltip, "c:\\ SYSTEM 1.86 Gb (10%) free\n\r");
   EXPECT_EQ(f.freePct, 10);
   EXPECT_EQ(f.usedPct, 90);
@@ -34,18 +39,18 @@ TEST_F(TrayFiguresTest, SingleLineTooltipExample) {
 
 TEST_F(TrayFiguresTest, PercentageOnWholeHundredsOfBytes) {
   // Exactly a tenth, yet 9 %: the hundreds of bytes are truncated first.
-  const TrayFigures f = ComputeTrayFigures({}, "x", DriveSpace{2'147'483'648, 21'474'836'480});
+  const TrayFigures f = ComputeTrayFigures({}, "x", Read(2'147'483'648, 21'474'836'480));
   EXPECT_EQ(f.freePct, 9);
   EXPECT_EQ(f.usedPct, 91);
 }
 
 TEST_F(TrayFiguresTest, DrivesBeyondTheThirtyTwoBitHundreds) {
   // 4 TB with 10 % free shows 10 % free.
-  TrayFigures f = ComputeTrayFigures({}, "e:\\ BIG", DriveSpace{400'000'000'000, 4'000'000'000'000});
+  TrayFigures f = ComputeTrayFigures({}, "e:\\ BIG", Read(400'000'000'000, 4'000'000'000'000));
   EXPECT_EQ(f.freePct, 10);
   EXPECT_EQ(f.iconIndex, 15);
   // 16 TB, 4.9 % free.
-  f = ComputeTrayFigures({}, "e:\\ BIG", DriveSpace{784'000'000'000, 16'000'000'000'000});
+  f = ComputeTrayFigures({}, "e:\\ BIG", Read(784'000'000'000, 16'000'000'000'000));
   EXPECT_EQ(f.freePct, 4);
   EXPECT_EQ(f.iconIndex, 16);
 }
@@ -60,21 +65,21 @@ TEST_F(TrayFiguresTest, IconIndexIsUsedShareBySix) {
       {0, 16},       // full
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ComputeTrayFigures({}, "x", DriveSpace{c.freeBytes, 100'000}).iconIndex, c.icon)
+    EXPECT_EQ(ComputeTrayFigures({}, "x", Read(c.freeBytes, 100'000)).iconIndex, c.icon)
         << c.freeBytes;
 }
 
 TEST_F(TrayFiguresTest, DriveLinesOfCheckedRowsInRowOrder) {
-  const std::vector<DriveEntry> rows{Row("a:\\", "0", false), Row("c:\\", "13249974108", true),
-                                     Row("d:\\", "1536", true)};
+  const std::vector<DriveEntry> rows{Row("a:\\", 0, false), Row("c:\\", 13'249'974'108, true),
+                                     Row("d:\\", 1536, true)};
   EXPECT_EQ(DriveLines(rows), "c:\\ 12.34 Gb free\n\rd:\\ 1.50 Kb free\n\r");
-  const TrayFigures f = ComputeTrayFigures(rows, "c:\\ SYSTEM", DriveSpace{13'249'974'108, 88'000'000'000});
+  const TrayFigures f = ComputeTrayFigures(rows, "c:\\ SYSTEM", Read(13'249'974'108, 88'000'000'000));
   EXPECT_EQ(f.tooltip,
             "c:\\ 12.34 Gb free\n\rd:\\ 1.50 Kb free\n\rc:\\ SYSTEM 12.34 Gb (15%) free\n\r");
 }
 
 TEST_F(TrayFiguresTest, UnreadableTrayDriveShowsPictureZero) {
-  const TrayFigures f = ComputeTrayFigures({}, "a:\\ no name", DriveSpace{-1, -1});
+  const TrayFigures f = ComputeTrayFigures({}, "a:\\ no name", Read(-1, -1));
   EXPECT_FALSE(f.readable);
   EXPECT_EQ(f.iconIndex, 0);
   EXPECT_EQ(f.tooltip, "a:\\ no name -1 bytes (0%) free\n\r");
@@ -82,8 +87,8 @@ TEST_F(TrayFiguresTest, UnreadableTrayDriveShowsPictureZero) {
 
 TEST_F(TrayFiguresTest, HintCutTo255Characters) {
   std::vector<DriveEntry> rows;
-  for (int i = 0; i < 20; ++i) rows.push_back(Row("c:\\", "1536", true));  // 19 chars each
-  const TrayFigures f = ComputeTrayFigures(rows, "c:\\ SYSTEM", DriveSpace{1536, 100'000});
+  for (int i = 0; i < 20; ++i) rows.push_back(Row("c:\\", 1536, true));  // 19 chars each
+  const TrayFigures f = ComputeTrayFigures(rows, "c:\\ SYSTEM", Read(1536, 100'000));
   ASSERT_GE(f.tooltip.size(), 300u);
   EXPECT_EQ(TrayHint(f.tooltip), f.tooltip.substr(0, 255));
   // The balloon receives the warning line and the whole tooltip.
@@ -98,7 +103,7 @@ TEST_F(TrayFiguresTest, HintCutTo255Characters) {
 TEST(LowSpaceArmingTest, FiresBelowThresholdOncePerArming) {
   LowSpaceArming arming;
   // 4.9 % free at threshold 5: freePct 4, usedPct 96.
-  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{4'900, 100'000});
+  const TrayFigures low = ComputeTrayFigures({}, "x", Read(4'900, 100'000));
   ASSERT_EQ(low.freePct, 4);
   ASSERT_EQ(low.iconIndex, 16);
   EXPECT_TRUE(arming.Test(true, 5, low));
@@ -110,18 +115,18 @@ TEST(LowSpaceArmingTest, FiresBelowThresholdOncePerArming) {
 
 TEST(LowSpaceArmingTest, ExactlyAtThresholdDoesNotFireButUsesTheArming) {
   LowSpaceArming arming;
-  const TrayFigures at = ComputeTrayFigures({}, "x", DriveSpace{5'000, 100'000});
+  const TrayFigures at = ComputeTrayFigures({}, "x", Read(5'000, 100'000));
   ASSERT_EQ(at.freePct, 5);
   EXPECT_FALSE(arming.Test(true, 5, at));
   EXPECT_TRUE(arming.WarningDone());
   // The drive fills up later: still nothing until a re-arm event.
-  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{1'000, 100'000});
+  const TrayFigures low = ComputeTrayFigures({}, "x", Read(1'000, 100'000));
   EXPECT_FALSE(arming.Test(true, 5, low));
 }
 
 TEST(LowSpaceArmingTest, DisabledWarningMakesNoTest) {
   LowSpaceArming arming;
-  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{100, 100'000});
+  const TrayFigures low = ComputeTrayFigures({}, "x", Read(100, 100'000));
   EXPECT_FALSE(arming.Test(false, 5, low));
   EXPECT_FALSE(arming.WarningDone());
   EXPECT_TRUE(arming.Test(true, 75, low));
@@ -129,24 +134,24 @@ TEST(LowSpaceArmingTest, DisabledWarningMakesNoTest) {
 
 TEST(LowSpaceArmingTest, UnreadableDriveIsNotTestedAndKeepsTheArming) {
   LowSpaceArming arming;
-  const TrayFigures failed = ComputeTrayFigures({}, "x", DriveSpace{-1, -1});
+  const TrayFigures failed = ComputeTrayFigures({}, "x", Read(-1, -1));
   EXPECT_FALSE(arming.WillTest(true, failed));
   EXPECT_FALSE(arming.Test(true, 75, failed));
   EXPECT_FALSE(arming.WarningDone());
-  const TrayFigures low = ComputeTrayFigures({}, "x", DriveSpace{100, 100'000});
+  const TrayFigures low = ComputeTrayFigures({}, "x", Read(100, 100'000));
   EXPECT_TRUE(arming.Test(true, 5, low));
 }
 
 TEST(LowSpaceArmingTest, ThresholdBounds) {
-  const TrayFigures seventyFour = ComputeTrayFigures({}, "x", DriveSpace{74'000, 100'000});
-  const TrayFigures seventyFive = ComputeTrayFigures({}, "x", DriveSpace{75'000, 100'000});
+  const TrayFigures seventyFour = ComputeTrayFigures({}, "x", Read(74'000, 100'000));
+  const TrayFigures seventyFive = ComputeTrayFigures({}, "x", Read(75'000, 100'000));
   LowSpaceArming a, b;
   EXPECT_TRUE(a.Test(true, 75, seventyFour));
   EXPECT_FALSE(b.Test(true, 75, seventyFive));
   LowSpaceArming c;
-  EXPECT_FALSE(c.Test(true, 1, ComputeTrayFigures({}, "x", DriveSpace{1'000, 100'000})));
+  EXPECT_FALSE(c.Test(true, 1, ComputeTrayFigures({}, "x", Read(1'000, 100'000))));
   LowSpaceArming d;
-  EXPECT_TRUE(d.Test(true, 1, ComputeTrayFigures({}, "x", DriveSpace{999, 100'000})));
+  EXPECT_TRUE(d.Test(true, 1, ComputeTrayFigures({}, "x", Read(999, 100'000))));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Drives that come and go while the program runs: a drive mapped into the Wine prefix
-(a dosdevices link) followed by a volume arrival broadcast to every top-level window
-shows up in the drive list, whose rows are stored at close; taking it away again with a
-removal broadcast takes it out. Ticking "autostart" writes the quoted program path under
-the per-user Run key; unticking removes it."""
+(a dosdevices link) between two monitored drives, followed by a volume arrival broadcast
+to every top-level window, shows up in the drive list; the check marks and the tray drive
+stay with their drives, and the close stores each row's mark with its root. Taking the
+drive away again with a removal broadcast takes it out. Ticking "autostart" writes the
+quoted program path under the per-user Run key; unticking removes it."""
 import os
 import re
 import sys
@@ -39,20 +40,30 @@ def test(exe, poke):
         def rows():
             return int(poke_program("rows", TITLE))
 
+        def store(name, value):
+            session.wine(["wine", "reg", "add", e2e.SETTINGS_KEY, "/v", name, "/d", value, "/f"])
+
         try:
+            # c: and z: monitored, the tray on z:, as a version without roots stored them.
             app.reset_settings()
+            for name, value in (("0 active", "true"), ("1 active", "true"), ("TrayDriveList_ItemIndex", "1"),
+                                ("TrayDriveList_Text", "z:\\ (the label stored then)")):
+                store(name, value)
             window = app.start()
             time.sleep(1.5)
             before = rows()
-            e2e.check(before >= 2, f"only {before} rows without the new drive")
+            e2e.check(before == 2, f"{before} rows without the new drive, not c: and z:")
 
             # The drive arrives as a whole volume (a stick plugged in: no media flag).
             os.symlink(target, link)
             poke_program("volume", "arrive", LETTER)
             e2e.wait_for(lambda: rows() == before + 1, 10, "the new drive in the drive list")
             close(app, window)
-            e2e.check(app.stored(f"{before} active") == "false",
-                      f"no check value stored for the new row {before}: {app.stored(f'{before} active')!r}")
+            stored = [(app.stored(f"{i} root"), app.stored(f"{i} active")) for i in range(3)]
+            e2e.check(stored == [("c:\\", "true"), (LETTER + ":\\", "false"), ("z:\\", "true")],
+                      f"rows stored as {stored}, not c: and z: monitored around the new {LETTER}:")
+            tray = app.stored("TrayDriveList_ItemIndex"), app.stored("TrayDriveList_Text") or ""
+            e2e.check(tray[0] == "2" and tray[1].startswith("z:\\ "), f"the tray choice stored as {tray}, not z:")
 
             # It goes again (media taken out): the list loses the row.
             window = app.start()

@@ -199,7 +199,9 @@ TEST_F(PanelsTest, ComboSelectionWithoutARowIsIgnored) {
   EXPECT_EQ(f.trayDriveNumber, 7);
 }
 
-TEST_F(PanelsTest, RebuildKeepsChecksAndTrayPositionByRow) {
+// The rebuild stores the tray drive's position as it was, hides the panels until the next
+// tick, follows the drives with the explore menu and starts the refresh again.
+TEST_F(PanelsTest, RebuildStoresTheTrayPositionAndFollowsTheDrives) {
   Store("1 active", "true");  // c: is row 1
   TForm1& f = Start();
   EXPECT_TRUE(f.DList->Items().Item(1)->Checked());
@@ -210,17 +212,23 @@ TEST_F(PanelsTest, RebuildKeepsChecksAndTrayPositionByRow) {
   machine.drives.drives['b'] = {kDriveRemovable, "STICK", true, 1'000'000, 8'000'000'000};
   f.SpeedButton3Click(nullptr);
   EXPECT_EQ(f.DList->Items().Count(), 3);
-  EXPECT_TRUE(f.DList->Items().Item(1)->Checked());   // now b:
-  EXPECT_FALSE(f.DList->Items().Item(2)->Checked());  // c:
+  EXPECT_FALSE(f.DList->Items().Item(1)->Checked());  // b:
+  EXPECT_TRUE(f.DList->Items().Item(2)->Checked());   // c:
   EXPECT_EQ(Stored("tray drive index"), "1");
-  EXPECT_EQ(f.TrayDriveList->ItemIndex(), 1);
-  EXPECT_EQ(f.TrayDriveList->Text(), "b:\\ STICK");
-  EXPECT_EQ(f.trayDriveNumber, 3);  // selected by program: the tray keeps its drive
+  EXPECT_EQ(Stored("1 root"), "c:\\");  // the marks were saved as they stood
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), 2);
+  EXPECT_EQ(f.TrayDriveList->Text(), "c:\\ SYSTEM");
+  EXPECT_EQ(f.trayDriveNumber, 3);
   EXPECT_TRUE(f.Timer1->Enabled());
   for (TPanel* p : f.DrivePanels) EXPECT_FALSE(p->Visible());
-  // The explore menu follows the rows.
   ASSERT_EQ(f.explore1->Count(), 3);
   EXPECT_EQ(f.explore1->Items(1)->Caption(), "b:\\");
+  // The tray drive gone, the combo takes the stored position: there is no third item now.
+  machine.drives.drives.erase('c');
+  f.SpeedButton3Click(nullptr);
+  EXPECT_EQ(Stored("tray drive index"), "2");
+  EXPECT_EQ(f.TrayDriveList->ItemIndex(), -1);
+  EXPECT_EQ(f.TrayDriveList->Text(), "");
 }
 
 // A rebuild that fails part-way (c:'s label cannot be read) leaves the drives, the list,
@@ -239,7 +247,7 @@ TEST_F(PanelsTest, AFailedRebuildKeepsTheViewsInStepWithTheDrives) {
   ASSERT_EQ(f.explore1->Count(), 2);
   for (int i = 0; i < 2; ++i) {
     const DriveEntry& row = rows[static_cast<std::size_t>(i)];
-    EXPECT_EQ(f.DList->Items().Item(i)->Caption(), row.number) << i;
+    EXPECT_EQ(f.DList->Items().Item(i)->Caption(), std::to_string(row.number)) << i;
     EXPECT_EQ(f.DList->Items().Item(i)->Checked(), row.active) << i;
     EXPECT_EQ(f.TrayDriveList->Items().Get(i), row.root + " " + row.label) << i;
     EXPECT_EQ(f.explore1->Items(i)->Caption(), row.root) << i;
@@ -308,6 +316,7 @@ void WaitForRebuild(TForm1& f) {
 
 TEST_F(PanelsTest, DrivesThatComeAndGoRebuildTheListOncePerBurst) {
   TForm1& f = Start();
+  (void)f.DeviceChanged1->Handle();  // listening before the drives change
   tags.clear();
   // A stick with two volumes arrives as whole volumes, without the media flag.
   machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1, 2};
@@ -350,6 +359,112 @@ TEST_F(PanelsTest, BigDrivesAndLabelsBeyondAscii) {
   EXPECT_EQ(f.Gauges[2]->PercentDone(), 9);
   EXPECT_EQ(f.TrayIcon->IconIndex(), 15);  // 90 % used
   EXPECT_NE(f.TrayIcon->Hint().find("e:\\ Архив 数据 é 372.53 Gb (10%) free"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dorvane
+
+namespace dorvane {
+namespace {
+
+// Drives coming and going in the middle of the list (a stick pulled out, another put in)
+// leave every check mark, panel and the tray drive on their drives, and the close stores
+// them so.
+TEST_F(PanelsTest, ARebuildKeepsEveryChoiceOnItsDrive) {
+  struct Case {
+    const char* what;
+    std::vector<char> gone, come;
+    std::vector<std::string> rows;  // after the rebuild
+  };
+  const Case cases[] = {
+      {"the stick at d: pulled out", {'d'}, {}, {"a:\\", "c:\\", "e:\\"}},
+      {"another one put in at b:", {}, {'b'}, {"a:\\", "b:\\", "c:\\", "d:\\", "e:\\"}},
+      {"both at once", {'d'}, {'b'}, {"a:\\", "b:\\", "c:\\", "e:\\"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Close();
+    DeleteSettings();
+    machine.drives = testing::ScriptedDriveApi::FloppyHardDiskCdRom();
+    machine.drives.drives['d'] = {kDriveRemovable, "STICK", true, 1'000'000, 8'000'000'000};
+    machine.drives.drives['e'] = {kDriveFixed, "DATA", true, 4'000'000'000, 8'000'000'000};
+    TForm1& f = Start();
+    ASSERT_EQ(f.DList->Items().Count(), 4);  // a: c: d: e:
+    testing::TickAsUser(*f.DList, 1);        // c:
+    testing::TickAsUser(*f.DList, 3);        // e:
+    f.TrayDriveList->SetItemIndex(3);
+    f.TrayDriveListChange(nullptr);
+    for (char l : c.gone) machine.drives.drives.erase(l);
+    for (char l : c.come) machine.drives.drives[l] = {kDriveRemovable, "OTHER", true, 1, 2};
+    f.SpeedButton3Click(nullptr);
+    f.Timer1Timer(nullptr);
+    std::vector<std::string> roots, checked;
+    for (int i = 0; i < f.DList->Items().Count(); ++i) {
+      const std::string root = f.DList->Items().Item(i)->SubItems().Get(0);
+      roots.push_back(root);
+      if (f.DList->Items().Item(i)->Checked()) checked.push_back(root);
+    }
+    ASSERT_EQ(roots, c.rows);
+    EXPECT_EQ(checked, (std::vector<std::string>{"c:\\", "e:\\"}));
+    const auto at = [&](const std::string& root) {
+      return static_cast<std::size_t>(std::find(roots.begin(), roots.end(), root) - roots.begin());
+    };
+    EXPECT_TRUE(f.DrivePanels[at("e:\\")]->Visible());
+    EXPECT_EQ(f.PanelLabels[at("e:\\")]->Caption(), "e:\\");
+    EXPECT_EQ(f.TrayDriveList->Text(), "e:\\ DATA");
+    EXPECT_EQ(f.trayDriveNumber, 5);
+    f.Close();
+    EXPECT_EQ(Stored(std::to_string(at("c:\\")) + " active"), "true");
+    EXPECT_EQ(Stored(std::to_string(at("e:\\")) + " active"), "true");
+    EXPECT_EQ(Stored("TrayDriveList_ItemIndex"), std::to_string(at("e:\\")));
+  }
+}
+
+// A drive that comes while the program starts, before the notifier listens to the
+// system's broadcasts, joins the list once it listens; without such a drive the list
+// is not rebuilt.
+TEST_F(PanelsTest, ADriveThatCameBeforeTheNotifierListensJoinsTheList) {
+  for (const bool comes : {true, false}) {
+    SCOPED_TRACE(comes ? "a drive came" : "nothing came");
+    Close();
+    TForm1& f = Start();
+    ASSERT_FALSE(f.DeviceChanged1->HandleAllocated());
+    ASSERT_EQ(f.DList->Items().Count(), 2);
+    if (comes) machine.drives.drives['f'] = {kDriveRemote, "SHARE", true, 1, 2};
+    tags.clear();
+    ASSERT_TRUE(testing::PumpUntil([&] { return f.DeviceChanged1->HandleAllocated(); }, 10000));
+    testing::PumpFor(50);
+    EXPECT_EQ(f.DList->Items().Count(), comes ? 3 : 2);
+    EXPECT_EQ(CountTag("rebuild_drivelist"), comes ? 1 : 0);
+    machine.drives.drives.erase('f');
+  }
+}
+
+// Drives of 2^51 bytes and more: the gauge shows their share (whole megabytes no longer
+// fit its 32-bit figures), every tick, without a failure.
+TEST_F(PanelsTest, AGaugeShowsTheShareOfADriveOfAnySize) {
+  const struct {
+    std::int64_t total, free;
+    int percent;
+    const char* freeText;
+  } cases[] = {
+      {std::int64_t{1} << 51, std::int64_t{1} << 50, 50, "1048576.00 Gb"},
+      {(std::int64_t{1} << 51) - 1, std::int64_t{1} << 49, 25, "524288.00 Gb"},  // the largest that fits
+      {std::int64_t{1} << 62, std::int64_t{1} << 60, 25, "1073741824.00 Gb"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.total);
+    Close();
+    DeleteSettings();
+    machine.drives.drives['e'] = {kDriveFixed, "VAST", true, c.free, c.total};
+    TForm1& f = Start();
+    testing::TickAsUser(*f.DList, 2);
+    EXPECT_NO_THROW(f.Timer1Timer(nullptr));
+    EXPECT_NO_THROW(f.Timer1Timer(nullptr));
+    EXPECT_GT(f.Gauges[2]->MaxValue(), 0);
+    EXPECT_EQ(f.Gauges[2]->PercentDone(), c.percent);
+    EXPECT_EQ(f.FreeLabels[2]->Caption(), c.freeText);
+  }
 }
 
 }  // namespace

@@ -105,6 +105,29 @@ TEST_F(StartupTest, ActivityTagsInTheOrderOfCreation) {
   EXPECT_EQ(ErrorForm->LastEvent, "mem_load");
 }
 
+// Steps 7 to 9 of the creation: the stored settings come back before the drive list is
+// built (so "ignore cd-rom" and the warning settings are known), the list's check marks
+// after it, and the version check last, with "auto version check" as restored.
+TEST_F(StartupTest, SettingsThenTheDriveListThenItsChecksThenTheVersionCheck) {
+  for (const bool check : {true, false}) {
+    Store("CheckBox1_Checked", check ? "True" : "False");
+    Store("0 active", "true");
+    tags.clear();
+    TForm1& f = Create();
+    auto first = [&](const std::string& t) { return std::find(tags.begin(), tags.end(), t) - tags.begin(); };
+    const auto end = static_cast<std::ptrdiff_t>(tags.size());
+    EXPECT_LT(first("saver_onrestore"), first("add_to_dlist")) << check;
+    EXPECT_LT(first("add_to_dlist"), first("get_checks")) << check;
+    EXPECT_EQ(first("version_check_-1") < end, check);
+    if (check) {
+      EXPECT_LT(first("get_checks"), first("version_check_-1"));
+    }
+    EXPECT_LT(first("get_checks"), first("onstartup_regcreate"));
+    EXPECT_TRUE(f.DList->Items().Item(0)->Checked()) << check;
+    Close();
+  }
+}
+
 // An autostart entry left by a program that has moved is rewritten with the path of the
 // one running now; without an entry, none is made.
 TEST_F(StartupTest, StartRewritesAStaleAutostartEntry) {

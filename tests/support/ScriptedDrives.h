@@ -2,12 +2,14 @@
 // A scripted machine for the drive and memory seams: drives by letter with type, label,
 // readiness and space; records what the catalogue asked for. The drive calls may come from
 // the drive queries' worker threads: they take a lock, and a drive can be made to hang.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,13 +19,26 @@
 
 namespace dorvane::testing {
 
-// A drive that does not answer: every call that reaches the gate blocks until it opens.
+// A drive that does not answer: every call that reaches the gate blocks until it opens,
+// or until the calls waiting at it are let through (a slow drive: each answer comes after
+// its caller has stopped waiting).
 class DriveGate {
  public:
   void Open() {
     std::lock_guard lock(mutex_);
     open_ = true;
     changed_.notify_all();
+  }
+  // Lets the calls that have reached the gate so far through; later ones wait again.
+  void ReleaseArrived() {
+    std::lock_guard lock(mutex_);
+    released_ = reached_;
+    changed_.notify_all();
+  }
+  // Calls waiting at the gate now.
+  int Waiting() const {
+    std::lock_guard lock(mutex_);
+    return open_ ? 0 : reached_ - released_;
   }
   // Calls that have reached the gate so far (blocked or let through).
   int Reached() const {
@@ -32,9 +47,9 @@ class DriveGate {
   }
   void Pass() {
     std::unique_lock lock(mutex_);
-    ++reached_;
+    const int ticket = ++reached_;
     changed_.notify_all();
-    changed_.wait(lock, [this] { return open_; });
+    changed_.wait(lock, [&] { return open_ || released_ >= ticket; });
   }
   // Waits until `calls` calls have reached the gate (a guard against a hang, not a timing).
   bool WaitReached(int calls) const {
@@ -47,6 +62,21 @@ class DriveGate {
   mutable std::condition_variable changed_;
   bool open_ = false;
   int reached_ = 0;
+  int released_ = 0;
+};
+
+// A clock for what the drive queries measure (how long a query took, when it came): it
+// moves only as far as the scripted drives say their queries take, so a duration is
+// exactly what a test scripts, however loaded the machine.
+class ScriptedClock {
+ public:
+  std::chrono::steady_clock::time_point Now() const {
+    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ticks_.load()));
+  }
+  void Advance(std::chrono::nanoseconds by) { ticks_ += by.count(); }
+
+ private:
+  std::atomic<std::int64_t> ticks_{1};
 };
 
 struct ScriptedDrive {
@@ -56,6 +86,8 @@ struct ScriptedDrive {
   std::int64_t freeBytes = 0;
   std::int64_t totalBytes = 0;
   std::shared_ptr<DriveGate> hang = nullptr;  // set: every call for this drive waits at the gate
+  std::uint32_t serial = 0;                   // of the volume
+  std::chrono::milliseconds takes{0};         // how far each call moves the scripted clock
 };
 
 class ScriptedDriveApi : public IDriveApi {
@@ -72,6 +104,8 @@ class ScriptedDriveApi : public IDriveApi {
   std::vector<unsigned> modeDuringSpaceQuery;
   std::vector<std::string> labelRoots;
   int spaceQueries = 0;
+  // Shared by copies; the drive queries read it when a test hands it to them.
+  std::shared_ptr<ScriptedClock> clock = std::make_shared<ScriptedClock>();
 
   // Floppy a: without media, fixed c: "SYSTEM", CD-ROM d: "AUDIO CD".
   // Makes a drive hang until the returned gate opens.
@@ -97,8 +131,8 @@ class ScriptedDriveApi : public IDriveApi {
 
   unsigned DriveType(const std::string& root) override {
     if (root.empty()) return kDriveNoRootDir;
-    auto lock = Enter(root);
-    const ScriptedDrive* d = Find(root);
+    const Call call = Enter(root);
+    const ScriptedDrive* d = call.Drive();
     return d ? d->type : kDriveNoRootDir;
   }
   unsigned SetErrorMode(unsigned mode) override {
@@ -107,22 +141,22 @@ class ScriptedDriveApi : public IDriveApi {
     errorMode = mode;
     return previous;
   }
-  bool VolumeLabel(const std::string& root, std::string& label) override {
-    auto lock = Enter(root);
+  bool Volume(const std::string& root, VolumeInfo& volume) override {
+    const Call call = Enter(root);
     modeDuringLabelQuery.push_back(errorMode);
     labelRoots.push_back(root);
     if (throwOnLabel || (labelThrowsFor && !root.empty() && root[0] == labelThrowsFor))
       throw std::runtime_error("label query failed");
-    const ScriptedDrive* d = Find(root);
+    const ScriptedDrive* d = call.Drive();
     if (!d || !d->ready) return false;
-    label = d->label;
+    volume = {d->label, d->serial};
     return true;
   }
   bool HasExtendedSpaceQuery() override { return extended; }
   bool ExtendedSpace(const std::string* root, std::int64_t& freeToCaller,
                      std::int64_t& total) override {
-    auto lock = Enter(root ? *root : std::string(1, currentDrive));
-    const ScriptedDrive* d = SpaceQueried(root);
+    const Call call = Enter(root ? *root : std::string(1, currentDrive));
+    const ScriptedDrive* d = SpaceQueried(call);
     if (!d) return false;
     freeToCaller = d->freeBytes;
     total = d->totalBytes;
@@ -130,8 +164,8 @@ class ScriptedDriveApi : public IDriveApi {
   }
   // Clusters of 4096 bytes (8 sectors of 512).
   bool ClusterSpace(const std::string* root, ClusterFigures& figures) override {
-    auto lock = Enter(root ? *root : std::string(1, currentDrive));
-    const ScriptedDrive* d = SpaceQueried(root);
+    const Call call = Enter(root ? *root : std::string(1, currentDrive));
+    const ScriptedDrive* d = SpaceQueried(call);
     if (!d) return false;
     figures.sectorsPerCluster = 8;
     figures.bytesPerSector = 512;
@@ -148,26 +182,36 @@ class ScriptedDriveApi : public IDriveApi {
     Lock(const Lock&) {}
     Lock& operator=(const Lock&) { return *this; }
   };
-  // Takes the lock for a call about root; a hanging drive first waits at its gate, without
-  // the lock, so the other drives still answer.
-  std::unique_lock<std::mutex> Enter(const std::string& root) {
-    std::unique_lock lock(lock_.mutex);
-    const ScriptedDrive* d = Find(root);
-    if (std::shared_ptr<DriveGate> gate = d ? d->hang : nullptr) {
-      lock.unlock();
+  // One call about a drive, under the lock. A drive that hangs answers as it was when it
+  // was asked, as a system call that has long been under way does: the volume may have
+  // changed meanwhile.
+  struct Call {
+    std::unique_lock<std::mutex> lock;
+    std::optional<ScriptedDrive> asAsked;
+    const ScriptedDrive* found = nullptr;
+    const ScriptedDrive* Drive() const { return asAsked ? &*asAsked : found; }
+  };
+  // A hanging drive first waits at its gate, without the lock, so the other drives still
+  // answer.
+  Call Enter(const std::string& root) {
+    Call call{std::unique_lock(lock_.mutex), std::nullopt, Find(root)};
+    if (std::shared_ptr<DriveGate> gate = call.found ? call.found->hang : nullptr) {
+      call.asAsked = *call.found;
+      call.lock.unlock();
       gate->Pass();
-      lock.lock();
+      call.lock.lock();
     }
-    return lock;
+    if (const ScriptedDrive* d = call.Drive()) clock->Advance(d->takes);
+    return call;
   }
   Lock lock_;
 
   // Records a space query; the drive it answers for, null when it has no media.
-  const ScriptedDrive* SpaceQueried(const std::string* root) {
+  const ScriptedDrive* SpaceQueried(const Call& call) {
     ++spaceQueries;
     modeDuringSpaceQuery.push_back(errorMode);
     if (throwOnSpace) throw std::runtime_error("space query failed");
-    const ScriptedDrive* d = root ? Find(*root) : Find(std::string(1, currentDrive));
+    const ScriptedDrive* d = call.Drive();
     return d && d->ready ? d : nullptr;
   }
   const ScriptedDrive* Find(const std::string& root) const {

@@ -11,6 +11,7 @@
 #include "core/DriveCatalog.h"
 #include "core/NumberFormat.h"
 #include "core/win32/Win32Machine.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
@@ -42,6 +43,20 @@ TEST(Win32Drives, SpaceFiguresArePositiveAndConsistent) {
   EXPECT_GT(c.totalClusters, 0u);
 }
 
+// The serial number tells one volume from another on the same letter: it is the system's.
+TEST(Win32Drives, VolumeLabelAndSerialNumber) {
+  Win32DriveApi api;
+  wchar_t name[MAX_PATH + 1] = {};
+  DWORD serial = 0;
+  ASSERT_TRUE(GetVolumeInformationW(L"c:\\", name, MAX_PATH + 1, &serial, nullptr, nullptr, nullptr, 0));
+  VolumeInfo volume;
+  ASSERT_TRUE(api.Volume("c:\\", volume));
+  EXPECT_EQ(volume.serial, serial);
+  EXPECT_EQ(volume.label, Narrow(name));
+  EXPECT_FALSE(api.Volume("q:\\", volume));
+  EXPECT_EQ(volume, VolumeInfo{});
+}
+
 TEST(Win32Drives, CatalogueOfTheMachineReadsLabelsWithoutADialog) {
   Win32DriveApi api;
   // The machine's drives all answer; a patient wait keeps a loaded machine from making a
@@ -54,8 +69,8 @@ TEST(Win32Drives, CatalogueOfTheMachineReadsLabelsWithoutADialog) {
   bool sawC = false, sawZ = false;
   for (const DriveEntry& row : catalog.Rows()) {
     EXPECT_FALSE(row.label.empty());
-    sawC = sawC || row.number == "3";
-    sawZ = sawZ || row.number == "26";
+    sawC = sawC || row.number == 3;
+    sawZ = sawZ || row.number == 26;
   }
   EXPECT_TRUE(sawC);
   EXPECT_TRUE(sawZ);
@@ -64,10 +79,11 @@ TEST(Win32Drives, CatalogueOfTheMachineReadsLabelsWithoutADialog) {
   SetErrorMode(after);
   EXPECT_EQ(after, before);
   for (DriveEntry& row : catalog.Rows()) row.active = true;
+  catalog.BeginRound();
   catalog.RefreshDriveEntries();
   for (const DriveEntry& row : catalog.Rows()) {
-    EXPECT_NE(row.totalText, "inactive") << row.root;
-    EXPECT_GT(ParseNumber(row.totalBytes), 0) << row.root;
+    ASSERT_TRUE(row.reading) << row.root;
+    EXPECT_GT(row.TotalBytes(), 0) << row.root;
   }
 }
 
