@@ -243,8 +243,8 @@ bool DriveCatalog::RefreshDriveEntries() {
       continue;
     }
     const std::optional<DriveReading> reading = LatestSpace(static_cast<std::uint8_t>(row.number));
-    // A failed query leaves the figures; so does an answer no newer than those shown.
-    if (!reading || reading->value.Failed() || (row.reading && reading->round < row.reading->round)) continue;
+    // A failed query leaves the figures, as does a drive that has not answered for a while.
+    if (!reading || reading->value.Failed()) continue;
     changed = changed || !row.reading || row.reading->value != reading->value;
     row.reading = reading;
   }

@@ -286,6 +286,69 @@ TEST_F(DriveCatalogTest, DriveAboveTwoTerabytes) {
                                                       "409.60 Gb", "4398046511104", "439804651110"}));
 }
 
+// The gauge counts whole megabytes; beyond 32 bits both figures are halved together.
+TEST(DriveTextsTest, GaugeFiguresOfAnySize) {
+  constexpr std::int64_t kMb = 1048576;
+  const struct {
+    std::int64_t total, free;
+    std::int32_t maxValue, progress;
+  } cases[] = {
+      {0, 0, 0, 0},
+      {5 * kMb + 1, 3 * kMb - 1, 5, 2},  // truncated
+      {(std::int64_t{1} << 51) - 1, std::int64_t{1} << 49, 2147483647, 536870912},
+      {std::int64_t{1} << 51, std::int64_t{1} << 50, 1073741824, 536870912},
+      {std::int64_t{1} << 62, std::int64_t{1} << 60, 1073741824, 268435456},
+      {std::int64_t{1} << 51, std::int64_t{1} << 52, 536870912, 1073741824},  // more free than total
+  };
+  for (const auto& c : cases) {
+    DriveEntry row;
+    row.reading = DriveReading{DriveSpace{c.free, c.total}, 1, {}};
+    const GaugeFigures g = PanelGauge(row);
+    EXPECT_EQ(g.maxValue, c.maxValue) << c.total;
+    EXPECT_EQ(g.progress, c.progress) << c.total;
+  }
+  const GaugeFigures unread = PanelGauge(DriveEntry{});
+  EXPECT_EQ(unread.maxValue, 0);
+  EXPECT_EQ(unread.progress, 0);
+}
+
+TEST_F(DriveCatalogTest, RowsByRootAndTheirVolumes) {
+  api.drives['c'].serial = 0x1234'ABCD;
+  Build(true);
+  EXPECT_EQ(catalog.RowOf("c:\\"), 1);
+  EXPECT_EQ(catalog.RowOf("C:\\"), 1);
+  EXPECT_EQ(catalog.RowOf("a:\\"), 0);
+  EXPECT_EQ(catalog.RowOf("d:\\"), -1);  // the ignored CD-ROM
+  EXPECT_EQ(catalog.RowOf(""), -1);
+  EXPECT_EQ(catalog.Rows()[1].volumeSerial, 0x1234'ABCDu);
+  EXPECT_EQ(catalog.Rows()[0].volumeSerial, 0u);  // no media
+}
+
+// What a rebuild would change: a drive that came or went, or a listed one of another
+// kind. A CD-ROM that comes while CD-ROMs are ignored changes nothing.
+TEST_F(DriveCatalogTest, TheDriveSetChangedSinceTheBuild) {
+  EXPECT_FALSE(catalog.DriveSetChanged()) << "before any build";
+  const struct {
+    const char* what;
+    std::function<void(ScriptedDriveApi&)> change;
+    bool changed;
+  } cases[] = {
+      {"nothing", [](ScriptedDriveApi&) {}, false},
+      {"a network drive mapped", [](ScriptedDriveApi& a) { a.drives['f'] = {kDriveRemote, "SHARE"}; }, true},
+      {"the floppy drive gone", [](ScriptedDriveApi& a) { a.drives.erase('a'); }, true},
+      {"c: a network drive now", [](ScriptedDriveApi& a) { a.drives['c'].type = kDriveRemote; }, true},
+      {"an ignored CD-ROM drive added", [](ScriptedDriveApi& a) { a.drives['e'] = {kDriveCdRom, "DISC"}; }, false},
+      {"the ignored CD-ROM drive gone", [](ScriptedDriveApi& a) { a.drives.erase('d'); }, false},
+      {"only a label changed", [](ScriptedDriveApi& a) { a.drives['c'].label = "OTHER"; }, false},
+  };
+  for (const auto& c : cases) {
+    api = ScriptedDriveApi::FloppyHardDiskCdRom();
+    Build(true);
+    c.change(api);
+    EXPECT_EQ(catalog.DriveSetChanged(), c.changed) << c.what;
+  }
+}
+
 TEST_F(DriveCatalogTest, LabelsBeyondAscii) {
   api.drives['c'].label = "Système Ünïcødé 数据";
   Build(true);

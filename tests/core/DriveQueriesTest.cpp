@@ -89,12 +89,15 @@ TEST(DriveQueriesTest, ARoundAsksEachDriveOnce) {
   EXPECT_EQ(LabelOf(q, "x:\\"), std::optional<std::string>("BACKUP"));
   EXPECT_EQ(TypeOf(q, "C:\\"), std::optional<unsigned>(kDriveFixed));
   EXPECT_EQ(TypeOf(q, "c:\\"), std::optional<unsigned>(kDriveFixed));
+  const DriveQuery again[] = {DriveQuery::Space(kC), DriveQuery::Label("x:\\")};
+  q.Start(again);  // answered in this round already: not asked again
+  EXPECT_EQ(q.Space(kC)->value.freeBytes, 2'000'000'000);
   EXPECT_EQ(api.spaceQueries, 1);
   EXPECT_EQ(api.labelRoots.size(), 1u);
   q.BeginRound();
-  const auto again = q.Space(kC);
-  EXPECT_EQ(again->value.freeBytes, 5);
-  EXPECT_EQ(again->round, q.Round());
+  const auto next = q.Space(kC);
+  EXPECT_EQ(next->value.freeBytes, 5);
+  EXPECT_EQ(next->round, q.Round());
   EXPECT_EQ(api.spaceQueries, 2);
 }
 
