@@ -54,11 +54,21 @@ constexpr DWORD Bit(char drive) { return 1u << (drive - 'A'); }
 
 // The window comes once the loop has run (it costs the start-up time), and a broadcast
 // reaches the notifier through it then.
-TEST_F(DeviceChangedTest, TheWindowIsMadeOnceTheLoopRuns) {
+// Made once the loop runs, the window says so once: from then on no broadcast is missed.
+TEST_F(DeviceChangedTest, TheWindowIsMadeOnceTheLoopRunsAndSaysSo) {
   auto* later = new TDeviceChanged(&owner);
   later->OnDeviceArrived = [this](TObject*, char d) { reports.push_back({true, d}); };
+  int listening = 0;
+  later->OnListening = [&](TObject* sender) {
+    EXPECT_EQ(sender, later);
+    EXPECT_TRUE(later->HandleAllocated());
+    ++listening;
+  };
   EXPECT_FALSE(later->HandleAllocated());
   ASSERT_TRUE(testing::PumpUntil([&] { return later->HandleAllocated(); }, 3000));
+  EXPECT_EQ(listening, 1);
+  (void)later->Handle();
+  EXPECT_EQ(listening, 1);
   DEV_BROADCAST_VOLUME v{sizeof v, DBT_DEVTYP_VOLUME, 0, Bit('H'), DBTF_MEDIA};
   EXPECT_EQ(SendMessageW(later->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&v)), TRUE);
   EXPECT_EQ(reports, (std::vector<Report>{{true, 'H'}}));

@@ -78,10 +78,78 @@ TEST_F(SettingsTest, ChecksAreStoredByPositionAndCheckAllSurvivesClosing) {
   TForm1& g = Restart();
   EXPECT_EQ(Stored("0 active"), "true");
   EXPECT_EQ(Stored("1 active"), "true");
+  EXPECT_EQ(Stored("0 root"), "a:\\");
+  EXPECT_EQ(Stored("1 root"), "c:\\");
   EXPECT_TRUE(g.DList->Items().Item(0)->Checked());
   EXPECT_TRUE(g.DList->Items().Item(1)->Checked());
   g.SpeedButton4Click(nullptr);
   for (TPanel* p : g.DrivePanels) EXPECT_FALSE(p->Visible());
+}
+
+// Each mark is stored with its drive's root and goes back to that drive, wherever its row
+// stands; marks stored without roots (by an older version) go by position.
+TEST_F(SettingsTest, StoredMarksGoToTheirDrives) {
+  const struct {
+    const char* what;
+    std::vector<std::pair<const char*, const char*>> stored;
+    std::vector<char> drives;  // beside a: and c:, or instead of them when listed
+    std::vector<std::string> checked;
+  } cases[] = {
+      {"by position, as an older version stored them", {{"1 active", "true"}}, {}, {"c:\\"}},
+      {"a drive come in front",
+       {{"0 root", "a:\\"}, {"0 active", "false"}, {"1 root", "c:\\"}, {"1 active", "true"}},
+       {'a', 'b', 'c'},
+       {"c:\\"}},
+      {"a drive gone in front",
+       {{"0 root", "a:\\"}, {"0 active", "true"}, {"1 root", "c:\\"}, {"1 active", "false"}, {"2 root", "e:\\"},
+        {"2 active", "true"}},
+       {'c', 'e'},
+       {"e:\\"}},
+      {"the latest mark of a drive counts",
+       {{"0 root", "a:\\"}, {"0 active", "false"}, {"1 root", "e:\\"}, {"1 active", "false"}, {"2 root", "e:\\"},
+        {"2 active", "true"}},
+       {'a', 'e'},
+       {}},
+      {"marks without roots after those with roots are an older version's",
+       {{"0 root", "c:\\"}, {"0 active", "false"}, {"1 active", "true"}},
+       {'a', 'c'},
+       {}},
+      {"a root in capitals", {{"0 root", "C:\\"}, {"0 active", "true"}}, {}, {"c:\\"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Close();
+    DeleteSettings();
+    if (!c.drives.empty()) {
+      machine.drives.drives.clear();
+      for (char l : c.drives) machine.drives.drives[l] = {kDriveFixed, std::string(1, l), true, 1, 2};
+    }
+    for (const auto& [name, value] : c.stored) Store(name, value);
+    TForm1& f = Start();
+    std::vector<std::string> checked;
+    for (const DriveEntry& row : f.Rows())
+      if (row.active) checked.push_back(row.root);
+    EXPECT_EQ(checked, c.checked);
+    machine.drives = testing::ScriptedDriveApi::FloppyHardDiskCdRom();
+  }
+}
+
+// A drive that is away for a run (a stick) gets its mark back when it returns.
+TEST_F(SettingsTest, AMarkWaitsForItsDriveToComeBack) {
+  machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1, 2};
+  TForm1& f = Start();
+  testing::TickAsUser(*f.DList, 2);  // e:
+  machine.drives.drives.erase('e');
+  TForm1& g = Restart();
+  ASSERT_EQ(g.DList->Items().Count(), 2);
+  EXPECT_EQ(Stored("2 root"), "e:\\");
+  testing::TickAsUser(*g.DList, 1);  // c: too now
+  machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1, 2};
+  TForm1& h = Restart();
+  ASSERT_EQ(h.DList->Items().Count(), 3);
+  EXPECT_FALSE(h.DList->Items().Item(0)->Checked());
+  EXPECT_TRUE(h.DList->Items().Item(1)->Checked());
+  EXPECT_TRUE(h.DList->Items().Item(2)->Checked());
 }
 
 TEST_F(SettingsTest, OnlyExactlyTrueTicksARow) {
