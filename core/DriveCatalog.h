@@ -127,7 +127,8 @@ class DriveQueries;
 int PercentOf(std::int64_t part, std::int64_t whole);
 
 // The catalogue asks the drives through DriveQueries: no call waits on a drive for longer
-// than one round's wait, and a drive that has not answered counts as a failed query.
+// than one round's wait, and each answer is taken only where its age allows (see the
+// operations below).
 class DriveCatalog {
  public:
   DriveCatalog(IDriveApi& api, IActivitySink* activity,

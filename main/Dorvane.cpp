@@ -6,7 +6,6 @@
 
 #include "core/DriveTexts.h"
 #include "core/MakerServer.h"
-#include "core/NumberFormat.h"
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "errorreport/ErrorReport.h"
