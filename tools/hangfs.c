@@ -12,7 +12,8 @@
  * call writes a line to standard error as it begins and as it ends ("statfs hangs",
  * "statfs answers"), so a test can tell whether one is in progress.
  *
- * Built and mounted by tools/hang_measure.py; needs Debian's libfuse3-dev and fuse3. */
+ * Built and mounted by tools/fuse_drive.py (for tools/hang_measure.py and the hanging-drive
+ * test); needs Debian's libfuse3-dev and fuse3. */
 #define FUSE_USE_VERSION 31
 #include <errno.h>
 #include <fuse.h>
