@@ -10,11 +10,26 @@ namespace dorvane {
 
 FreeSpaceHistory::FreeSpaceHistory() { entries_.reserve(kMaxSeries); }
 
+// The tick reads the drives, and the rows ask for their estimates, in the same order
+// every second: the entry after the last one found is tried first.
 FreeSpaceHistory::Entry* FreeSpaceHistory::FindEntry(std::string_view root) {
-  for (Entry& e : entries_) {
-    if (e.series.Root() == root) return &e;
+  const std::size_t n = entries_.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t at = (lastFound_ + 1 + i) % n;
+    if (entries_[at].series.Root() == root) {
+      lastFound_ = at;
+      return &entries_[at];
+    }
   }
   return nullptr;
+}
+
+// Successive series take their turns 23 seconds apart (23 and 60 have no common factor,
+// so 26 drives get 26 different seconds).
+FreeSpaceHistory::Entry& FreeSpaceHistory::Add(FreeSpaceSeries series) {
+  const int turn = added_ * 23 % 60;
+  added_ = (added_ + 1) % 60;
+  return entries_.emplace_back(std::move(series), turn);
 }
 
 const FreeSpaceSeries* FreeSpaceHistory::Find(std::string_view root) const {
@@ -39,7 +54,7 @@ void FreeSpaceHistory::Record(std::string_view root, std::uint32_t serial, Histo
       });
       entries_.erase(oldest);
     }
-    entry = &entries_.emplace_back(FreeSpaceSeries(std::string(root), serial));
+    entry = &Add(FreeSpaceSeries(std::string(root), serial));
   } else if (entry->series.Serial() != serial) {
     entry->series.Reset(serial);
     entry->cached = false;
@@ -50,7 +65,7 @@ void FreeSpaceHistory::Record(std::string_view root, std::uint32_t serial, Histo
 FullEstimate FreeSpaceHistory::Estimate(std::string_view root, HistorySeconds now) {
   Entry* entry = FindEntry(root);
   if (!entry) return {};
-  const std::int64_t minute = FloorDiv(now, 60);
+  const std::int64_t minute = FloorDiv(now - entry->turnSecond, 60);
   if (!entry->cached || entry->cachedMinute != minute || entry->cachedNewest != entry->series.NewestMinute()) {
     entry->estimate = estimator_.Estimate(entry->series, now);
     entry->cached = true;
@@ -77,7 +92,7 @@ void FreeSpaceHistory::Load(const std::vector<StoredHistoryValue>& values, Histo
   for (FreeSpaceSeries& series : found) {
     if (entries_.size() == kMaxSeries) break;
     if (FindEntry(series.Root())) continue;
-    entries_.emplace_back(std::move(series));
+    Add(std::move(series));
   }
 }
 

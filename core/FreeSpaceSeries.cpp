@@ -63,6 +63,21 @@ std::int64_t FreeSpaceSeries::BlockPoint(std::int64_t block) const {
   return blocks_[static_cast<std::size_t>(FloorMod(block, kBlockSlots))];
 }
 
+// The ring from the slot after the newest one (the oldest) round to the newest.
+std::vector<std::int64_t> FreeSpaceSeries::OldestFirst(const std::vector<std::int64_t>& ring, std::int64_t newest) {
+  const auto oldest = static_cast<std::ptrdiff_t>(FloorMod(newest + 1, static_cast<std::int64_t>(ring.size())));
+  std::vector<std::int64_t> slots(ring.begin() + oldest, ring.end());
+  slots.insert(slots.end(), ring.begin(), ring.begin() + oldest);
+  return slots;
+}
+
+void FreeSpaceSeries::PutOldestFirst(std::vector<std::int64_t>& ring, std::int64_t newest,
+                                     const std::vector<std::int64_t>& slots) {
+  const auto oldest = static_cast<std::ptrdiff_t>(FloorMod(newest + 1, static_cast<std::int64_t>(ring.size())));
+  std::copy(slots.begin(), slots.end() - oldest, ring.begin() + oldest);
+  std::copy(slots.end() - oldest, slots.end(), ring.begin());
+}
+
 std::optional<FreeSpaceSeries> FreeSpaceSeries::Restore(std::string root, std::uint32_t serial,
                                                         std::int64_t totalBytes, HistorySeconds newestTime,
                                                         const std::vector<std::int64_t>& minutes,
@@ -79,14 +94,8 @@ std::optional<FreeSpaceSeries> FreeSpaceSeries::Restore(std::string root, std::u
   FreeSpaceSeries series(std::move(root), serial);
   series.total_ = totalBytes;
   series.newestTime_ = newestTime;
-  const std::int64_t firstMinute = series.NewestMinute() - kMinuteSlots + 1;
-  for (std::int64_t i = 0; i < kMinuteSlots; ++i) {
-    series.minutes_[static_cast<std::size_t>(FloorMod(firstMinute + i, kMinuteSlots))] = minutes[static_cast<std::size_t>(i)];
-  }
-  const std::int64_t firstBlock = series.NewestBlock() - kBlockSlots + 1;
-  for (std::int64_t i = 0; i < kBlockSlots; ++i) {
-    series.blocks_[static_cast<std::size_t>(FloorMod(firstBlock + i, kBlockSlots))] = blocks[static_cast<std::size_t>(i)];
-  }
+  PutOldestFirst(series.minutes_, series.NewestMinute(), minutes);
+  PutOldestFirst(series.blocks_, series.NewestBlock(), blocks);
   return series;
 }
 

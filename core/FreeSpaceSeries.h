@@ -72,6 +72,11 @@ class FreeSpaceSeries {
   // kNoPoint likewise for the last 30 days.
   std::int64_t BlockPoint(std::int64_t block) const;
 
+  // The slots of the day ending with the newest minute and of the 30 days ending with
+  // the newest block, oldest first (what BlockPoint and MinutePoint give for each).
+  std::vector<std::int64_t> MinutesOldestFirst() const { return OldestFirst(minutes_, NewestMinute()); }
+  std::vector<std::int64_t> BlocksOldestFirst() const { return OldestFirst(blocks_, NewestBlock()); }
+
   // A series put back from storage: the minute points of the day ending with the newest
   // minute and the block points of the 30 days ending with its block, oldest first.
   // Nothing when the parts do not make a series Record could have made (wrong counts, a
@@ -85,6 +90,8 @@ class FreeSpaceSeries {
  private:
   static constexpr HistorySeconds kNoTime = INT64_MIN;
   static void ClearAfter(std::vector<std::int64_t>& ring, std::int64_t from, std::int64_t to);
+  static std::vector<std::int64_t> OldestFirst(const std::vector<std::int64_t>& ring, std::int64_t newest);
+  static void PutOldestFirst(std::vector<std::int64_t>& ring, std::int64_t newest, const std::vector<std::int64_t>& slots);
 
   std::string root_;
   std::uint32_t serial_;

@@ -146,20 +146,6 @@ bool ReadTier(Reader& r, std::vector<std::int64_t>& slots, std::size_t count, in
   return true;
 }
 
-std::vector<std::int64_t> MinuteSlots(const FreeSpaceSeries& s) {
-  std::vector<std::int64_t> slots(FreeSpaceSeries::kMinuteSlots);
-  const std::int64_t first = s.NewestMinute() - FreeSpaceSeries::kMinuteSlots + 1;
-  for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = s.MinutePoint(first + static_cast<std::int64_t>(i));
-  return slots;
-}
-
-std::vector<std::int64_t> BlockSlots(const FreeSpaceSeries& s) {
-  std::vector<std::int64_t> slots(FreeSpaceSeries::kBlockSlots);
-  const std::int64_t first = s.NewestBlock() - FreeSpaceSeries::kBlockSlots + 1;
-  for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = s.BlockPoint(first + static_cast<std::int64_t>(i));
-  return slots;
-}
-
 // The largest power of two (up to 2^40) dividing every figure.
 int CommonShift(const std::vector<std::int64_t>& a, const std::vector<std::int64_t>& b) {
   std::uint64_t bits = 0;
@@ -181,8 +167,8 @@ std::uint32_t Crc32(std::span<const std::uint8_t> data) {
 
 std::vector<std::uint8_t> EncodeSeries(const FreeSpaceSeries& series) {
   if (series.Empty()) return {};
-  const std::vector<std::int64_t> minutes = MinuteSlots(series);
-  const std::vector<std::int64_t> blocks = BlockSlots(series);
+  const std::vector<std::int64_t> minutes = series.MinutesOldestFirst();
+  const std::vector<std::int64_t> blocks = series.BlocksOldestFirst();
   const int shift = CommonShift(minutes, blocks);
   Writer w;
   w.Out().reserve(4096);
