@@ -1,27 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "core/FreeSpaceHistory.h"
 #include "core/HistoryStorage.h"
-
-// Counts the allocations of this test program, so that a test can hold the steady state
-// of sampling to none.
-namespace {
-std::atomic<long> gAllocations{0};
-}  // namespace
-void* operator new(std::size_t size) {
-  ++gAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "tests/core/AllocationCount.h"
 
 namespace dorvane {
 namespace {
@@ -140,12 +125,12 @@ TEST(FreeSpaceSeries, SamplingAllocatesNothingOnceSetUp) {
   FreeSpaceHistory history;
   const char* roots[] = {"c:\\", "d:\\", "e:\\"};
   for (const char* root : roots) history.Record(root, 1, kT0, kTotal / 2, kTotal);
-  const long before = gAllocations.load();
+  const long before = AllocationCount();
   // Three drives read once a second for three days: minute, block and gap changes.
   for (HistorySeconds k = 1; k < 3 * 86400; ++k) {
     for (const char* root : roots) history.Record(root, 1, kT0 + k, kTotal / 2 - k * 1000, kTotal);
   }
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
 }
 
 TEST(FreeSpaceHistory, AnotherVolumeOnTheRootStartsAfreshAndTheRestStay) {
@@ -254,7 +239,9 @@ TEST(HistoryStorage, ValuesAreCompactAndBounded) {
     for (HistorySeconds k = 0; k <= 30 * 86400; k += step) wild.Record(kT0 + k, leap(k, step), INT64_MAX);
     const std::vector<std::uint8_t> data = EncodeSeries(wild);
     EXPECT_LE(data.size(), kMaxHistoryValueBytes) << step;
-    if (step == 60) EXPECT_GT(data.size(), std::size_t{50000});  // the figures did take their width
+    if (step == 60) {
+      EXPECT_GT(data.size(), std::size_t{50000});  // the figures did take their width
+    }
     const std::optional<FreeSpaceSeries> back = DecodeSeries(data);
     ASSERT_TRUE(back.has_value()) << step;
     EXPECT_TRUE(*back == wild) << step;
