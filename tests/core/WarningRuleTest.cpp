@@ -30,7 +30,9 @@ TEST(WarningRule, WithTheNewSettingsOffItIsTheTrayUpdatesOwnRule) {
         for (std::int64_t freeBytes : {std::int64_t{0}, 40 * kGb, std::int64_t{4'000'000'000'000}}) {
           const WarningRule rule = LowSpaceWarning(freePct, freeBytes, e, settings);
           ASSERT_EQ(rule != WarningRule::kNone, today) << threshold << " " << freePct;
-          if (today) ASSERT_EQ(rule, WarningRule::kLowShare);
+          if (today) {
+            ASSERT_EQ(rule, WarningRule::kLowShare);
+          }
         }
       }
     }
