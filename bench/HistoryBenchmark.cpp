@@ -121,12 +121,12 @@ int main() {
   std::printf("  one reading taken (steady state)     %8.1f ns\n", perReading);
   std::printf("  one size text (yardstick)            %8.1f ns   reading / size text = %.2f\n", perSizeText,
               perReading / perSizeText);
-  std::printf("  all %d drives, each second           %8.2f us   (%.4f %% of one core)\n", kDrives,
+  std::printf("  all %d drives, each second           %8.2f us   (%.6f %% of one core)\n", kDrives,
               perReading * kDrives / 1000, perReading * kDrives / 1e9 * 100);
   std::printf("  estimate made afresh, 3 h of minutes %8.1f us\n", perEstimate / 1000);
   std::printf("  estimate made afresh, day of blocks  %8.1f us\n", perDayEstimate / 1000);
   std::printf("  estimate asked again that minute     %8.1f ns\n", perCachedEstimate);
-  std::printf("  estimate shown for a drive 2.3 GB a minute: \"%s\"; the fallback: \"%s\"\n",
+  std::printf("  estimate shown for a drive losing 3 MB a second: \"%s\"; the fallback: \"%s\"\n",
               dorvane::FullEstimateText(shown).c_str(),
               dorvane::FullEstimateText(estimator.Estimate(sparse, sparse.NewestTime())).c_str());
   std::printf("  save (encode %zu full series)        %8.2f ms, %zu bytes (%zu a drive)\n", values.size(),

@@ -11,11 +11,12 @@ namespace dorvane {
 FreeSpaceHistory::FreeSpaceHistory() { entries_.reserve(kMaxSeries); }
 
 // The tick reads the drives, and the rows ask for their estimates, in the same order
-// every second: the entry after the last one found is tried first.
+// every second, a drive often twice in a row: the entry last found is tried first, then
+// the one after it.
 FreeSpaceHistory::Entry* FreeSpaceHistory::FindEntry(std::string_view root) {
   const std::size_t n = entries_.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t at = (lastFound_ + 1 + i) % n;
+    const std::size_t at = (lastFound_ + i) % n;
     if (entries_[at].series.Root() == root) {
       lastFound_ = at;
       return &entries_[at];
