@@ -24,7 +24,7 @@
 #include <sys/statvfs.h>
 #include <time.h>
 
-#define BLOCK 4096.0
+#include "fuse_empty_root.h"
 
 static double total_bytes = -1, free_bytes = -1, rate = 0, start = -1, scale = 1;
 
@@ -34,44 +34,18 @@ static double now_seconds(void) {
   return (double)t.tv_sec + (double)t.tv_nsec / 1e9;
 }
 
-static int drain_getattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
-  (void)fi;
-  memset(st, 0, sizeof *st);
-  if (strcmp(path, "/") != 0) return -ENOENT;
-  st->st_mode = S_IFDIR | 0755;
-  st->st_nlink = 2;
-  return 0;
-}
-
-static int drain_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_t offset,
-                         struct fuse_file_info* fi, enum fuse_readdir_flags flags) {
-  (void)offset;
-  (void)fi;
-  (void)flags;
-  if (strcmp(path, "/") != 0) return -ENOENT;
-  fill(buf, ".", NULL, 0, 0);
-  fill(buf, "..", NULL, 0, 0);
-  return 0;
-}
-
 static int drain_statfs(const char* path, struct statvfs* st) {
   (void)path;
   double left = free_bytes - rate * scale * (now_seconds() - start);
   if (left < 0) left = 0;
   if (left > total_bytes) left = total_bytes;
-  memset(st, 0, sizeof *st);
-  st->f_bsize = st->f_frsize = (unsigned long)BLOCK;
-  st->f_blocks = (fsblkcnt_t)floor(total_bytes / BLOCK);
-  st->f_bfree = st->f_bavail = (fsblkcnt_t)floor(left / BLOCK);
-  st->f_files = 1000;
-  st->f_ffree = 900;
-  st->f_namemax = 255;
+  drive_figures(st, (fsblkcnt_t)floor(total_bytes / DRIVE_BLOCK), (fsblkcnt_t)floor(left / DRIVE_BLOCK));
   return 0;
 }
 
 static const struct fuse_operations operations = {
-    .getattr = drain_getattr,
-    .readdir = drain_readdir,
+    .getattr = empty_root_getattr,
+    .readdir = empty_root_readdir,
     .statfs = drain_statfs,
 };
 

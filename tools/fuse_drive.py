@@ -2,7 +2,8 @@
 """The FUSE filesystems that stand in for drives in the tests: tools/hangfs.c (a drive
 that does not answer) and tools/drainfs.c (a drive that fills at a known rate).
 
-build(name) compiles tools/<name>.c into build/<name>/<name> when the source is newer;
+build(name) compiles tools/<name>.c into build/<name>/<name> when the source (or the
+header they share, tools/fuse_empty_root.h) is newer;
 FuseDrive mounts one in a fresh folder while it is in use, and unmounts and stops it (by
 its own PID) afterwards. Needs /dev/fuse and Debian's fuse3 and libfuse3-dev
 (tools/setup.sh installs them).
@@ -23,7 +24,8 @@ def build(name):
     source = os.path.join(HERE, name + ".c")
     folder = os.path.join(ds.BUILD, name)
     program = os.path.join(folder, name)
-    if os.path.exists(program) and os.path.getmtime(program) >= os.path.getmtime(source):
+    newest = max(os.path.getmtime(p) for p in (source, os.path.join(HERE, "fuse_empty_root.h")))
+    if os.path.exists(program) and os.path.getmtime(program) >= newest:
         return program
     os.makedirs(folder, exist_ok=True)
     flags = subprocess.run(["pkg-config", "--cflags", "--libs", "fuse3"], check=True,

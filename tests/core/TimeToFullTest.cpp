@@ -178,32 +178,31 @@ TEST(TimeToFull, ADeleteRestartsTheTrendAndASingleWildReadingDoesNot) {
 }
 
 TEST(TimeToFull, GapsAreMissingPointsNotALineAcrossThem) {
-  {
-    // An hour falling by 1e6 a second from 6e9, the machine off for five hours (nothing
-    // changes), then twenty minutes more: the last reading, at second 22,799, is 4799
-    // seconds of falling after the start: 6e9 - 4.799e9 = 1.201e9 left, 1201 seconds.
+  // Falling by 1e6 a second while on, the machine off for a while (nothing changes), then
+  // on again; the time left is the free space at the last reading over the rate.
+  struct Case {
+    std::int64_t start;
+    HistorySeconds on, off, back;  // seconds on, then off, then on again
+    std::int64_t seconds;
+    const char* text;
+  } cases[] = {
+      // An hour, five hours off, twenty minutes: the last reading comes after 4799 s of
+      // falling, 6e9 - 4.799e9 = 1.201e9 left.
+      {6'000'000'000, 3600, 5 * 3600, 1200, 1201, "full in ~20 min"},
+      // Three hours, four hours off, five minutes: too few minute points, so the day's
+      // ten-minute points give the rate, and the level is the last reading's (after
+      // 11,099 s of falling): 30e9 - 11.099e9 = 18.901e9 left, 5.25 hours.
+      {30'000'000'000, 3 * 3600, 4 * 3600, 300, 18901, "full in ~5 h"},
+  };
+  for (const Case& c : cases) {
+    const auto free = [&](HistorySeconds k) { return c.start - 1'000'000 * (k < c.on ? k : k - c.off); };
     FreeSpaceSeries s("c:\\", 1);
-    const auto onTime = [](HistorySeconds k) { return k < 3600 ? k : k - 18000; };
-    Feed(s, 0, 3599, [&](HistorySeconds k) { return 6'000'000'000 - 1'000'000 * onTime(k); });
-    Feed(s, 21600, 22799, [&](HistorySeconds k) { return 6'000'000'000 - 1'000'000 * onTime(k); });
+    Feed(s, 0, c.on - 1, free);
+    Feed(s, c.on + c.off, c.on + c.off + c.back - 1, free);
     const FullEstimate e = EstimateNow(s);
-    ASSERT_EQ(e.kind, FullEstimate::Kind::kFilling);
-    EXPECT_NEAR(static_cast<double>(e.seconds), 1201, 2);
-    EXPECT_EQ(FullEstimateText(e), "full in ~20 min");
-  }
-  {
-    // Three hours falling by 1e6 a second from 30e9, off for four hours, back for five
-    // minutes: too few minute points, so the day's ten-minute points give the rate, and
-    // the level is the last reading's (second 25,499, after 11,099 seconds of falling):
-    // 30e9 - 11.099e9 = 18.901e9 left, 18,901 seconds, 5.25 hours.
-    FreeSpaceSeries s("c:\\", 1);
-    const auto onTime = [](HistorySeconds k) { return k < 10800 ? k : k - 14400; };
-    Feed(s, 0, 10799, [&](HistorySeconds k) { return 30'000'000'000 - 1'000'000 * onTime(k); });
-    Feed(s, 25200, 25499, [&](HistorySeconds k) { return 30'000'000'000 - 1'000'000 * onTime(k); });
-    const FullEstimate e = EstimateNow(s);
-    ASSERT_EQ(e.kind, FullEstimate::Kind::kFilling);
-    EXPECT_NEAR(static_cast<double>(e.seconds), 18901, 2);
-    EXPECT_EQ(FullEstimateText(e), "full in ~5 h");
+    ASSERT_EQ(e.kind, FullEstimate::Kind::kFilling) << c.text;
+    EXPECT_NEAR(static_cast<double>(e.seconds), static_cast<double>(c.seconds), 2) << c.text;
+    EXPECT_EQ(FullEstimateText(e), c.text);
   }
   {
     // Asked later than the last reading: the time since counts; after ten minutes
