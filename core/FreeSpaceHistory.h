@@ -14,21 +14,25 @@
 //    up its series (about 46 KB for the two rings).
 //  - A row's column, a panel's hint, the tooltip:
 //        FullEstimateText(history.Estimate(root, now))
-//    The fit runs at most once a minute per drive (about 0.1 ms over three hours of
-//    minute points); the other calls of that minute return its result. The drives take
+//    The fit runs at most once a minute per drive (some 45 us over three hours of
+//    minute points, bench/HistoryBenchmark.cpp); the other calls of that minute return
+//    its result. The drives take
 //    their turns at different seconds of the minute, so one tick makes one or two fits.
 //  - The low-space warning: LowSpaceWarning(freePct, freeBytes, history.Estimate(root,
 //    now), settings) (core/WarningRule.h).
 //  - The chart: Find(root) gives the series, whose MinutePoint and BlockPoint give the
 //    last day and the last 30 days.
 //  - At start, before the first tick: read every value under kHistoryKey and pass them
-//    to Load(values, now). What does not decode, is not named as its content says, or is
-//    older than 30 days is left out without a word.
-//  - Every kHistorySaveSeconds and once at exit: `values = history.Save(now)` encodes a
-//    copy (a few KB a drive); writing it is someone else's: a worker thread or an idle
-//    turn writes each value as REG_BINARY and deletes the names that
-//    StaleHistoryValues(namesFound, values) returns, so the key never holds more than one
-//    value per root. Only those bytes leave the window thread, never the history.
+//    to Load(values, now) (some 0.1 ms a drive with every slot filled). What does not
+//    decode, is not named as its content says, or is older than 30 days is left out
+//    without a word.
+//  - Every kHistorySaveSeconds and once at exit, from a timer of its own rather than in
+//    the tick: `values = history.Save(now)` encodes a copy (about 16 KB and 0.1 ms for a
+//    steady drive with every slot filled; kMaxHistoryValueBytes at worst). Writing it is
+//    not the window thread's: a worker (or an idle turn) writes each value as REG_BINARY
+//    and deletes the names StaleHistoryValues(namesFound, values) returns, so the key
+//    never holds more than one value per root. Only those bytes leave the window thread,
+//    never the history itself.
 #include <cstdint>
 #include <string>
 #include <string_view>
