@@ -13,10 +13,10 @@
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -11,9 +11,9 @@
 #include <unordered_map>
 
 #include "core/ScopeExit.h"
-#include "core/win32/SystemLibrary.h"
+#include "winapi/SystemLibrary.h"
 #include "framework/ClassBuilder.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

@@ -8,7 +8,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
 

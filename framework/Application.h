@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/Controls.h"
 #include "framework/Desktop.h"
 #include "framework/UtilityWindow.h"

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "framework/ClassBuilder.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

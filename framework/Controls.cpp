@@ -13,7 +13,7 @@
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

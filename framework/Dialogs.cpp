@@ -8,8 +8,8 @@
 #include <cwchar>
 #include <utility>
 
-#include "core/win32/SystemLibrary.h"
-#include "core/win32/WideString.h"
+#include "winapi/SystemLibrary.h"
+#include "winapi/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"

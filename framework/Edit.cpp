@@ -4,7 +4,7 @@
 
 #include "core/ScopeExit.h"
 #include "framework/ClassBuilder.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

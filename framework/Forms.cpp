@@ -8,10 +8,10 @@
 #include "framework/Dialogs.h"
 #include "framework/FormReader.h"
 #include "framework/Resources.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

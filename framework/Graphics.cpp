@@ -13,7 +13,7 @@
 #include "framework/Jpeg.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

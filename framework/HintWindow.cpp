@@ -2,8 +2,8 @@
 // application after the mouse rests on the control.
 #include "framework/Application.h"
 
-#include "core/win32/Handles.h"
-#include "core/win32/WideString.h"
+#include "winapi/Handles.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -1,8 +1,8 @@
 #include "framework/Label.h"
 
 #include "framework/ClassBuilder.h"
-#include "core/win32/Handles.h"
-#include "core/win32/WideString.h"
+#include "winapi/Handles.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 

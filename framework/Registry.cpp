@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/win32/WideString.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 namespace {

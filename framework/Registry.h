@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 
 namespace dorvane {
 

@@ -4,9 +4,9 @@
 #include <shellapi.h>
 
 #include "core/ScopeExit.h"
-#include "core/win32/Handles.h"
-#include "core/win32/SystemLibrary.h"
-#include "core/win32/WideString.h"
+#include "winapi/Handles.h"
+#include "winapi/SystemLibrary.h"
+#include "winapi/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <type_traits>
 
-#include "core/win32/Handles.h"
-#include "core/win32/WideString.h"
-#include "core/win32/SystemLibrary.h"
+#include "winapi/Handles.h"
+#include "winapi/WideString.h"
+#include "winapi/SystemLibrary.h"
 
 namespace dorvane {
 namespace {
