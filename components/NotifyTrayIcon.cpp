@@ -14,6 +14,7 @@
 #include "winapi/Handles.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
+#include "winapi/SystemLibrary.h"
 #include "winapi/WideString.h"
 
 namespace dorvane {
@@ -33,16 +34,7 @@ struct ProcessValues {
 };
 
 DWORD ReadCommonControlsVersion() {
-  HMODULE module = GetModuleHandleW(L"comctl32.dll");
-  UniqueHmodule loaded;
-  if (!module) {
-    loaded.reset(LoadLibraryW(L"comctl32.dll"));
-    module = loaded.get();
-  }
-  if (!module) return 0;
-  using GetVersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-  const auto getVersion =
-      reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion")));
+  const auto getVersion = SystemFunctionAs<HRESULT CALLBACK(DLLVERSIONINFO*)>(L"comctl32.dll", "DllGetVersion");
   if (!getVersion) return 0;
   DLLVERSIONINFO info{};
   info.cbSize = sizeof info;
@@ -51,13 +43,8 @@ DWORD ReadCommonControlsVersion() {
 }
 
 bool ReadOldNt() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-  if (!GetVersionExW(&info)) return false;
-  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion < 5;
+  const SystemVersion& system = TheSystemVersion();
+  return system.known && system.platform == VER_PLATFORM_WIN32_NT && system.major < 5;
 }
 
 const ProcessValues& Process() {
@@ -72,11 +59,6 @@ const ProcessValues& Process() {
 }
 
 BOOL CallShell(DWORD message, const NOTIFYICONDATAW& data) { return Application().Desktop().NotifyIcon(message, data); }
-
-std::weak_ptr<TTrayIconHandler>& SharedHandler() {
-  static std::weak_ptr<TTrayIconHandler> shared;
-  return shared;
-}
 
 UINT NextIconId() {
   static UINT next = 0;
@@ -114,21 +96,14 @@ void PutText(WCHAR (&field)[N], const std::string& text) {
 // -- TTrayIconHandler ---------------------------------------------------------------------
 
 TTrayIconHandler::TTrayIconHandler()
-    : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }) {}
+    : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }) {
+  (void)Process();  // the taskbar message is registered before the first icon exists
+}
 
 TTrayIconHandler::~TTrayIconHandler() = default;
 
-std::shared_ptr<TTrayIconHandler> TTrayIconHandler::Acquire() {
-  (void)Process();  // the taskbar message is registered before the first icon exists
-  auto& shared = SharedHandler();
-  if (auto existing = shared.lock()) return existing;
-  std::shared_ptr<TTrayIconHandler> created(new TTrayIconHandler());
-  shared = created;
-  return created;
-}
-
 HWND TTrayIconHandler::CurrentWindow() {
-  const auto current = SharedHandler().lock();
+  const auto current = Current();
   return current ? current->Handle() : nullptr;
 }
 
@@ -197,13 +172,8 @@ void TTrayIconHandler::UserChanged() {
       state = State::freed;
       break;
     case State::freed:
-      module.reset(LoadLibraryW(L"comctl32.dll"));
-      if (module) {
-        using InitFn = void(WINAPI*)();
-        if (const auto init = reinterpret_cast<InitFn>(
-                reinterpret_cast<void*>(GetProcAddress(module.get(), "InitCommonControls"))))
-          init();
-      }
+      module = LoadSystemLibrary(L"comctl32.dll");
+      if (const auto init = ModuleFunctionAs<void WINAPI()>(module.get(), "InitCommonControls")) init();
       state = State::loaded;
       break;
     case State::loaded:

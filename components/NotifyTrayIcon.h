@@ -46,13 +46,12 @@ constexpr UINT kTrayCallbackMessage = 0x800;
 // The hidden top-level window that receives the shell's notifications for every tray
 // icon of the process, and the taskbar's re-creation broadcast. Created by the first
 // tray icon and destroyed with the last.
-class TTrayIconHandler {
+class TTrayIconHandler : public SharedPerKind<TTrayIconHandler> {
  public:
   TTrayIconHandler(const TTrayIconHandler&) = delete;
   TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
   ~TTrayIconHandler();
 
-  static std::shared_ptr<TTrayIconHandler> Acquire();
   // The window of the shared handler, or null while no tray icon exists.
   static HWND CurrentWindow();
   // The registered "TaskbarCreated" message (0 when the system's common controls are
@@ -63,6 +62,7 @@ class TTrayIconHandler {
 
  private:
   friend class TNotifyTrayIcon;
+  friend class SharedPerKind<TTrayIconHandler>;
   TTrayIconHandler();
   std::optional<LRESULT> Message(UINT msg, WPARAM wp, LPARAM lp);
   void UserChanged();

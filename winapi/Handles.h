@@ -100,13 +100,17 @@ class WindowDc {
   HDC dc_;
 };
 
-// BeginPaint/EndPaint.
+// BeginPaint/EndPaint. Empty when BeginPaint fails: there is nothing to paint on, and
+// nothing to end.
 class PaintDc {
  public:
   explicit PaintDc(HWND wnd) noexcept : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
   PaintDc(const PaintDc&) = delete;
   PaintDc& operator=(const PaintDc&) = delete;
-  ~PaintDc() { ::EndPaint(wnd_, &ps_); }
+  ~PaintDc() {
+    if (dc_) ::EndPaint(wnd_, &ps_);
+  }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
   HDC get() const noexcept { return dc_; }
   const RECT& UpdateRect() const noexcept { return ps_.rcPaint; }
 
