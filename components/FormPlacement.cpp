@@ -477,7 +477,7 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
   key.SetRootKey(storage_->CurrentKey());
   if (!key.OpenKey(section, false) || !key.ValueExists(name)) return defaultValue;
   try {
-    return key.ReadString(name);
+    return ReadValueText(key, name);
   } catch (const ERegistryException&) {
     // A value of another registry type than text (damaged, or written by something
     // else): reported once, then removed so that it reads as missing, its default,
@@ -488,6 +488,10 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
     if (writable.OpenKey(section, false)) writable.DeleteValue(name);
     return defaultValue;
   }
+}
+
+std::string TFormPlacement::ReadValueText(const TRegistry& section, const std::string& name) const {
+  return section.ReadString(name);
 }
 
 void TFormPlacement::WriteSectionString(const std::string& section, const std::string& name,
@@ -733,6 +737,16 @@ TFormStorage::~TFormStorage() = default;
 
 void TFormStorage::Loaded() {
   TFormPlacement::Loaded();
+  ResolveStoredProps();
+}
+
+void TFormStorage::SetStoredProps(std::span<const char* const> entries) {
+  std::vector<std::string> lines(entries.begin(), entries.end());
+  storedProps_->SetStrings(lines);
+  ResolveStoredProps();
+}
+
+void TFormStorage::ResolveStoredProps() {
   // Entries that do not name an existing component of the form are dropped; the
   // component is watched so that its entries go when it is freed.
   TComponent* form = Owner();

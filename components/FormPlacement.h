@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,8 @@ class TFormPlacement : public TComponent {
   // properties and values). Called with the storage open.
   virtual void SaveProps() {}
   virtual void RestoreProps() {}
+  // Reads one text value of an open section; every read of the storage comes here.
+  virtual std::string ReadValueText(const TRegistry& section, const std::string& name) const;
   void BeforeDestruction() override;
 
  private:
@@ -255,6 +258,9 @@ class TFormStorage : public TFormPlacement {
 
   // "Component.Property" entries; resolved once in Loaded.
   TStrings* StoredProps() const { return storedProps_.get(); }
+  // Replaces the entries with `entries` and resolves them as Loaded does (for a form that
+  // lists what it stores in code rather than in its description).
+  void SetStoredProps(std::span<const char* const> entries);
   TStoredValues* StoredValues() const { return storedValues_.get(); }
 
   void Loaded() override;
@@ -267,6 +273,8 @@ class TFormStorage : public TFormPlacement {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // Drops the entries that name no component of the form and watches the others.
+  void ResolveStoredProps();
   std::unique_ptr<TStringList> storedProps_;
   std::unique_ptr<TStoredValues> storedValues_;
 };

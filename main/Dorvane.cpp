@@ -14,6 +14,7 @@
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
+#include "main/Form1Settings.h"
 
 namespace dorvane {
 
@@ -36,30 +37,21 @@ constexpr int kLowestOpacity = 63;
 // place in the strip, so that the layout puts it back in order.
 constexpr int kPanelSlot[10] = {0, 230, 298, 362, 426, 490, 554, 618, 682, 746};
 
-// The values the main window keeps through Saver besides its stored properties, each
-// named here once with its default. The window's place has no fixed default (the
-// screen's centre at start-up, where the window stands when the settings view closes):
-// the read supplies it.
-template <typename T>
-struct NamedValue {
-  const char* name;
-  T fallback;
-};
-constexpr NamedValue<const char*> kLabels{"Labels", "labels"};
-constexpr NamedValue<int> kAlpha{"alpha", 255};
-constexpr NamedValue<int> kTrayDriveIndex{"tray drive index", 0};
-constexpr NamedValue<const char*> kRowActive{" active", "false"};  // after the row's index: "0 active"
-constexpr const char* kPosX = "pos_x";
-constexpr const char* kPosY = "pos_y";
-constexpr const char* kFormTop = "form top";
-constexpr const char* kFormLeft = "form left";
+// What the window keeps through Saver is listed in main/Form1Settings.h.
+using form1::kAlpha;
+using form1::kFormLeft;
+using form1::kFormTop;
+using form1::kLabels;
+using form1::kPosX;
+using form1::kPosY;
+using form1::kRowActive;
+using form1::kTrayDriveIndex;
 
 int Read(TFormStorage& saver, const NamedValue<int>& value) { return saver.ReadInteger(value.name, value.fallback); }
 std::string Read(TFormStorage& saver, const NamedValue<const char*>& value) {
   return saver.ReadString(value.name, value.fallback);
 }
 
-std::string RowCheckName(int row) { return std::to_string(row) + kRowActive.name; }
 
 }  // namespace
 
@@ -83,6 +75,7 @@ void TForm1::BindFields() {
 #define DORVANE_BIND_PART(type, name) BIND(name);
   DORVANE_FORM1_PARTS(DORVANE_BIND_PART)
 #undef DORVANE_BIND_PART
+  Saver->SetStoredProps(form1::kStoredProps);
   for (int k = 1; k <= 10; ++k) {
     const auto i = static_cast<std::size_t>(k - 1);
     const std::string n = std::to_string(k);
@@ -113,8 +106,8 @@ void TForm1::FormCreate(TObject*) {
   RecordEvent("program_start");
 
   const ScreenSize screen = machine_.Screen();
-  rememberedLeft = Saver->ReadInteger(kPosX, screen.width / 2);
-  rememberedTop = Saver->ReadInteger(kPosY, screen.height / 2);
+  rememberedLeft = Saver->ReadInteger(kPosX.name, screen.width / 2);
+  rememberedTop = Saver->ReadInteger(kPosY.name, screen.height / 2);
 
   if (IsNtPlatform()) SetTransparency(Read(*Saver, kAlpha));
 
@@ -165,8 +158,8 @@ void TForm1::FormHide(TObject*) {
 void TForm1::FormClose(TObject*, TCloseAction&) {
   RecordEvent("form_close");
   Saver->WriteString(kLabels.name, BtSwitch->Caption());
-  Saver->WriteInteger(kPosX, Left());
-  Saver->WriteInteger(kPosY, Top());
+  Saver->WriteInteger(kPosX.name, Left());
+  Saver->WriteInteger(kPosY.name, Top());
   FadeOutHide();
 }
 
@@ -500,8 +493,8 @@ void TForm1::GradButton1Click(TObject*) {
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
   if (Height() <= kCompactHeight) {
-    Saver->WriteInteger(kFormTop, Top());
-    Saver->WriteInteger(kFormLeft, Left());
+    Saver->WriteInteger(kFormTop.name, Top());
+    Saver->WriteInteger(kFormLeft.name, Left());
     SetWidth(kExpandedWidth);
     if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
     SetHeight(kExpandedHeight);
@@ -509,8 +502,8 @@ void TForm1::GradButton1Click(TObject*) {
     Repaint();
   } else {
     SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
-    SetTop(Saver->ReadInteger(kFormTop, Top()));
-    SetLeft(Saver->ReadInteger(kFormLeft, Left()));
+    SetTop(Saver->ReadInteger(kFormTop.name, Top()));
+    SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));
     RecordEvent("saver_save");
     Saver->SaveStorage();
   }
@@ -556,14 +549,14 @@ void TForm1::SaveChecks() {
   RecordEvent("save_checks");
   const auto& rows = Rows();
   for (std::size_t i = 0; i < rows.size(); ++i)
-    Saver->WriteString(RowCheckName(static_cast<int>(i)), rows[i].active ? "true" : "false");
+    Saver->WriteString(kRowActive.Name(static_cast<int>(i)), rows[i].active ? "true" : "false");
 }
 
 void TForm1::GetChecks() {
   RecordEvent("get_checks");
   const int n = static_cast<int>(catalog_->Rows().size());
   for (int i = 0; i < n; ++i)
-    if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
+    if (Saver->ReadString(kRowActive.Name(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
 }
 
 void TForm1::SaverSavePlacement(TObject*) { SaveChecks(); }
