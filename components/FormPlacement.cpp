@@ -12,6 +12,7 @@
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
+#include "framework/ComponentReference.h"
 #include "framework/Forms.h"
 #include "winapi/Handles.h"
 #include "framework/Registry.h"
@@ -187,9 +188,7 @@ std::string TPropsStorage::GetPropText(const TObject& object, const PropInfo& pr
     case PropKind::Class: {
       if (!prop.isReference) return std::string();
       const auto* c = dynamic_cast<const TComponent*>(prop.getObj(object));
-      if (!c) return kNull;
-      const bool foreign = c != root_ && c->Owner() && c->Owner() != root_;
-      return foreign ? c->Owner()->Name() + "." + c->Name() : c->Name();
+      return c ? ReferenceName(*c, root_) : kNull;
     }
     case PropKind::Method: return std::string();
   }
@@ -197,20 +196,7 @@ std::string TPropsStorage::GetPropText(const TObject& object, const PropInfo& pr
 }
 
 TComponent* TPropsStorage::FindReference(const std::string& text) const {
-  TComponent* found = nullptr;
-  const std::size_t dot = text.find('.');
-  if (dot == std::string::npos) {
-    if (root_ && SameText(root_->Name(), text)) return root_;
-    found = root_ ? root_->FindComponent(text) : nullptr;
-  } else {
-    const std::string ownerName = text.substr(0, dot);
-    TComponent* owner = nullptr;
-    if (root_ && SameText(root_->Name(), ownerName))
-      owner = root_;
-    else if (root_ && root_->Owner())
-      owner = root_->Owner()->FindComponent(ownerName);
-    found = owner ? owner->FindComponent(text.substr(dot + 1)) : nullptr;
-  }
+  TComponent* found = FindReferenced(text, root_);
   if (!found) throw EPropertyError("no component named " + text);
   return found;
 }

@@ -7,6 +7,7 @@
 
 #include "core/NumberFormat.h"
 #include "core/Text.h"
+#include "framework/ComponentReference.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
 
@@ -539,12 +540,7 @@ class Loader {
   }
 
   void Resolve(const Fixup& f) {
-    TComponent* c = nullptr;
-    if (SameText(f.target, root_.Name())) {
-      c = &root_;
-    } else if (f.target.find('.') == std::string::npos) {
-      c = root_.FindComponent(f.target);
-    }
+    TComponent* c = FindReferenced(f.target, &root_);
     if (!c) Fail(f.line, "no component named " + f.target);
     try {
       f.prop->setObj(*f.object, c);
@@ -676,10 +672,7 @@ class Writer {
         case PropKind::Class: {
           const TObject* sub = p->getObj(o);
           if (p->isReference) {
-            if (const auto* c = dynamic_cast<const TComponent*>(sub)) {
-              const bool foreign = c != &root_ && c->Owner() != &root_ && c->Owner();
-              Line(depth, path, foreign ? c->Owner()->Name() + "." + c->Name() : c->Name());
-            }
+            if (const auto* c = dynamic_cast<const TComponent*>(sub)) Line(depth, path, ReferenceName(*c, &root_));
             break;
           }
           if (!sub) break;
