@@ -27,8 +27,7 @@ void Bind(HWND wnd, TWindowTarget& target) {
 LRESULT CALLBACK SubclassProcedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR);
 
 // The one place a message meets its object, with the one catch.
-LRESULT Deliver(TWindowTarget& target, HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
-                LRESULT (*byDefault)(HWND, UINT, WPARAM, LPARAM)) {
+LRESULT Deliver(TWindowTarget& target, HWND wnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC byDefault) {
   // A handler may free the sender before it throws: it is named only while it lives.
   TObject* sender = target.MessageSender();
   const auto* component = dynamic_cast<const TComponent*>(sender);
@@ -45,13 +44,24 @@ LRESULT Deliver(TWindowTarget& target, HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
   return byDefault(wnd, msg, wp, lp);
 }
 
-LRESULT DefaultSubclassed(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) { return DefSubclassProc(wnd, msg, wp, lp); }
+LRESULT CALLBACK DefaultSubclassed(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefSubclassProc(wnd, msg, wp, lp);
+}
 
-// The last message of a window the object did not let go of first.
-void Gone(HWND wnd, TWindowTarget& target, bool subclassed) {
-  RemovePropW(wnd, TargetProperty());
-  if (subclassed) RemoveWindowSubclass(wnd, &SubclassProcedure, kSubclassId);
-  target.WindowGone(wnd);
+// Every message of a window of ours, or of a subclassed system control on its way to
+// the control's own procedure.
+LRESULT Route(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool subclassed) {
+  const WNDPROC byDefault = subclassed ? &DefaultSubclassed : &DefWindowProcW;
+  TWindowTarget* target = WindowTargetOf(wnd);
+  if (!target) return byDefault(wnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    // The last message of a window the object did not let go of first.
+    RemovePropW(wnd, TargetProperty());
+    if (subclassed) RemoveWindowSubclass(wnd, &SubclassProcedure, kSubclassId);
+    target->WindowGone(wnd);
+    return byDefault(wnd, msg, wp, lp);
+  }
+  return Deliver(*target, wnd, msg, wp, lp, byDefault);
 }
 
 LRESULT CALLBACK WindowProcedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -59,24 +69,11 @@ LRESULT CALLBACK WindowProcedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
     if (auto* target = static_cast<TWindowTarget*>(create->lpCreateParams)) Bind(wnd, *target);
   }
-  TWindowTarget* target = WindowTargetOf(wnd);
-  if (!target) return DefWindowProcW(wnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    Gone(wnd, *target, false);
-    return DefWindowProcW(wnd, msg, wp, lp);
-  }
-  return Deliver(*target, wnd, msg, wp, lp, &DefWindowProcW);
+  return Route(wnd, msg, wp, lp, false);
 }
 
-// A system control's messages, on their way to its own procedure.
 LRESULT CALLBACK SubclassProcedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  TWindowTarget* target = WindowTargetOf(wnd);
-  if (!target) return DefSubclassProc(wnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    Gone(wnd, *target, true);
-    return DefSubclassProc(wnd, msg, wp, lp);
-  }
-  return Deliver(*target, wnd, msg, wp, lp, &DefaultSubclassed);
+  return Route(wnd, msg, wp, lp, true);
 }
 
 }  // namespace
