@@ -36,7 +36,10 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
-  return dynamic_cast<TWinControl*>(WindowTargetOf(wnd));
+  // A control's object is its own sender; any other object bound to a window is none.
+  TWindowTarget* target = WindowTargetOf(wnd);
+  auto* control = target ? dynamic_cast<TWinControl*>(target->MessageSender()) : nullptr;
+  return control && static_cast<TWindowTarget*>(control) == target ? control : nullptr;
 }
 
 HWND TWinControl::Handle() {
