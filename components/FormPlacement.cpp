@@ -464,14 +464,18 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
   if (!key.OpenKey(section, false) || !key.ValueExists(name)) return defaultValue;
   try {
     return ReadValueText(key, name);
-  } catch (const ERegistryException&) {
-    // A value of another registry type than text (damaged, or written by something
-    // else): reported once, then removed so that it reads as missing, its default,
-    // from now on. The caller goes on, and so does everything read after it.
+  } catch (const ERegistryException& error) {
+    // Reported, and read as its default: the caller goes on, and so does everything read
+    // after it. A value of another registry type than text (damaged, or written by
+    // something else) would fail the same way at every read: it is removed, so that it
+    // reads as missing from now on. A read that failed for any other reason (for a moment)
+    // leaves the user's value where it is.
     HandleException(this);
-    TRegistry writable(KEY_ALL_ACCESS);
-    writable.SetRootKey(storage_->CurrentKey());
-    if (writable.OpenKey(section, false)) writable.DeleteValue(name);
+    if (error.WrongType()) {
+      TRegistry writable(KEY_ALL_ACCESS);
+      writable.SetRootKey(storage_->CurrentKey());
+      if (writable.OpenKey(section, false)) writable.DeleteValue(name);
+    }
     return defaultValue;
   }
 }
