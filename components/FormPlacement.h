@@ -55,51 +55,6 @@ class TWinMinMaxInfo : public TPersistent {
   void Assign(const TPersistent& source) override;
 };
 
-// Turns one property of one object into one text value and back, driven by the property
-// tables alone. Where the values go is up to the derived class.
-//
-// Scalars are written under prefix + the property's declared name; a string list or a
-// collection gets a subsection of its own (section "." prefix name) holding "Count"
-// and "Item<i>" lines or "Item<i>_<property>" item properties; any other owned
-// sub-object has its properties written with the prefix "<name>_".
-class TPropsStorage {
- public:
-  // root: the form whose components references name.
-  TPropsStorage(TComponent* root, std::string section) : root_(root), section_(std::move(section)) {}
-  virtual ~TPropsStorage() = default;
-  TPropsStorage(const TPropsStorage&) = delete;
-  TPropsStorage& operator=(const TPropsStorage&) = delete;
-
-  const std::string& Section() const { return section_; }
-
-  // Saves one property (nothing for events; an empty text only for string and
-  // character properties).
-  void StoreProperty(const TObject& object, const PropInfo& prop, const std::string& prefix);
-  // Restores one property; its current value is the default of the read.
-  void LoadProperty(TObject& object, const PropInfo& prop, const std::string& prefix);
-
-  // The text a property with a value of its own (not a string list or a collection) is
-  // saved as, and the decoding of such a text.
-  std::string GetPropText(const TObject& object, const PropInfo& prop) const;
-  void SetPropText(TObject& object, const PropInfo& prop, const std::string& text) const;
-
- protected:
-  virtual std::string ReadString(const std::string& section, const std::string& name,
-                                 const std::string& defaultValue) = 0;
-  virtual void WriteString(const std::string& section, const std::string& name, const std::string& value) = 0;
-  virtual void EraseSection(const std::string& section) = 0;
-
- private:
-  void Store(const TObject& object, const PropInfo& prop, const std::string& section, const std::string& prefix);
-  void Load(TObject& object, const PropInfo& prop, const std::string& section, const std::string& prefix);
-  void StoreObjectProps(const TObject& object, const std::string& section, const std::string& prefix);
-  void LoadObjectProps(TObject& object, const std::string& section, const std::string& prefix);
-  TComponent* FindReference(const std::string& text) const;
-
-  TComponent* root_;
-  std::string section_;
-};
-
 // A named value of a form storage, saved with it and restored with it.
 class TStoredValue : public TCollectionItem {
   DORVANE_CLASS(TStoredValue)
