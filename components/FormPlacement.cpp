@@ -1,7 +1,5 @@
 #include "components/FormPlacement.h"
 
-#include <commctrl.h>
-
 #include <string>
 #include <vector>
 
@@ -379,10 +377,7 @@ void TFormPlacement::Loaded() {
 void TFormPlacement::UpdateFormHooks() {
   TForm* form = Form();
   if (!form || IsDesigning() || IsDestroying() || form->IsDestroying()) return;
-  if (!subclassed_ && form->HandleAllocated() &&
-      SetWindowSubclass(form->Handle(), FormWindowProc, reinterpret_cast<UINT_PTR>(this),
-                        reinterpret_cast<DWORD_PTR>(this)))
-    subclassed_ = form->Handle();
+  if (!listened_ && form->HandleAllocated() && ListenToWindow(form->Handle(), *this)) listened_ = form->Handle();
   if (const auto* h = form->OnShow.target<ShowHook>(); !h || h->self != this) {
     savedShow_ = std::move(form->OnShow);
     form->OnShow = ShowHook{this};
@@ -410,10 +405,10 @@ bool TFormPlacement::FormHooked() const {
 // replaced the hook stays.
 void TFormPlacement::UnhookForm() {
   // The window may outlive this component while its owner is destroyed: the limits go
-  // in any case (a window already destroyed has dropped them itself).
-  if (subclassed_) {
-    RemoveWindowSubclass(subclassed_, FormWindowProc, reinterpret_cast<UINT_PTR>(this));
-    subclassed_ = nullptr;
+  // in any case (a window already destroyed has let go of its listeners itself).
+  if (listened_) {
+    StopListening(listened_, *this);
+    listened_ = nullptr;
   }
   if (!Owner() || Owner()->IsDestroying()) return;
   TForm* form = Form();
@@ -428,12 +423,8 @@ void TFormPlacement::UnhookForm() {
   savedDestroy_ = nullptr;
 }
 
-LRESULT CALLBACK TFormPlacement::FormWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                                DWORD_PTR data) {
-  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
-  if (msg == WM_GETMINMAXINFO && lp)
-    reinterpret_cast<const TFormPlacement*>(data)->ApplyLimits(wnd, *reinterpret_cast<MINMAXINFO*>(lp));
-  return result;
+void TFormPlacement::MessageAnswered(HWND wnd, UINT msg, WPARAM, LPARAM lp, LRESULT&) {
+  if (msg == WM_GETMINMAXINFO && lp) ApplyLimits(wnd, *reinterpret_cast<MINMAXINFO*>(lp));
 }
 
 // After the form's own answer, so the component's limits win.

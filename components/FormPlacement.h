@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Window.h"
 
 namespace dorvane {
 
@@ -91,7 +92,7 @@ class TStoredValues : public TCollection {
   TStoredValue* FindValue(std::string_view name) const;
 };
 
-class TFormPlacement : public TComponent {
+class TFormPlacement : public TComponent, private TWindowListener {
   DORVANE_CLASS(TFormPlacement)
  public:
   explicit TFormPlacement(TComponent* owner);
@@ -180,7 +181,11 @@ class TFormPlacement : public TComponent {
   void FormCloseQuery(TObject* sender, bool& canClose);
   void FormDestroy(TObject* sender);
   void UnhookForm();
-  static LRESULT CALLBACK FormWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+  // The form's window: its size limits, after the form's own answer so that this
+  // component's limits win.
+  void MessageAnswered(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void ListenedWindowGone(HWND) override { listened_ = nullptr; }
+  TObject* MessageSender() override { return this; }
   void ApplyLimits(HWND wnd, MINMAXINFO& info) const noexcept;
 
   bool active_ = true;
@@ -202,7 +207,7 @@ class TFormPlacement : public TComponent {
   TNotifyEvent savedShow_;
   std::function<void(TObject*, bool&)> savedCloseQuery_;
   TNotifyEvent savedDestroy_;
-  HWND subclassed_ = nullptr;  // the form window whose size limits this component sets
+  HWND listened_ = nullptr;  // the form window whose size limits this component sets
 };
 
 class TFormStorage : public TFormPlacement {

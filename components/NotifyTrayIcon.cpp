@@ -668,40 +668,13 @@ void TNotifyTrayIcon::HookOwnerForm() {
   TWinControl* owner = OwnerControl();
   if (!owner || !owner->HandleAllocated() || owner->IsDestroying()) return;
   HWND wnd = owner->Handle();
-  if (SetWindowSubclass(wnd, &TNotifyTrayIcon::OwnerFormProc, reinterpret_cast<UINT_PTR>(this),
-                        reinterpret_cast<DWORD_PTR>(this)))
-    ownerWindow_ = wnd;
+  if (ListenToWindow(wnd, *this)) ownerWindow_ = wnd;
 }
 
 void TNotifyTrayIcon::UnhookOwnerForm() {
   if (!ownerWindow_) return;
-  RemoveWindowSubclass(ownerWindow_, &TNotifyTrayIcon::OwnerFormProc, reinterpret_cast<UINT_PTR>(this));
+  StopListening(ownerWindow_, *this);
   ownerWindow_ = nullptr;
-}
-
-LRESULT CALLBACK TNotifyTrayIcon::OwnerFormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                                DWORD_PTR data) {
-  auto* self = reinterpret_cast<TNotifyTrayIcon*>(data);
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(wnd, &TNotifyTrayIcon::OwnerFormProc, id);
-    self->ownerWindow_ = nullptr;
-    return DefSubclassProc(wnd, msg, wp, lp);
-  }
-  // The form's own handling may free this component (and remove the hook).
-  const std::weak_ptr<const void> alive = self->AliveToken();
-  try {
-    self->OwnerFormMessage(msg, wp, lp, true);
-  } catch (...) {
-    HandleException(self);
-  }
-  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
-  if (alive.expired()) return result;
-  try {
-    self->OwnerFormMessage(msg, wp, lp, false);
-  } catch (...) {
-    HandleException(self);
-  }
-  return result;
 }
 
 void TNotifyTrayIcon::OwnerFormMessage(UINT msg, WPARAM wp, LPARAM lp, bool beforeDefault) {

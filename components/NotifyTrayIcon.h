@@ -27,6 +27,7 @@
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
 #include "framework/UtilityWindow.h"
+#include "framework/Window.h"
 
 namespace dorvane {
 
@@ -71,7 +72,7 @@ class TTrayIconHandler : public SharedPerKind<TTrayIconHandler> {
   TUtilityWindow window_;
 };
 
-class TNotifyTrayIcon : public TComponent {
+class TNotifyTrayIcon : public TComponent, private TWindowListener {
   DORVANE_CLASS(TNotifyTrayIcon)
  public:
   explicit TNotifyTrayIcon(TComponent* owner);
@@ -174,7 +175,13 @@ class TNotifyTrayIcon : public TComponent {
   void HookOwnerForm();
   void UnhookOwnerForm();
   void OwnerFormMessage(UINT msg, WPARAM wp, LPARAM lp, bool beforeDefault);
-  static LRESULT CALLBACK OwnerFormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+  // The owner form's window, listened to.
+  void MessageArriving(HWND, UINT msg, WPARAM wp, LPARAM lp) override { OwnerFormMessage(msg, wp, lp, true); }
+  void MessageAnswered(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) override {
+    OwnerFormMessage(msg, wp, lp, false);
+  }
+  void ListenedWindowGone(HWND) override { ownerWindow_ = nullptr; }
+  TObject* MessageSender() override { return this; }
 
   std::shared_ptr<TTrayIconHandler> handler_;
   // Published state.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/Application.h"
@@ -26,23 +27,77 @@ void Bind(HWND wnd, TWindowTarget& target) {
 
 LRESULT CALLBACK SubclassProcedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR);
 
-// The one place a message meets its object, with the one catch.
-LRESULT Deliver(TWindowTarget& target, HWND wnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC byDefault) {
-  // A handler may free the sender before it throws: it is named only while it lives.
-  TObject* sender = target.MessageSender();
+// The one catch: a step of a message's handling that throws is reported for its sender
+// (named only while it lives: a handler may free it before it throws) and goes no further.
+template <typename Step>
+bool Guarded(TObject* sender, Step&& step) {
   const auto* component = dynamic_cast<const TComponent*>(sender);
   const std::weak_ptr<const void> alive = component ? component->AliveToken() : std::weak_ptr<const void>();
   try {
-    LRESULT result = 0;
-    if (target.WindowMessage(wnd, msg, wp, lp, result)) return result;
+    step();
+    return true;
   } catch (...) {
     HandleException(component && alive.expired() ? nullptr : sender);
-    // A paint that failed is not asked for again at once, and again.
-    if (msg == WM_PAINT) ValidateRect(wnd, nullptr);
-    return 0;
+    return false;
   }
-  return byDefault(wnd, msg, wp, lp);
 }
+
+}  // namespace
+
+// The one place a message meets its object and the window's listeners.
+struct WindowRoute {
+  // Whether `listener` is still listed for the window, which still has `target`: any step
+  // before may have unbound the window, freed the object or the listener.
+  static bool Listening(HWND wnd, TWindowTarget& target, TWindowListener* listener) {
+    if (WindowTargetOf(wnd) != &target) return false;
+    const auto& listed = target.listeners_;
+    return std::find(listed.begin(), listed.end(), listener) != listed.end();
+  }
+
+  static LRESULT Deliver(TWindowTarget& target, HWND wnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC byDefault) {
+    const std::vector<TWindowListener*> listeners = target.listeners_;  // they may come and go meanwhile
+    for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+      if (Listening(wnd, target, *it))
+        Guarded((*it)->MessageSender(), [&] { (*it)->MessageArriving(wnd, msg, wp, lp); });
+    LRESULT result = 0;
+    bool handled = false;
+    if (listeners.empty() || WindowTargetOf(wnd) == &target) {
+      const bool done = Guarded(target.MessageSender(), [&] { handled = target.WindowMessage(wnd, msg, wp, lp, result); });
+      if (!done) {
+        // A paint that failed is not asked for again at once, and again.
+        if (msg == WM_PAINT) ValidateRect(wnd, nullptr);
+        handled = true;
+        result = 0;
+      }
+    }
+    if (!handled) result = byDefault(wnd, msg, wp, lp);
+    for (TWindowListener* listener : listeners)
+      if (Listening(wnd, target, listener))
+        Guarded(listener->MessageSender(), [&] { listener->MessageAnswered(wnd, msg, wp, lp, result); });
+    return result;
+  }
+
+  // The window goes: its listeners are let go of and told.
+  static void ReleaseListeners(HWND wnd, TWindowTarget& target) {
+    const std::vector<TWindowListener*> listeners = std::move(target.listeners_);
+    target.listeners_.clear();
+    for (TWindowListener* listener : listeners) listener->ListenedWindowGone(wnd);
+  }
+
+  static bool Listen(HWND wnd, TWindowListener& listener) {
+    TWindowTarget* target = WindowTargetOf(wnd);
+    if (!target) return false;
+    if (std::find(target->listeners_.begin(), target->listeners_.end(), &listener) == target->listeners_.end())
+      target->listeners_.push_back(&listener);
+    return true;
+  }
+
+  static void StopListening(HWND wnd, TWindowListener& listener) {
+    if (TWindowTarget* target = WindowTargetOf(wnd)) std::erase(target->listeners_, &listener);
+  }
+};
+
+namespace {
 
 LRESULT CALLBACK DefaultSubclassed(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefSubclassProc(wnd, msg, wp, lp);
@@ -58,10 +113,11 @@ LRESULT Route(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool subclassed) {
     // The last message of a window the object did not let go of first.
     RemovePropW(wnd, TargetProperty());
     if (subclassed) RemoveWindowSubclass(wnd, &SubclassProcedure, kSubclassId);
+    WindowRoute::ReleaseListeners(wnd, *target);
     target->WindowGone(wnd);
     return byDefault(wnd, msg, wp, lp);
   }
-  return Deliver(*target, wnd, msg, wp, lp, byDefault);
+  return WindowRoute::Deliver(*target, wnd, msg, wp, lp, byDefault);
 }
 
 LRESULT CALLBACK WindowProcedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -109,12 +165,23 @@ HWND CreateBoundWindow(const TWindowArgs& args, TWindowTarget& target) {
 }
 
 void UnbindWindow(HWND wnd) {
-  if (!wnd || !RemovePropW(wnd, TargetProperty())) return;
+  TWindowTarget* target = WindowTargetOf(wnd);
+  if (!target) return;
+  RemovePropW(wnd, TargetProperty());
   RemoveWindowSubclass(wnd, &SubclassProcedure, kSubclassId);
+  WindowRoute::ReleaseListeners(wnd, *target);
 }
 
 TWindowTarget* WindowTargetOf(HWND wnd) {
   return wnd ? static_cast<TWindowTarget*>(GetPropW(wnd, TargetProperty())) : nullptr;
 }
+
+}  // namespace dorvane
+
+namespace dorvane {
+
+bool ListenToWindow(HWND wnd, TWindowListener& listener) { return WindowRoute::Listen(wnd, listener); }
+
+void StopListening(HWND wnd, TWindowListener& listener) { WindowRoute::StopListening(wnd, listener); }
 
 }  // namespace dorvane

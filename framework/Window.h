@@ -12,16 +12,22 @@
 // - The one procedure hands every message to the object and has the one catch: an
 //   exception goes to the application's handler, never across the system's callback.
 //
+// - Another object that takes part in a bound window's messages (a component watching
+//   its form) listens to the window (ListenToWindow): the same procedure shows it each
+//   message before the object and the answer after it, under the same catch.
+//
 // A window kind takes a new message by handling it in its WindowMessage (a control's
 // WndProc): nothing else needs to change.
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dorvane {
 
 class TObject;
+class TWindowListener;
 
 class TWindowTarget {
  public:
@@ -43,6 +49,30 @@ class TWindowTarget {
 
  protected:
   ~TWindowTarget() = default;
+
+ private:
+  friend struct WindowRoute;
+  std::vector<TWindowListener*> listeners_;  // in the order they came
+};
+
+// Takes part in the messages of a window whose object is another's. Listeners that came
+// later see a message first and its answer last, as if each wrapped those before it.
+class TWindowListener {
+ public:
+  // Before the window's object has the message.
+  virtual void MessageArriving(HWND, UINT, WPARAM, LPARAM) {}
+  // After the window's answer (the object's, or the default one), which may be changed.
+  virtual void MessageAnswered(HWND, UINT, WPARAM, LPARAM, LRESULT&) {}
+  // The window was unbound or destroyed: the listener is no longer listed.
+  virtual void ListenedWindowGone(HWND) {}
+  // Whom an exception of the listener is reported for.
+  virtual TObject* MessageSender() { return nullptr; }
+
+ protected:
+  TWindowListener() = default;
+  TWindowListener(const TWindowListener&) = delete;
+  TWindowListener& operator=(const TWindowListener&) = delete;
+  ~TWindowListener() = default;
 };
 
 // A window class of ours: a name and its class styles (the cursor is the arrow).
@@ -71,5 +101,9 @@ HWND CreateBoundWindow(const TWindowArgs& args, TWindowTarget& target);
 void UnbindWindow(HWND wnd);
 // The object bound to a window, or null (a window of someone else's).
 TWindowTarget* WindowTargetOf(HWND wnd);
+// Lists `listener` for the messages of a bound window; false for a window of someone
+// else's. A listener stops listening before it goes (or is told the window went).
+bool ListenToWindow(HWND wnd, TWindowListener& listener);
+void StopListening(HWND wnd, TWindowListener& listener);
 
 }  // namespace dorvane

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "framework/Button.h"
@@ -13,6 +15,7 @@
 #include "framework/SysUtils.h"
 #include "framework/Timer.h"
 #include "framework/UtilityWindow.h"
+#include "framework/Window.h"
 #include "tests/support/Pump.h"
 #include "tests/support/ScriptedDesktop.h"
 
@@ -183,6 +186,98 @@ TEST(WindowPlumbing, TheObjectIsBoundFromTheFirstMessageToTheLast) {
   EXPECT_EQ(TWinControl::FromHandle(old), nullptr);
   EXPECT_TRUE(IsWindow(holder->Handle()));  // made again
   form->Free();
+}
+
+// A control that answers WM_APP with 10, noting it in a shared log.
+class TAnsweringControl : public TCustomControl {
+ public:
+  TAnsweringControl(TComponent* owner, std::vector<std::string>& log) : TCustomControl(owner), log_(log) {}
+
+ protected:
+  bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg != WM_APP) return TCustomControl::WndProc(msg, wp, lp, result);
+    log_.push_back("object");
+    result = 10;
+    return true;
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// Takes part in WM_APP: notes it, adds one to the answer, and does what a test asks first.
+class TLogListener : public TWindowListener {
+ public:
+  TLogListener(std::vector<std::string>& log, std::string name, TObject* sender)
+      : log_(log), name_(std::move(name)), sender_(sender) {}
+  std::function<void()> before;
+
+  void MessageArriving(HWND, UINT msg, WPARAM, LPARAM) override {
+    if (msg != WM_APP) return;
+    log_.push_back(name_ + " before");
+    if (before) before();
+  }
+  void MessageAnswered(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+    if (msg != WM_APP) return;
+    log_.push_back(name_ + " after " + std::to_string(result));
+    ++result;
+  }
+  void ListenedWindowGone(HWND) override { log_.push_back(name_ + " gone"); }
+  TObject* MessageSender() override { return sender_; }
+
+ private:
+  std::vector<std::string>& log_;
+  std::string name_;
+  TObject* sender_;
+};
+
+// Components that watch a window of another's (the form storage, the tray icon) listen
+// to it through the same procedure: around the object's handling, the later listener
+// outside the earlier one, under the same catch; and they are let go of with the window.
+TEST(WindowPlumbing, ListenersTakePartAroundTheObjectAndGoWithTheWindow) {
+  Application().Initialize();
+  std::vector<std::pair<TObject*, std::string>> errors;
+  Application().OnException = [&](TObject* sender, const Exception& e) { errors.emplace_back(sender, e.Message()); };
+  std::vector<std::string> log;
+  TComponent senderA(nullptr), senderB(nullptr);
+  TForm* form = new TForm(nullptr);
+  auto* control = new TAnsweringControl(form, log);
+  control->SetParent(form);
+  control->SetBounds(0, 0, 20, 20);
+  const HWND wnd = control->Handle();
+  TLogListener a(log, "a", &senderA), b(log, "b", &senderB);
+  ASSERT_TRUE(ListenToWindow(wnd, a));
+  ASSERT_TRUE(ListenToWindow(wnd, b));
+  EXPECT_FALSE(ListenToWindow(GetDesktopWindow(), a)) << "a window of someone else's";
+
+  EXPECT_EQ(SendMessageW(wnd, WM_APP, 0, 0), 12);
+  EXPECT_EQ(log, (std::vector<std::string>{"b before", "a before", "object", "a after 10", "b after 11"}));
+
+  // A listener that throws is reported for its sender; the message is still answered.
+  log.clear();
+  a.before = [] { throw EInvalidOperation("a failed"); };
+  EXPECT_EQ(SendMessageW(wnd, WM_APP, 0, 0), 12);
+  EXPECT_EQ(log, (std::vector<std::string>{"b before", "a before", "object", "a after 10", "b after 11"}));
+  EXPECT_EQ(errors, (std::vector<std::pair<TObject*, std::string>>{{&senderA, "a failed"}}));
+
+  // One that stops listening meanwhile is not asked again, not even for the answer.
+  log.clear();
+  b.before = [&] { StopListening(wnd, a); };
+  EXPECT_EQ(SendMessageW(wnd, WM_APP, 0, 0), 11);
+  EXPECT_EQ(log, (std::vector<std::string>{"b before", "object", "b after 10"}));
+
+  // Destroyed by someone else, or its object letting go of it: the listeners are told.
+  log.clear();
+  ASSERT_TRUE(ListenToWindow(wnd, a));
+  DestroyWindow(wnd);
+  EXPECT_EQ(log, (std::vector<std::string>{"b gone", "a gone"}));
+  log.clear();
+  const HWND again = control->Handle();
+  ASSERT_TRUE(ListenToWindow(again, a));
+  control->Free();
+  EXPECT_EQ(log, (std::vector<std::string>{"a gone"}));
+  form->Free();
+  Application().OnException = nullptr;
 }
 
 // A control that notes its paints in a shared log.
