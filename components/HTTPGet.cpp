@@ -13,7 +13,7 @@
 #include "core/ScopeExit.h"
 #include "winapi/SystemLibrary.h"
 #include "framework/ClassBuilder.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

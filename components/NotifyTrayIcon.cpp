@@ -15,7 +15,7 @@
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
 #include "winapi/SystemLibrary.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

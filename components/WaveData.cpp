@@ -12,7 +12,7 @@
 #include "winapi/Handles.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "framework/ClassBuilder.h"
 #include "core/ScopeExit.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "framework/ImageList.h"
 
 namespace dorvane {

@@ -9,7 +9,7 @@
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
 #include "winapi/SystemLibrary.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
 

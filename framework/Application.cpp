@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"

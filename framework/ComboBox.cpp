@@ -6,7 +6,7 @@
 #include "framework/ClassBuilder.h"
 #include "winapi/Handles.h"
 #include "framework/SysUtils.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

@@ -11,7 +11,7 @@
 #include "framework/ClassBuilder.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

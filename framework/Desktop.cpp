@@ -6,7 +6,7 @@
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

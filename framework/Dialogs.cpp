@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "winapi/SystemLibrary.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"

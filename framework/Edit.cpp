@@ -4,7 +4,7 @@
 
 #include "core/ScopeExit.h"
 #include "framework/ClassBuilder.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

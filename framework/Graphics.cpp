@@ -13,7 +13,7 @@
 #include "framework/Jpeg.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

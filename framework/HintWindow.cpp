@@ -4,7 +4,7 @@
 #include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "winapi/Handles.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "framework/ClassBuilder.h"
 #include "winapi/Handles.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

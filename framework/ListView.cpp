@@ -4,7 +4,7 @@
 
 #include "framework/ClassBuilder.h"
 #include "framework/SysUtils.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

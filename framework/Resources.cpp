@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "core/LittleEndian.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "framework/SysUtils.h"
 
 namespace dorvane {

@@ -6,7 +6,7 @@
 #include "core/ScopeExit.h"
 #include "winapi/Handles.h"
 #include "winapi/SystemLibrary.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {

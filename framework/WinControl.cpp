@@ -12,7 +12,7 @@
 #include "framework/ClassBuilder.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 
 namespace dorvane {
 

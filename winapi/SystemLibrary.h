@@ -23,11 +23,13 @@ inline std::wstring SystemDllPath(const wchar_t* dll) {
   return std::wstring(folder, length) + L"\\" + dll;
 }
 
-// A system DLL loaded for as long as the owner is kept (null when it cannot be loaded).
-inline UniqueHmodule LoadSystemLibrary(const wchar_t* dll) {
-  const std::wstring path = SystemDllPath(dll);
-  return UniqueHmodule(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
+// The one call that loads a system DLL: by its full path (one more reference to it).
+inline HMODULE LoadByFullPath(const std::wstring& path) {
+  return path.empty() ? nullptr : LoadLibraryW(path.c_str());
 }
+
+// A system DLL loaded for as long as the owner is kept (null when it cannot be loaded).
+inline UniqueHmodule LoadSystemLibrary(const wchar_t* dll) { return UniqueHmodule(LoadByFullPath(SystemDllPath(dll))); }
 
 // The function `name` (or ordinal, MAKEINTRESOURCEA) of the system DLL `dll`, loaded on
 // first use and kept for the rest of the run; null when either is missing.
@@ -35,7 +37,7 @@ inline FARPROC SystemFunction(const wchar_t* dll, const char* name) {
   const std::wstring path = SystemDllPath(dll);
   if (path.empty()) return nullptr;
   HMODULE module = GetModuleHandleW(path.c_str());
-  if (!module) module = LoadLibraryW(path.c_str());
+  if (!module) module = LoadByFullPath(path);
   return module ? GetProcAddress(module, name) : nullptr;
 }
 

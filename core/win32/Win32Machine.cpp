@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "winapi/Handles.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "winapi/SystemLibrary.h"
 
 namespace dorvane {

@@ -20,7 +20,7 @@
 #include "framework/Edit.h"
 #include "framework/FormReader.h"
 #include "framework/Resources.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "tests/support/ScriptedDesktop.h"
 
 namespace dorvane {

@@ -10,7 +10,7 @@
 #include "ControlTestSupport.h"
 #include "controls/StyledMenus.h"
 #include "framework/SysUtils.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "framework/ImageList.h"
 #include "tests/support/ProcessCounters.h"
 #include "tests/support/ScriptedDesktop.h"

@@ -23,7 +23,7 @@
 #include "framework/Resources.h"
 #include "framework/SpeedButton.h"
 #include "framework/TrackBar.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/Pump.h"
 #include "tests/support/TestBmp.h"

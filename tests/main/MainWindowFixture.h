@@ -14,7 +14,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Registry.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "main/AboutDorvane.h"
 #include "main/Dorvane.h"
 #include "main/Program.h"

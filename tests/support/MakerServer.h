@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "framework/Forms.h"
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "tests/support/Pump.h"
 
 #ifndef DORVANE_SOURCE_DIR

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "winapi/WideString.h"
+#include "core/win32/WideString.h"
 #include "tests/support/TestPcm.h"
 
 namespace dorvane::testing {
