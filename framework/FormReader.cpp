@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "core/NumberFormat.h"
 #include "core/Text.h"
-#include "framework/ComponentReference.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
+#include <cstdint>
 
 #include "core/NumberFormat.h"
 #include "core/Text.h"
