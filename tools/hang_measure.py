@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Measures how dorvane.exe behaves beside a drive that does not answer.
 
-A FUSE filesystem whose statfs blocks (tools/hangfs.c) is mounted and mapped as drive x:
-in a Wine prefix of its own (build/wine-hang); c:, x: and z: are ticked in the drive
+A FUSE filesystem whose statfs blocks (tools/hangfs.c, built and mounted by
+tools/fuse_drive.py) is mapped as drive x: in a Wine prefix of its own (build/wine-hang); c:, x: and z: are ticked in the drive
 list. Wine's own server asks statfs when a file of the drive is first opened, and while it
 waits, every Wine process waits (on Windows only the calling thread would); so the drive
 hangs in two ways: for every caller, and for the program's calls only (Wine's server is
@@ -27,28 +27,16 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import dorvane_session as ds  # noqa: E402
+import fuse_drive  # noqa: E402
 
 PREFIX = os.path.join(ds.BUILD, "wine-hang")
-HANGFS_DIR = os.path.join(ds.BUILD, "hangfs")
-HANGFS = os.path.join(HANGFS_DIR, "hangfs")
 PROBE = os.path.join(ds.BUILD, "mingw64", "bench", "answer_probe.exe")
 SETTINGS_KEY = r"HKCU\Software\dorvane\TForm1"
-
-
-def build_hangfs():
-    source = os.path.join(HERE, "hangfs.c")
-    if os.path.exists(HANGFS) and os.path.getmtime(HANGFS) >= os.path.getmtime(source):
-        return
-    os.makedirs(HANGFS_DIR, exist_ok=True)
-    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "fuse3"], check=True,
-                           capture_output=True, text=True).stdout.split()
-    subprocess.run(["cc", "-O2", "-Wall", "-o", HANGFS, source] + flags, check=True)
 
 
 def prepare_prefix():
@@ -65,55 +53,18 @@ def prepare_prefix():
     subprocess.run(["cp", "-a", source, PREFIX], check=True)
 
 
-class HangingDrive:
+class HangingDrive(fuse_drive.FuseDrive):
     """The FUSE filesystem, mounted while the object is in use; stopped by its own PID."""
 
     def __init__(self, seconds, spare_wineserver):
-        self.seconds = seconds
-        self.spare = ["--spare-wineserver"] if spare_wineserver else []
-        self.mountpoint = tempfile.mkdtemp(prefix="dorvane-hang-")
-        self.log = self.mountpoint + ".log"
-        self.process = None
-
-    def __enter__(self):
-        build_hangfs()
-        with open(self.log, "w") as log:
-            self.process = subprocess.Popen([HANGFS] + self.spare + [self.mountpoint, str(self.seconds)],
-                                            stdout=subprocess.DEVNULL, stderr=log)
-        deadline = time.time() + 10
-        while not os.path.ismount(self.mountpoint):
-            if time.time() > deadline or self.process.poll() is not None:
-                raise RuntimeError("the hanging filesystem did not mount (is /dev/fuse there?)")
-            time.sleep(0.05)
-        return self
+        super().__init__("hangfs", [seconds], "dorvane-hang-",
+                         options=["--spare-wineserver"] if spare_wineserver else [])
 
     def hanging_calls(self):
         """How many calls are hanging in the filesystem now."""
         with open(self.log) as f:
             lines = f.read().splitlines()
         return lines.count("statfs hangs") - lines.count("statfs answers")
-
-    def stop(self):
-        """Ends the filesystem: calls still hanging in it fail at once."""
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait(10)
-
-    def __exit__(self, *exc):
-        subprocess.run(["fusermount3", "-u", "-z", self.mountpoint], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-        for path, remove in ((self.mountpoint, os.rmdir), (self.log, os.remove)):
-            try:
-                remove(path)
-            except OSError:
-                pass
-        return False
 
 
 def x_link():
@@ -194,7 +145,7 @@ def main():
     for exe in (args.exe, PROBE):
         if not os.path.exists(exe):
             sys.exit(f"missing {exe}: cmake --build --preset mingw64 --target dorvane answer_probe")
-    build_hangfs()
+    fuse_drive.build("hangfs")
     prepare_prefix()
     results = []
     try:

@@ -12,7 +12,8 @@
  * call writes a line to standard error as it begins and as it ends ("statfs hangs",
  * "statfs answers"), so a test can tell whether one is in progress.
  *
- * Built and mounted by tools/hang_measure.py; needs Debian's libfuse3-dev and fuse3. */
+ * Built and mounted by tools/fuse_drive.py (for tools/hang_measure.py and the hanging-drive
+ * test); needs Debian's libfuse3-dev and fuse3. */
 #define FUSE_USE_VERSION 31
 #include <errno.h>
 #include <fuse.h>
@@ -22,6 +23,8 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
+
+#include "fuse_empty_root.h"
 
 static double hang_seconds = 20.0;
 static int spare_wineserver = 0;
@@ -45,26 +48,6 @@ static void hang(void) {
   }
 }
 
-static int hang_getattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
-  (void)fi;
-  memset(st, 0, sizeof *st);
-  if (strcmp(path, "/") != 0) return -ENOENT;
-  st->st_mode = S_IFDIR | 0755;
-  st->st_nlink = 2;
-  return 0;
-}
-
-static int hang_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_t offset,
-                        struct fuse_file_info* fi, enum fuse_readdir_flags flags) {
-  (void)offset;
-  (void)fi;
-  (void)flags;
-  if (strcmp(path, "/") != 0) return -ENOENT;
-  fill(buf, ".", NULL, 0, 0);
-  fill(buf, "..", NULL, 0, 0);
-  return 0;
-}
-
 static int hang_statfs(const char* path, struct statvfs* st) {
   (void)path;
   if (!(spare_wineserver && caller_is_wineserver())) {
@@ -74,19 +57,13 @@ static int hang_statfs(const char* path, struct statvfs* st) {
     fprintf(stderr, "statfs answers\n");
     fflush(stderr);
   }
-  memset(st, 0, sizeof *st);
-  st->f_bsize = st->f_frsize = 4096;
-  st->f_blocks = 2621440; /* 10 GiB, a tenth of it free */
-  st->f_bfree = st->f_bavail = 262144;
-  st->f_files = 1000;
-  st->f_ffree = 900;
-  st->f_namemax = 255;
+  drive_figures(st, 2621440, 262144); /* 10 GiB, a tenth of it free */
   return 0;
 }
 
 static const struct fuse_operations operations = {
-    .getattr = hang_getattr,
-    .readdir = hang_readdir,
+    .getattr = empty_root_getattr,
+    .readdir = empty_root_readdir,
     .statfs = hang_statfs,
 };
 
