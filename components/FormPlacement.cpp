@@ -1,98 +1,23 @@
 #include "components/FormPlacement.h"
 
-#include <commctrl.h>
+#include <string>
+#include <vector>
 
-#include <algorithm>
-#include <charconv>
-#include <cstdint>
-#include <cstdio>
-#include <optional>
-
-#include "core/NumberFormat.h"
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
-#include "core/win32/Handles.h"
+#include "framework/PropCodec.h"
+#include "framework/PropsStorage.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
-#include "core/win32/WideString.h"
+#include "winapi/Handles.h"
 
 namespace dorvane {
 namespace {
 
 const char kFormVersion[] = "FormVersion";
 const char kActiveControl[] = "ActiveControl";
-const char kCount[] = "Count";
-const char kNull[] = "(null)";
-
-std::string ItemName(int index) { return "Item" + std::to_string(index); }
-
-// A whole signed decimal number (blanks around it allowed), or nothing.
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
-  const std::string t = Trim(text);
-  const char* b = t.data();
-  const char* e = b + t.size();
-  if (b != e && *b == '+') {
-    ++b;
-    if (b != e && *b == '-') return std::nullopt;
-  }
-  if (b == e) return std::nullopt;
-  std::int64_t value = 0;
-  const auto [end, ec] = std::from_chars(b, e, value);
-  if (ec != std::errc() || end != e) return std::nullopt;
-  return value;
-}
-
-std::optional<int> ParseInt32(std::string_view text) {
-  const auto v = ParseInteger(text);
-  if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
-  return static_cast<int>(*v);
-}
-
-// Stored floats use "."; it stands for the locale's decimal separator, which is accepted
-// as well, so both "1.5" and (with a decimal comma) "1,5" read as 1.5.
-double ParseFloat(const std::string& text) {
-  std::string t = text;
-  const std::string& separator = CurrentSeparators().decimal;
-  if (!separator.empty() && separator != ".") {
-    for (std::size_t at = t.find(separator); at != std::string::npos; at = t.find(separator, at + 1))
-      t.replace(at, separator.size(), ".");
-  }
-  std::string_view number = t;
-  if (!number.empty() && number[0] == '+') number.remove_prefix(1);
-  double value = 0;
-  if (!ParseFloatText(number, value))
-    throw EConvertError("'" + text + "' is not a valid floating point value");
-  return value;
-}
-
-std::string SetText(const EnumType& type, std::int64_t mask) {
-  std::string text = "[";
-  const std::size_t n = std::min<std::size_t>(type.names.size(), 32);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!(mask & (std::int64_t{1} << i))) continue;
-    if (text.size() > 1) text += ',';
-    text += type.names[i];
-  }
-  return text + "]";
-}
-
-std::uint32_t ParseSet(const EnumType& type, std::string_view text) {
-  std::uint32_t mask = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t start = text.find_first_not_of("[], \t\r\n", i);
-    if (start == std::string_view::npos) break;
-    std::size_t end = text.find_first_of("[], \t\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    const int ordinal = type.IndexOf(text.substr(start, end - start));
-    if (ordinal >= 0 && ordinal < 32) mask |= 1u << ordinal;
-    i = end;
-  }
-  return mask;
-}
-
 // "Component.Property", both parts trimmed and present.
 bool SplitEntry(std::string_view entry, std::string& component, std::string& property) {
   const std::size_t dot = entry.find('.');
@@ -111,7 +36,7 @@ bool ParseFourInts(std::string_view text, int (&out)[4]) {
   for (int i = 0; i < 4; ++i) {
     const std::size_t comma = text.find(',');
     if ((comma == std::string_view::npos) != (i == 3)) return false;
-    const auto v = ParseInt32(text.substr(0, comma));
+    const auto v = StoredInt32(text.substr(0, comma));
     if (!v) return false;
     out[i] = *v;
     if (comma != std::string_view::npos) text.remove_prefix(comma + 1);
@@ -172,163 +97,6 @@ const ClassInfo& TWinMinMaxInfo::StaticClass() {
 }
 
 void TWinMinMaxInfo::Assign(const TPersistent& source) { AssignPublished(source); }
-
-// -- TPropsStorage --------------------------------------------------------------------------
-
-std::string TPropsStorage::GetPropText(const TObject& object, const PropInfo& prop) const {
-  switch (prop.kind) {
-    case PropKind::Integer:
-    case PropKind::Int64: return std::to_string(prop.getOrd(object));
-    case PropKind::Enumeration: return prop.enumType->NameOf(prop.getOrd(object));
-    case PropKind::Set: return SetText(*prop.enumType, prop.getOrd(object));
-    case PropKind::Char:
-    case PropKind::String: return prop.getStr(object);
-    case PropKind::Float: return ShortestFloatText(prop.getFloat(object));
-    case PropKind::Class: {
-      if (!prop.isReference) return std::string();
-      const auto* c = dynamic_cast<const TComponent*>(prop.getObj(object));
-      if (!c) return kNull;
-      const bool foreign = c != root_ && c->Owner() && c->Owner() != root_;
-      return foreign ? c->Owner()->Name() + "." + c->Name() : c->Name();
-    }
-    case PropKind::Method: return std::string();
-  }
-  return std::string();
-}
-
-TComponent* TPropsStorage::FindReference(const std::string& text) const {
-  TComponent* found = nullptr;
-  const std::size_t dot = text.find('.');
-  if (dot == std::string::npos) {
-    if (root_ && SameText(root_->Name(), text)) return root_;
-    found = root_ ? root_->FindComponent(text) : nullptr;
-  } else {
-    const std::string ownerName = text.substr(0, dot);
-    TComponent* owner = nullptr;
-    if (root_ && SameText(root_->Name(), ownerName))
-      owner = root_;
-    else if (root_ && root_->Owner())
-      owner = root_->Owner()->FindComponent(ownerName);
-    found = owner ? owner->FindComponent(text.substr(dot + 1)) : nullptr;
-  }
-  if (!found) throw EPropertyError("no component named " + text);
-  return found;
-}
-
-void TPropsStorage::SetPropText(TObject& object, const PropInfo& prop, const std::string& text) const {
-  if (!prop.Writable()) return;
-  switch (prop.kind) {
-    case PropKind::Integer:
-      prop.setOrd(object, ParseInt32(text).value_or(0));
-      break;
-    case PropKind::Int64:
-      prop.setOrd(object, ParseInteger(text).value_or(0));
-      break;
-    case PropKind::Enumeration: {
-      const int ordinal = prop.enumType->IndexOf(text);
-      if (ordinal >= 0) prop.setOrd(object, ordinal);
-      break;
-    }
-    case PropKind::Set:
-      prop.setOrd(object, ParseSet(*prop.enumType, text));
-      break;
-    case PropKind::Char:
-      prop.setStr(object, Utf8Prefix(text, 1));
-      break;
-    case PropKind::String:
-      prop.setStr(object, text);
-      break;
-    case PropKind::Float:
-      prop.setFloat(object, ParseFloat(text));
-      break;
-    case PropKind::Class:
-      if (prop.isReference) prop.setObj(object, SameText(text, kNull) ? nullptr : FindReference(text));
-      break;
-    case PropKind::Method:
-      break;
-  }
-}
-
-void TPropsStorage::StoreProperty(const TObject& object, const PropInfo& prop, const std::string& prefix) {
-  Store(object, prop, section_, prefix);
-}
-
-void TPropsStorage::LoadProperty(TObject& object, const PropInfo& prop, const std::string& prefix) {
-  Load(object, prop, section_, prefix);
-}
-
-void TPropsStorage::Store(const TObject& object, const PropInfo& prop, const std::string& section,
-                          const std::string& prefix) {
-  const std::string name = prefix + prop.name;
-  if (prop.kind == PropKind::Method) return;
-  if (prop.kind == PropKind::Class && !prop.isReference) {
-    const TObject* sub = prop.getObj(object);
-    if (const auto* strings = dynamic_cast<const TStrings*>(sub)) {
-      const std::string subsection = section + "." + name;
-      EraseSection(subsection);
-      WriteString(subsection, kCount, std::to_string(strings->Count()));
-      for (int i = 0; i < strings->Count(); ++i) WriteString(subsection, ItemName(i), Trim(strings->Get(i)));
-    } else if (const auto* collection = dynamic_cast<const TCollection*>(sub)) {
-      const std::string subsection = section + "." + name;
-      EraseSection(subsection);
-      WriteString(subsection, kCount, std::to_string(collection->Count()));
-      for (int i = 0; i < collection->Count(); ++i)
-        StoreObjectProps(*collection->Item(i), subsection, ItemName(i) + "_");
-    } else if (sub && !dynamic_cast<const TComponent*>(sub)) {
-      StoreObjectProps(*sub, section, name + "_");
-    }
-    return;
-  }
-  const std::string text = Trim(GetPropText(object, prop));
-  if (text.empty() && prop.kind != PropKind::String && prop.kind != PropKind::Char) return;
-  WriteString(section, name, text);
-}
-
-void TPropsStorage::Load(TObject& object, const PropInfo& prop, const std::string& section,
-                         const std::string& prefix) {
-  const std::string name = prefix + prop.name;
-  if (prop.kind == PropKind::Method) return;
-  if (prop.kind == PropKind::Class && !prop.isReference) {
-    TObject* sub = prop.getObj(object);
-    if (auto* strings = dynamic_cast<TStrings*>(sub)) {
-      const std::string subsection = section + "." + name;
-      const auto count = ParseInt32(ReadString(subsection, kCount, std::string()));
-      if (!count || *count < 0) return;  // never saved: the lines stay as they are
-      std::vector<std::string> lines;
-      for (int i = 0; i < *count; ++i) lines.push_back(Trim(ReadString(subsection, ItemName(i), std::string())));
-      strings->SetStrings(lines);
-    } else if (auto* collection = dynamic_cast<TCollection*>(sub)) {
-      const std::string subsection = section + "." + name;
-      const auto count = ParseInt32(ReadString(subsection, kCount, std::string()));
-      if (!count || *count < 0) return;
-      if (collection->Count() != *count) {
-        collection->Clear();
-        for (int i = 0; i < *count; ++i) collection->Add();
-      }
-      for (int i = 0; i < *count; ++i) LoadObjectProps(*collection->Item(i), subsection, ItemName(i) + "_");
-    } else if (sub && !dynamic_cast<TComponent*>(sub)) {
-      LoadObjectProps(*sub, section, name + "_");
-    }
-    return;
-  }
-  if (!prop.Writable()) return;
-  const std::string current = Trim(GetPropText(object, prop));
-  SetPropText(object, prop, Trim(ReadString(section, name, current)));
-}
-
-void TPropsStorage::StoreObjectProps(const TObject& object, const std::string& section, const std::string& prefix) {
-  for (const PropInfo* p : object.ClassType().AllProps()) Store(object, *p, section, prefix);
-}
-
-void TPropsStorage::LoadObjectProps(TObject& object, const std::string& section, const std::string& prefix) {
-  // Like the stored properties themselves, one property that fails does not stop the rest.
-  for (const PropInfo* p : object.ClassType().AllProps()) {
-    try {
-      Load(object, *p, section, prefix);
-    } catch (const std::exception&) {
-    }
-  }
-}
 
 // -- TStoredValue(s) --------------------------------------------------------------------------
 
@@ -477,17 +245,25 @@ std::string TFormPlacement::ReadSectionString(const std::string& section, const 
   key.SetRootKey(storage_->CurrentKey());
   if (!key.OpenKey(section, false) || !key.ValueExists(name)) return defaultValue;
   try {
-    return key.ReadString(name);
-  } catch (const ERegistryException&) {
-    // A value of another registry type than text (damaged, or written by something
-    // else): reported once, then removed so that it reads as missing, its default,
-    // from now on. The caller goes on, and so does everything read after it.
+    return ReadValueText(key, name);
+  } catch (const ERegistryException& error) {
+    // Reported, and read as its default: the caller goes on, and so does everything read
+    // after it. A value of another registry type than text (damaged, or written by
+    // something else) would fail the same way at every read: it is removed, so that it
+    // reads as missing from now on. A read that failed for any other reason (for a moment)
+    // leaves the user's value where it is.
     HandleException(this);
-    TRegistry writable(KEY_ALL_ACCESS);
-    writable.SetRootKey(storage_->CurrentKey());
-    if (writable.OpenKey(section, false)) writable.DeleteValue(name);
+    if (error.WrongType()) {
+      TRegistry writable(KEY_ALL_ACCESS);
+      writable.SetRootKey(storage_->CurrentKey());
+      if (writable.OpenKey(section, false)) writable.DeleteValue(name);
+    }
     return defaultValue;
   }
+}
+
+std::string TFormPlacement::ReadValueText(const TRegistry& section, const std::string& name) const {
+  return section.ReadString(name);
 }
 
 void TFormPlacement::WriteSectionString(const std::string& section, const std::string& name,
@@ -519,7 +295,7 @@ void TFormPlacement::WriteString(const std::string& name, const std::string& val
 }
 
 int TFormPlacement::ReadInteger(const std::string& name, int defaultValue) {
-  return ParseInt32(ReadString(name, std::string())).value_or(defaultValue);
+  return StoredInt32(ReadString(name, std::string())).value_or(defaultValue);
 }
 
 void TFormPlacement::WriteInteger(const std::string& name, int value) { WriteString(name, std::to_string(value)); }
@@ -601,10 +377,7 @@ void TFormPlacement::Loaded() {
 void TFormPlacement::UpdateFormHooks() {
   TForm* form = Form();
   if (!form || IsDesigning() || IsDestroying() || form->IsDestroying()) return;
-  if (!subclassed_ && form->HandleAllocated() &&
-      SetWindowSubclass(form->Handle(), FormWindowProc, reinterpret_cast<UINT_PTR>(this),
-                        reinterpret_cast<DWORD_PTR>(this)))
-    subclassed_ = form->Handle();
+  if (!listened_ && form->HandleAllocated() && ListenToWindow(form->Handle(), *this)) listened_ = form->Handle();
   if (const auto* h = form->OnShow.target<ShowHook>(); !h || h->self != this) {
     savedShow_ = std::move(form->OnShow);
     form->OnShow = ShowHook{this};
@@ -632,10 +405,10 @@ bool TFormPlacement::FormHooked() const {
 // replaced the hook stays.
 void TFormPlacement::UnhookForm() {
   // The window may outlive this component while its owner is destroyed: the limits go
-  // in any case (a window already destroyed has dropped them itself).
-  if (subclassed_) {
-    RemoveWindowSubclass(subclassed_, FormWindowProc, reinterpret_cast<UINT_PTR>(this));
-    subclassed_ = nullptr;
+  // in any case (a window already destroyed has let go of its listeners itself).
+  if (listened_) {
+    StopListening(listened_, *this);
+    listened_ = nullptr;
   }
   if (!Owner() || Owner()->IsDestroying()) return;
   TForm* form = Form();
@@ -650,12 +423,8 @@ void TFormPlacement::UnhookForm() {
   savedDestroy_ = nullptr;
 }
 
-LRESULT CALLBACK TFormPlacement::FormWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                                DWORD_PTR data) {
-  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
-  if (msg == WM_GETMINMAXINFO && lp)
-    reinterpret_cast<const TFormPlacement*>(data)->ApplyLimits(wnd, *reinterpret_cast<MINMAXINFO*>(lp));
-  return result;
+void TFormPlacement::MessageAnswered(HWND wnd, UINT msg, WPARAM, LPARAM lp, LRESULT&) {
+  if (msg == WM_GETMINMAXINFO && lp) ApplyLimits(wnd, *reinterpret_cast<MINMAXINFO*>(lp));
 }
 
 // After the form's own answer, so the component's limits win.
@@ -733,6 +502,16 @@ TFormStorage::~TFormStorage() = default;
 
 void TFormStorage::Loaded() {
   TFormPlacement::Loaded();
+  ResolveStoredProps();
+}
+
+void TFormStorage::SetStoredProps(std::span<const char* const> entries) {
+  std::vector<std::string> lines(entries.begin(), entries.end());
+  storedProps_->SetStrings(lines);
+  ResolveStoredProps();
+}
+
+void TFormStorage::ResolveStoredProps() {
   // Entries that do not name an existing component of the form are dropped; the
   // component is watched so that its entries go when it is freed.
   TComponent* form = Owner();

@@ -20,10 +20,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Window.h"
 
 namespace dorvane {
 
@@ -52,51 +54,6 @@ class TWinMinMaxInfo : public TPersistent {
   int MinTrackHeight = 0;
   int MinTrackWidth = 0;
   void Assign(const TPersistent& source) override;
-};
-
-// Turns one property of one object into one text value and back, driven by the property
-// tables alone. Where the values go is up to the derived class.
-//
-// Scalars are written under prefix + the property's declared name; a string list or a
-// collection gets a subsection of its own (section "." prefix name) holding "Count"
-// and "Item<i>" lines or "Item<i>_<property>" item properties; any other owned
-// sub-object has its properties written with the prefix "<name>_".
-class TPropsStorage {
- public:
-  // root: the form whose components references name.
-  TPropsStorage(TComponent* root, std::string section) : root_(root), section_(std::move(section)) {}
-  virtual ~TPropsStorage() = default;
-  TPropsStorage(const TPropsStorage&) = delete;
-  TPropsStorage& operator=(const TPropsStorage&) = delete;
-
-  const std::string& Section() const { return section_; }
-
-  // Saves one property (nothing for events; an empty text only for string and
-  // character properties).
-  void StoreProperty(const TObject& object, const PropInfo& prop, const std::string& prefix);
-  // Restores one property; its current value is the default of the read.
-  void LoadProperty(TObject& object, const PropInfo& prop, const std::string& prefix);
-
-  // The text a property with a value of its own (not a string list or a collection) is
-  // saved as, and the decoding of such a text.
-  std::string GetPropText(const TObject& object, const PropInfo& prop) const;
-  void SetPropText(TObject& object, const PropInfo& prop, const std::string& text) const;
-
- protected:
-  virtual std::string ReadString(const std::string& section, const std::string& name,
-                                 const std::string& defaultValue) = 0;
-  virtual void WriteString(const std::string& section, const std::string& name, const std::string& value) = 0;
-  virtual void EraseSection(const std::string& section) = 0;
-
- private:
-  void Store(const TObject& object, const PropInfo& prop, const std::string& section, const std::string& prefix);
-  void Load(TObject& object, const PropInfo& prop, const std::string& section, const std::string& prefix);
-  void StoreObjectProps(const TObject& object, const std::string& section, const std::string& prefix);
-  void LoadObjectProps(TObject& object, const std::string& section, const std::string& prefix);
-  TComponent* FindReference(const std::string& text) const;
-
-  TComponent* root_;
-  std::string section_;
 };
 
 // A named value of a form storage, saved with it and restored with it.
@@ -135,7 +92,7 @@ class TStoredValues : public TCollection {
   TStoredValue* FindValue(std::string_view name) const;
 };
 
-class TFormPlacement : public TComponent {
+class TFormPlacement : public TComponent, private TWindowListener {
   DORVANE_CLASS(TFormPlacement)
  public:
   explicit TFormPlacement(TComponent* owner);
@@ -205,6 +162,8 @@ class TFormPlacement : public TComponent {
   // properties and values). Called with the storage open.
   virtual void SaveProps() {}
   virtual void RestoreProps() {}
+  // Reads one text value of an open section; every read of the storage comes here.
+  virtual std::string ReadValueText(const TRegistry& section, const std::string& name) const;
   void BeforeDestruction() override;
 
  private:
@@ -222,7 +181,11 @@ class TFormPlacement : public TComponent {
   void FormCloseQuery(TObject* sender, bool& canClose);
   void FormDestroy(TObject* sender);
   void UnhookForm();
-  static LRESULT CALLBACK FormWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+  // The form's window: its size limits, after the form's own answer so that this
+  // component's limits win.
+  void MessageAnswered(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void ListenedWindowGone(HWND) override { listened_ = nullptr; }
+  TObject* MessageSender() override { return this; }
   void ApplyLimits(HWND wnd, MINMAXINFO& info) const noexcept;
 
   bool active_ = true;
@@ -244,7 +207,7 @@ class TFormPlacement : public TComponent {
   TNotifyEvent savedShow_;
   std::function<void(TObject*, bool&)> savedCloseQuery_;
   TNotifyEvent savedDestroy_;
-  HWND subclassed_ = nullptr;  // the form window whose size limits this component sets
+  HWND listened_ = nullptr;  // the form window whose size limits this component sets
 };
 
 class TFormStorage : public TFormPlacement {
@@ -255,6 +218,9 @@ class TFormStorage : public TFormPlacement {
 
   // "Component.Property" entries; resolved once in Loaded.
   TStrings* StoredProps() const { return storedProps_.get(); }
+  // Replaces the entries with `entries` and resolves them as Loaded does (for a form that
+  // lists what it stores in code rather than in its description).
+  void SetStoredProps(std::span<const char* const> entries);
   TStoredValues* StoredValues() const { return storedValues_.get(); }
 
   void Loaded() override;
@@ -267,6 +233,8 @@ class TFormStorage : public TFormPlacement {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // Drops the entries that name no component of the form and watches the others.
+  void ResolveStoredProps();
   std::unique_ptr<TStringList> storedProps_;
   std::unique_ptr<TStoredValues> storedValues_;
 };

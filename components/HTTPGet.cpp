@@ -11,7 +11,7 @@
 #include <unordered_map>
 
 #include "core/ScopeExit.h"
-#include "core/win32/SystemLibrary.h"
+#include "winapi/SystemLibrary.h"
 #include "framework/ClassBuilder.h"
 #include "core/win32/WideString.h"
 
@@ -278,16 +278,8 @@ DWORD WINAPI WorkerMain(void* parameter) {
 // The hidden window every getter of the process shares (created by the first, destroyed
 // with the last): it turns the workers' messages into calls on the window thread, for
 // the transfers whose components still wait for them.
-class THTTPGet::Dispatcher {
+class THTTPGet::Dispatcher : public SharedPerKind<Dispatcher> {
  public:
-  static std::shared_ptr<Dispatcher> Acquire() {
-    static std::weak_ptr<Dispatcher> shared;
-    if (auto existing = shared.lock()) return existing;
-    std::shared_ptr<Dispatcher> created(new Dispatcher());
-    shared = created;
-    return created;
-  }
-
   HWND Handle() const { return window_.Handle(); }
   UINT_PTR Register(THTTPGet* getter) {
     const UINT_PTR id = ++lastId_;
@@ -297,6 +289,7 @@ class THTTPGet::Dispatcher {
   void Unregister(UINT_PTR id) { getters_.erase(id); }
 
  private:
+  friend class SharedPerKind<Dispatcher>;
   Dispatcher()
       : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }, nullptr,
                 TUtilityWindow::kMessageOnly) {}

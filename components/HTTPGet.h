@@ -16,7 +16,7 @@
 #include <string>
 
 #include "framework/Classes.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/UtilityWindow.h"
 
 namespace dorvane {

@@ -11,9 +11,10 @@
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
+#include "winapi/SystemLibrary.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
@@ -33,16 +34,7 @@ struct ProcessValues {
 };
 
 DWORD ReadCommonControlsVersion() {
-  HMODULE module = GetModuleHandleW(L"comctl32.dll");
-  UniqueHmodule loaded;
-  if (!module) {
-    loaded.reset(LoadLibraryW(L"comctl32.dll"));
-    module = loaded.get();
-  }
-  if (!module) return 0;
-  using GetVersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-  const auto getVersion =
-      reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion")));
+  const auto getVersion = SystemFunctionAs<HRESULT CALLBACK(DLLVERSIONINFO*)>(L"comctl32.dll", "DllGetVersion");
   if (!getVersion) return 0;
   DLLVERSIONINFO info{};
   info.cbSize = sizeof info;
@@ -51,13 +43,8 @@ DWORD ReadCommonControlsVersion() {
 }
 
 bool ReadOldNt() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-  if (!GetVersionExW(&info)) return false;
-  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion < 5;
+  const SystemVersion& system = TheSystemVersion();
+  return system.known && system.platform == VER_PLATFORM_WIN32_NT && system.major < 5;
 }
 
 const ProcessValues& Process() {
@@ -72,11 +59,6 @@ const ProcessValues& Process() {
 }
 
 BOOL CallShell(DWORD message, const NOTIFYICONDATAW& data) { return Application().Desktop().NotifyIcon(message, data); }
-
-std::weak_ptr<TTrayIconHandler>& SharedHandler() {
-  static std::weak_ptr<TTrayIconHandler> shared;
-  return shared;
-}
 
 UINT NextIconId() {
   static UINT next = 0;
@@ -114,21 +96,14 @@ void PutText(WCHAR (&field)[N], const std::string& text) {
 // -- TTrayIconHandler ---------------------------------------------------------------------
 
 TTrayIconHandler::TTrayIconHandler()
-    : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }) {}
+    : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }) {
+  (void)Process();  // the taskbar message is registered before the first icon exists
+}
 
 TTrayIconHandler::~TTrayIconHandler() = default;
 
-std::shared_ptr<TTrayIconHandler> TTrayIconHandler::Acquire() {
-  (void)Process();  // the taskbar message is registered before the first icon exists
-  auto& shared = SharedHandler();
-  if (auto existing = shared.lock()) return existing;
-  std::shared_ptr<TTrayIconHandler> created(new TTrayIconHandler());
-  shared = created;
-  return created;
-}
-
 HWND TTrayIconHandler::CurrentWindow() {
-  const auto current = SharedHandler().lock();
+  const auto current = Current();
   return current ? current->Handle() : nullptr;
 }
 
@@ -197,13 +172,8 @@ void TTrayIconHandler::UserChanged() {
       state = State::freed;
       break;
     case State::freed:
-      module.reset(LoadLibraryW(L"comctl32.dll"));
-      if (module) {
-        using InitFn = void(WINAPI*)();
-        if (const auto init = reinterpret_cast<InitFn>(
-                reinterpret_cast<void*>(GetProcAddress(module.get(), "InitCommonControls"))))
-          init();
-      }
+      module = LoadSystemLibrary(L"comctl32.dll");
+      if (const auto init = ModuleFunctionAs<void WINAPI()>(module.get(), "InitCommonControls")) init();
       state = State::loaded;
       break;
     case State::loaded:
@@ -698,40 +668,13 @@ void TNotifyTrayIcon::HookOwnerForm() {
   TWinControl* owner = OwnerControl();
   if (!owner || !owner->HandleAllocated() || owner->IsDestroying()) return;
   HWND wnd = owner->Handle();
-  if (SetWindowSubclass(wnd, &TNotifyTrayIcon::OwnerFormProc, reinterpret_cast<UINT_PTR>(this),
-                        reinterpret_cast<DWORD_PTR>(this)))
-    ownerWindow_ = wnd;
+  if (ListenToWindow(wnd, *this)) ownerWindow_ = wnd;
 }
 
 void TNotifyTrayIcon::UnhookOwnerForm() {
   if (!ownerWindow_) return;
-  RemoveWindowSubclass(ownerWindow_, &TNotifyTrayIcon::OwnerFormProc, reinterpret_cast<UINT_PTR>(this));
+  StopListening(ownerWindow_, *this);
   ownerWindow_ = nullptr;
-}
-
-LRESULT CALLBACK TNotifyTrayIcon::OwnerFormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                                DWORD_PTR data) {
-  auto* self = reinterpret_cast<TNotifyTrayIcon*>(data);
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(wnd, &TNotifyTrayIcon::OwnerFormProc, id);
-    self->ownerWindow_ = nullptr;
-    return DefSubclassProc(wnd, msg, wp, lp);
-  }
-  // The form's own handling may free this component (and remove the hook).
-  const std::weak_ptr<const void> alive = self->AliveToken();
-  try {
-    self->OwnerFormMessage(msg, wp, lp, true);
-  } catch (...) {
-    HandleException(self);
-  }
-  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
-  if (alive.expired()) return result;
-  try {
-    self->OwnerFormMessage(msg, wp, lp, false);
-  } catch (...) {
-    HandleException(self);
-  }
-  return result;
 }
 
 void TNotifyTrayIcon::OwnerFormMessage(UINT msg, WPARAM wp, LPARAM lp, bool beforeDefault) {

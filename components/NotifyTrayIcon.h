@@ -27,6 +27,7 @@
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
 #include "framework/UtilityWindow.h"
+#include "framework/Window.h"
 
 namespace dorvane {
 
@@ -46,13 +47,12 @@ constexpr UINT kTrayCallbackMessage = 0x800;
 // The hidden top-level window that receives the shell's notifications for every tray
 // icon of the process, and the taskbar's re-creation broadcast. Created by the first
 // tray icon and destroyed with the last.
-class TTrayIconHandler {
+class TTrayIconHandler : public SharedPerKind<TTrayIconHandler> {
  public:
   TTrayIconHandler(const TTrayIconHandler&) = delete;
   TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
   ~TTrayIconHandler();
 
-  static std::shared_ptr<TTrayIconHandler> Acquire();
   // The window of the shared handler, or null while no tray icon exists.
   static HWND CurrentWindow();
   // The registered "TaskbarCreated" message (0 when the system's common controls are
@@ -63,6 +63,7 @@ class TTrayIconHandler {
 
  private:
   friend class TNotifyTrayIcon;
+  friend class SharedPerKind<TTrayIconHandler>;
   TTrayIconHandler();
   std::optional<LRESULT> Message(UINT msg, WPARAM wp, LPARAM lp);
   void UserChanged();
@@ -71,7 +72,7 @@ class TTrayIconHandler {
   TUtilityWindow window_;
 };
 
-class TNotifyTrayIcon : public TComponent {
+class TNotifyTrayIcon : public TComponent, private TWindowListener {
   DORVANE_CLASS(TNotifyTrayIcon)
  public:
   explicit TNotifyTrayIcon(TComponent* owner);
@@ -174,7 +175,13 @@ class TNotifyTrayIcon : public TComponent {
   void HookOwnerForm();
   void UnhookOwnerForm();
   void OwnerFormMessage(UINT msg, WPARAM wp, LPARAM lp, bool beforeDefault);
-  static LRESULT CALLBACK OwnerFormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+  // The owner form's window, listened to.
+  void MessageArriving(HWND, UINT msg, WPARAM wp, LPARAM lp) override { OwnerFormMessage(msg, wp, lp, true); }
+  void MessageAnswered(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) override {
+    OwnerFormMessage(msg, wp, lp, false);
+  }
+  void ListenedWindowGone(HWND) override { ownerWindow_ = nullptr; }
+  TObject* MessageSender() override { return this; }
 
   std::shared_ptr<TTrayIconHandler> handler_;
   // Published state.

@@ -1,14 +1,6 @@
 #include "components/SimpleTimer.h"
 
 namespace dorvane {
-namespace {
-
-std::weak_ptr<TSimpleTimerHandler>& Shared() {
-  static std::weak_ptr<TSimpleTimerHandler> shared;
-  return shared;
-}
-
-}  // namespace
 
 TSimpleTimerHandler::TSimpleTimerHandler()
     : window_([this](UINT msg, WPARAM wp, LPARAM lp) { return Message(msg, wp, lp); }, nullptr,
@@ -16,16 +8,8 @@ TSimpleTimerHandler::TSimpleTimerHandler()
 
 TSimpleTimerHandler::~TSimpleTimerHandler() = default;
 
-std::shared_ptr<TSimpleTimerHandler> TSimpleTimerHandler::Acquire() {
-  auto& shared = Shared();
-  if (auto existing = shared.lock()) return existing;
-  std::shared_ptr<TSimpleTimerHandler> created(new TSimpleTimerHandler());
-  shared = created;
-  return created;
-}
-
 HWND TSimpleTimerHandler::CurrentWindow() {
-  const auto current = Shared().lock();
+  const auto current = Current();
   return current ? current->Handle() : nullptr;
 }
 

@@ -20,14 +20,12 @@ class TSimpleTimer;
 // takes a fresh system timer identifier, never used before in the process: a WM_TIMER
 // still queued for a stopped or freed timer matches no running one and is ignored, even
 // when a new timer now lives at the freed one's address.
-class TSimpleTimerHandler {
+class TSimpleTimerHandler : public SharedPerKind<TSimpleTimerHandler> {
  public:
   TSimpleTimerHandler(const TSimpleTimerHandler&) = delete;
   TSimpleTimerHandler& operator=(const TSimpleTimerHandler&) = delete;
   ~TSimpleTimerHandler();
 
-  // The shared handler, created when none exists. Holding the pointer keeps it alive.
-  static std::shared_ptr<TSimpleTimerHandler> Acquire();
   // The window of the shared handler, or null while no timer exists.
   static HWND CurrentWindow();
 
@@ -35,6 +33,7 @@ class TSimpleTimerHandler {
 
  private:
   friend class TSimpleTimer;
+  friend class SharedPerKind<TSimpleTimerHandler>;
   TSimpleTimerHandler();
   std::optional<LRESULT> Message(UINT msg, WPARAM wp, LPARAM lp);
 

@@ -9,7 +9,7 @@
 #include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Resources.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"

@@ -4,7 +4,7 @@
 #include <numbers>
 #include <string>
 
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/ClassBuilder.h"
 #include "framework/SysUtils.h"
 

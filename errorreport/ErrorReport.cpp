@@ -8,6 +8,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
+#include "winapi/SystemLibrary.h"
 #include "core/win32/WideString.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
@@ -90,17 +91,13 @@ std::string BuildReportQuery(const std::vector<std::pair<std::string, std::strin
 }
 
 std::string GetOSName() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-  if (!GetVersionExW(&info)) info.dwPlatformId = 0xFFFFFFFF;
+  const SystemVersion& system = TheSystemVersion();
+  const DWORD platform = system.known ? system.platform : 0xFFFFFFFF;
   // Read access is all this needs (and all a limited account has under HKLM).
   TRegistry reg(KEY_READ);
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   std::string name, version;
-  switch (info.dwPlatformId) {
+  switch (platform) {
     case VER_PLATFORM_WIN32s:
       name = "Windows 3.1";
       break;

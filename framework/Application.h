@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/Controls.h"
 #include "framework/Desktop.h"
 #include "framework/UtilityWindow.h"
@@ -19,6 +19,7 @@
 namespace dorvane {
 
 class TForm;
+class THintWindow;
 
 using TExceptionEvent = std::function<void(TObject* sender, const Exception& error)>;
 
@@ -53,6 +54,8 @@ class TApplication : public TComponent {
   void SetHintHidePause(unsigned ms) { hintHidePause_ = ms; }
   bool HintShowing() const;
   const std::string& HintText() const { return hintText_; }
+  // The hint window, once a hint has been shown.
+  THintWindow* HintWindow() const { return hintWindow_.get(); }
 
   // Creates a form owned by the application; the first one becomes the main form.
   template <typename T, typename... A>
@@ -127,7 +130,10 @@ class TApplication : public TComponent {
   std::string hintText_;
   unsigned hintPause_ = 500;
   unsigned hintHidePause_ = 5000;
-  UniqueHwnd hintWindow_;
+  struct FreeHintWindow {
+    void operator()(THintWindow* window) const;
+  };
+  std::unique_ptr<THintWindow, FreeHintWindow> hintWindow_;
   bool hintTimerRunning_ = false;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int nextHook_ = 1;

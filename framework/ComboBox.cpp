@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "framework/ClassBuilder.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/SysUtils.h"
 #include "core/win32/WideString.h"
 

@@ -1,18 +1,16 @@
+// Controls: the basics (alignment and cursor types, accelerators), TControl, the
+// windowless graphic control, and the painting of windowed controls and their graphic
+// children. Window creation and messages: WinControl.cpp; mouse input: ControlInput.cpp;
+// alignment and layout: ControlLayout.cpp.
 #include "framework/Controls.h"
 
-#include <windowsx.h>
-#include <commctrl.h>
-
-#include <algorithm>
 #include <atomic>
 
-#include "framework/ClassBuilder.h"
 #include "core/ScopeExit.h"
 #include "framework/Application.h"
-#include "framework/Forms.h"
+#include "framework/ClassBuilder.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
-#include "framework/Trace.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
@@ -20,28 +18,19 @@ namespace dorvane {
 namespace {
 
 std::atomic<std::uint64_t> g_paints{0};
-// Layout holds of this thread (TWinControl::LayoutHold).
-thread_local int g_layoutHolds = 0;
-constexpr const wchar_t* kControlClass = L"DorvaneControl";
-constexpr const wchar_t* kObjectProp = L"DorvaneObject";
 
 bool RectsIntersect(const RECT& a, const RECT& b) {
   RECT r;
   return IntersectRect(&r, &a, &b) != FALSE;
 }
 
-void EnsureControlClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcW;  // replaced per window in WM_NCCREATE handling below
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kControlClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  (void)registered;
+// A control's canvas on a device context for one paint, with the control's font; the
+// guard lets go of the device context on every way out.
+[[nodiscard]] auto BindCanvas(TCanvas& canvas, HDC dc, const TFont& font) {
+  canvas.SetHandle(dc);
+  auto release = OnScopeExit([&canvas] { canvas.SetHandle(nullptr); });
+  canvas.Font().Assign(font);
+  return release;
 }
 
 }  // namespace
@@ -95,25 +84,6 @@ const EnumType& BorderStyleType() {
 const EnumType& AnchorKindType() {
   static const EnumType t{"TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"}};
   return t;
-}
-
-TShiftState ShiftFromKeys(WPARAM keys) {
-  TShiftState s = 0;
-  if (keys & MK_SHIFT) s |= ShiftOf(ssShift);
-  if (keys & MK_CONTROL) s |= ShiftOf(ssCtrl);
-  if (keys & MK_LBUTTON) s |= ShiftOf(ssLeft);
-  if (keys & MK_RBUTTON) s |= ShiftOf(ssRight);
-  if (keys & MK_MBUTTON) s |= ShiftOf(ssMiddle);
-  if (GetKeyState(VK_MENU) < 0) s |= ShiftOf(ssAlt);
-  return s;
-}
-
-TShiftState CurrentShiftState() {
-  TShiftState s = 0;
-  if (GetAsyncKeyState(VK_SHIFT) & 0x8000) s |= ShiftOf(ssShift);
-  if (GetAsyncKeyState(VK_MENU) & 0x8000) s |= ShiftOf(ssAlt);
-  if (GetAsyncKeyState(VK_CONTROL) & 0x8000) s |= ShiftOf(ssCtrl);
-  return s;
 }
 
 // -- TControl -------------------------------------------------------------------------
@@ -393,311 +363,13 @@ TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(s
 
 TGraphicControl::~TGraphicControl() = default;
 
-namespace {
-
-// A control's canvas on a device context for one paint, with the control's font; the
-// guard lets go of the device context on every way out.
-[[nodiscard]] auto BindCanvas(TCanvas& canvas, HDC dc, const TFont& font) {
-  canvas.SetHandle(dc);
-  auto release = OnScopeExit([&canvas] { canvas.SetHandle(nullptr); });
-  canvas.Font().Assign(font);
-  return release;
-}
-
-}  // namespace
-
 void TGraphicControl::PaintTo(HDC dc) {
   ++g_paints;
   const auto binding = BindCanvas(*canvas_, dc, Font());
   Paint();
 }
 
-// -- TWinControl -------------------------------------------------------------------------
-
-const ClassInfo& TWinControl::StaticClass() {
-  static const ClassInfo info =
-      ClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
-          .Bool("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered, false)
-          .Int("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth, 0)
-          .Build();
-  return info;
-}
-
-TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
-
-TWinControl::~TWinControl() {
-  // Children not owned by this control are only detached; their owner frees them.
-  while (!controls_.empty()) controls_.back()->SetParent(nullptr);
-  DestroyHandle();
-}
-
-TWinControl* TWinControl::FromHandle(HWND wnd) {
-  if (!wnd) return nullptr;
-  return static_cast<TWinControl*>(GetPropW(wnd, kObjectProp));
-}
-
-HWND TWinControl::Handle() {
-  if (!wnd_) CreateWnd();
-  return wnd_;
-}
-
-void TWinControl::CreateParams(TCreateParams& p) {
-  p.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  if (Visible()) p.style |= WS_VISIBLE;
-  if (!Enabled()) p.style |= WS_DISABLED;
-  p.x = Left();
-  p.y = Top();
-  p.width = Width();
-  p.height = Height();
-  p.caption = Widen(Caption());
-  if (Parent()) p.parent = Parent()->Handle();
-}
-
-void TWinControl::CreateWnd() {
-  if (wnd_ || creating_) return;
-  TCreateParams p;
-  CreateParams(p);
-  if ((p.style & WS_CHILD) && !p.parent)
-    throw EInvalidOperation("Control '" + Name() + "' has no parent window");
-  creating_ = true;
-  HWND wnd = nullptr;
-  if (p.className.empty()) {
-    EnsureControlClass();
-    wnd = CreateWindowExW(p.exStyle, kControlClass, p.caption.c_str(), p.style, p.x, p.y, p.width, p.height,
-                          p.parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  } else {
-    wnd = CreateWindowExW(p.exStyle, p.className.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width,
-                          p.height, p.parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  }
-  creating_ = false;
-  if (!wnd) RaiseLastOSError("creating the window of '" + Name() + "'");
-  wnd_ = wnd;
-  systemClass_ = !p.className.empty();
-  SetPropW(wnd, kObjectProp, this);
-  if (systemClass_) {
-    SetWindowSubclass(wnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  } else {
-    SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProc));
-  }
-  if (systemClass_ || Parent()) {
-    fontHandle_.reset();
-    SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
-  }
-  HandleCreated();
-  CreateChildHandles();
-  Realign();
-}
-
-bool TWinControl::ChildWindowsWanted() const {
-  return wnd_ && !LayoutHeld() && ClientWidth() > 0 && ClientHeight() > 0;
-}
-
-void TWinControl::CreateChildHandles() {
-  if (!ChildWindowsWanted()) return;
-  for (TControl* c : controls_)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateWnd();
-}
-
-TWinControl::LayoutHold::LayoutHold() { ++g_layoutHolds; }
-TWinControl::LayoutHold::~LayoutHold() { --g_layoutHolds; }
-bool TWinControl::LayoutHeld() { return g_layoutHolds > 0; }
-
-void TWinControl::FinishLayout() {
-  AlignTree();
-  CreateChildHandles();
-}
-
-void TWinControl::CreateAllHandles() {
-  if (!wnd_ || LayoutHeld()) return;
-  for (TControl* c : controls_)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) {
-      w->CreateWnd();
-      w->CreateAllHandles();
-    }
-}
-
-void TWinControl::AlignTree() {
-  Realign();
-  for (TControl* c : controls_)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->AlignTree();
-}
-
-void TWinControl::DestroyHandle() {
-  if (!wnd_) return;
-  HandleDestroying();
-  HWND wnd = wnd_;
-  wnd_ = nullptr;
-  RemovePropW(wnd, kObjectProp);
-  if (systemClass_) RemoveWindowSubclass(wnd, &TWinControl::SubclassProc, 1);
-  else SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
-  DestroyWindow(wnd);
-}
-
-LRESULT CALLBACK TWinControl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  TWinControl* self = FromHandle(wnd);
-  if (!self) return DefWindowProcW(wnd, msg, wp, lp);
-  return self->Dispatch(msg, wp, lp);
-}
-
-LRESULT CALLBACK TWinControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-  auto* self = reinterpret_cast<TWinControl*>(data);
-  if (!self || self->wnd_ != wnd) return DefSubclassProc(wnd, msg, wp, lp);
-  return self->Dispatch(msg, wp, lp);
-}
-
-LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
-  if (!wnd_) return 0;
-  return systemClass_ ? DefSubclassProc(wnd_, msg, wp, lp) : DefWindowProcW(wnd_, msg, wp, lp);
-}
-
-LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-  HWND wnd = wnd_;
-  // A handler may free this control before it throws.
-  const std::weak_ptr<const void> alive = AliveToken();
-  try {
-    LRESULT result = 0;
-    if (WndProc(msg, wp, lp, result)) return result;
-    return DefaultHandler(msg, wp, lp);
-  } catch (...) {
-    HandleException(alive.expired() ? nullptr : this);
-    if (alive.expired() || (!wnd_ && wnd)) return 0;
-    return msg == WM_PAINT ? (ValidateRect(wnd, nullptr), 0) : 0;
-  }
-}
-
-bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_PAINT: {
-      if (systemClass_) return false;
-      const TraceScope trace(TraceEnabled() ? "paint " + Name() : std::string());
-      PaintMessage();
-      result = 0;
-      return true;
-    }
-    case WM_ERASEBKGND:
-      if (systemClass_) return false;
-      result = 1;  // painted with the rest in WM_PAINT, so nothing flickers
-      return true;
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
-    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-    case WM_MOUSEMOVE:
-      RouteMouse(msg, wp, lp);
-      return !systemClass_ ? (result = 0, true) : false;
-    case WM_MOUSELEAVE:
-      trackingLeave_ = false;
-      UpdateMouseOver(nullptr);
-      Application().HintMouseMove(nullptr);
-      return false;
-    case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lp) != wnd_) captured_ = nullptr;
-      return false;
-    case WM_CONTEXTMENU: {
-      POINT screen{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      if (screen.x == -1 && screen.y == -1) {
-        screen = {0, 0};
-        ::ClientToScreen(wnd_, &screen);
-      }
-      POINT client = screen;
-      ::ScreenToClient(wnd_, &client);
-      TControl* target = ControlAtPos(client);
-      if (target && !dynamic_cast<TWinControl*>(target) && target->ContextPopup(screen)) {
-        result = 0;
-        return true;
-      }
-      if (ContextPopup(screen)) {
-        result = 0;
-        return true;
-      }
-      return false;
-    }
-    case WM_SETCURSOR:
-      if (LOWORD(lp) == HTCLIENT && !systemClass_) {
-        POINT p;
-        GetCursorPos(&p);
-        ::ScreenToClient(wnd_, &p);
-        TControl* c = ControlAtPos(p);
-        const TCursor cursor = (c && !dynamic_cast<TWinControl*>(c)) ? c->Cursor() : Cursor();
-        if (cursor != crDefault) {
-          ::SetCursor(CursorHandle(cursor));
-          result = TRUE;
-          return true;
-        }
-      }
-      return false;
-    case WM_COMMAND:
-      if (lp) {
-        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp)))
-          if (child != this && child->Reflected(msg, wp, lp, result)) return true;
-      }
-      return false;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lp);
-      if (TWinControl* child = FromHandle(header->hwndFrom))
-        if (child != this && child->Reflected(msg, wp, lp, result)) return true;
-      return false;
-    }
-    case WM_HSCROLL: case WM_VSCROLL:
-    case WM_CTLCOLORSTATIC: case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-      if (lp) {
-        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp)))
-          if (child != this && child->Reflected(msg, wp, lp, result)) return true;
-      }
-      return false;
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM: {
-      // Controls carry their own window as the item's window; menus are handled by the menu window.
-      if (msg == WM_DRAWITEM) {
-        auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-        if (di->CtlType != ODT_MENU)
-          if (TWinControl* child = FromHandle(di->hwndItem))
-            if (child != this && child->Reflected(msg, wp, lp, result)) return true;
-      }
-      return false;
-    }
-    case WM_SIZE:
-    case WM_MOVE:
-      if (!creating_) {
-        RECT r;
-        GetWindowRect(wnd_, &r);
-        POINT tl{r.left, r.top};
-        if (Parent() && Parent()->HandleAllocated()) ::ScreenToClient(Parent()->wnd_, &tl);
-        else if (GetWindowLongW(wnd_, GWL_STYLE) & WS_CHILD) ::ScreenToClient(GetParent(wnd_), &tl);
-        const int w = r.right - r.left, h = r.bottom - r.top;
-        if (tl.x != Left() || tl.y != Top() || w != Width() || h != Height()) {
-          const bool resized = w != Width() || h != Height();
-          TControl::left_ = tl.x;
-          TControl::top_ = tl.y;
-          TControl::width_ = w;
-          TControl::height_ = h;
-          if (resized) {
-            Realign();
-            CreateChildHandles();
-            if (!IsLoading()) Fire(OnResize, this);
-          }
-        }
-      }
-      return false;
-    default:
-      return false;
-  }
-}
-
-bool TWinControl::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-  switch (msg) {
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      SetTextColor(dc, ColorToRGB(Font().Color()));
-      SetBkColor(dc, ColorToRGB(Color()));
-      result = reinterpret_cast<LRESULT>(BackgroundBrush());
-      return true;
-    }
-    default:
-      return false;
-  }
-}
+// -- painting of windowed controls ------------------------------------------------------
 
 HBRUSH TWinControl::BackgroundBrush() {
   if (!backBrush_ || backBrushColor_ != Color()) {
@@ -709,6 +381,7 @@ HBRUSH TWinControl::BackgroundBrush() {
 
 void TWinControl::PaintMessage() {
   PaintDc ps(wnd_);
+  if (!ps) return;
   const RECT clip = ps.UpdateRect();
   if (IsRectEmpty(&clip)) return;
   if (!doubleBuffered_) {
@@ -759,278 +432,6 @@ void TWinControl::PaintControls(HDC dc, const RECT& clip) {
     IntersectClipRect(dc, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
     g->PaintTo(dc);
   }
-}
-
-TControl* TWinControl::ControlAtPos(POINT p, bool allowDisabled) const {
-  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-    TControl* c = *it;
-    if (!c->Visible() || (!allowDisabled && !c->Enabled())) continue;
-    const RECT r = c->BoundsRect();
-    if (PtInRect(&r, p)) return c;
-  }
-  return nullptr;
-}
-
-void TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
-  const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-  TShiftState shift = ShiftFromKeys(wp);
-  TControl* target = captured_;
-  if (!target) {
-    TControl* at = ControlAtPos(p);
-    target = (at && !dynamic_cast<TWinControl*>(at)) ? at : this;
-  }
-  const POINT origin = target == this ? POINT{0, 0} : POINT{target->Left(), target->Top()};
-  const int x = p.x - origin.x, y = p.y - origin.y;
-  auto buttonOf = [](UINT m) {
-    switch (m) {
-      case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return mbRight;
-      case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return mbMiddle;
-      default: return mbLeft;
-    }
-  };
-  switch (msg) {
-    case WM_MOUSEMOVE: {
-      if (!trackingLeave_ && !systemClass_) {
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, wnd_, 0};
-        trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
-      }
-      if (!captured_) UpdateMouseOver(target);
-      Application().HintMouseMove(target);
-      target->MouseMove(shift, x, y);
-      break;
-    }
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-      Application().CancelHint();
-      if (target != this && !systemClass_) {
-        captured_ = target;
-        SetCapture(wnd_);
-      }
-      target->MouseDown(buttonOf(msg), shift, x, y);
-      break;
-    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-      if (msg == WM_LBUTTONDBLCLK) target->DblClick();
-      target->MouseDown(buttonOf(msg), shift | ShiftOf(ssDouble), x, y);
-      break;
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: {
-      const bool inside = x >= 0 && y >= 0 && x < target->Width() && y < target->Height();
-      if (captured_ && !(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
-        captured_ = nullptr;
-        if (GetCapture() == wnd_) ReleaseCapture();
-      }
-      if (msg == WM_LBUTTONUP && inside && !systemClass_) target->Click();
-      if (target->Parent() == this || target == this) target->MouseUp(buttonOf(msg), shift, x, y);
-      break;
-    }
-    default: break;
-  }
-}
-
-void TWinControl::UpdateMouseOver(TControl* over) {
-  if (over == mouseOver_) return;
-  TControl* old = mouseOver_;
-  mouseOver_ = over;
-  if (old) old->MouseLeave();
-  if (over) over->MouseEnter();
-}
-
-void TWinControl::InsertControl(TControl* control) {
-  controls_.push_back(control);
-  control->parent_ = this;
-  if (control->parentColor_) control->ParentColorChanged();
-  if (control->parentFont_) control->ParentFontChanged();
-  if (control->parentShowHint_) control->showHint_ = ShowHint();
-  if (auto* w = dynamic_cast<TWinControl*>(control)) {
-    if (wnd_) {
-      if (w->wnd_) ::SetParent(w->wnd_, wnd_);
-      // A control read from a form description gets its window once it is loaded.
-      else if (!w->IsLoading() && ChildWindowsWanted()) w->CreateWnd();
-    }
-  }
-  control->Invalidate();
-  control->RequestAlign();
-}
-
-void TWinControl::RemoveControl(TControl* control) {
-  control->Invalidate();
-  if (captured_ == control) captured_ = nullptr;
-  if (mouseOver_ == control) mouseOver_ = nullptr;
-  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-  control->parent_ = nullptr;
-  if (auto* w = dynamic_cast<TWinControl*>(control)) w->DestroyHandle();
-  if (control->Align() != alNone && !IsDestroying()) AlignControls(nullptr);
-}
-
-void TWinControl::SetParent(TWinControl* parent) {
-  TControl::SetParent(parent);
-}
-
-void TWinControl::SetBorderWidth(int value) {
-  if (value == borderWidth_) return;
-  borderWidth_ = value;
-  Realign();
-  Invalidate();
-}
-
-bool TWinControl::Showing() const {
-  if (!wnd_) return false;
-  return IsWindowVisible(wnd_) != FALSE;
-}
-
-bool TWinControl::Focused() const { return wnd_ && GetFocus() == wnd_; }
-
-bool TWinControl::CanFocus() const { return wnd_ && Visible() && Enabled(); }
-
-void TWinControl::SetFocus() {
-  if (wnd_) ::SetFocus(wnd_);
-}
-
-void TWinControl::Invalidate() {
-  if (wnd_) InvalidateRect(wnd_, nullptr, systemClass_ ? TRUE : FALSE);
-}
-
-void TWinControl::Update() {
-  if (wnd_) UpdateWindow(wnd_);
-}
-
-void TWinControl::SetBounds(int left, int top, int width, int height) {
-  if (width < 0) width = 0;
-  if (height < 0) height = 0;
-  if (left == Left() && top == Top() && width == Width() && height == Height()) return;
-  const bool resized = width != Width() || height != Height();
-  TControl::left_ = left;
-  TControl::top_ = top;
-  TControl::width_ = width;
-  TControl::height_ = height;
-  UpdateWindowBounds();
-  BoundsChanged();
-  if (resized) {
-    Realign();
-    CreateChildHandles();
-  }
-  RequestAlign();
-  if (resized && !IsLoading()) Fire(OnResize, this);
-}
-
-void TWinControl::UpdateWindowBounds() {
-  if (!wnd_) return;
-  creating_ = true;  // our own move: WM_SIZE/WM_MOVE need not read it back
-  SetWindowPos(wnd_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-  creating_ = false;
-}
-
-void TWinControl::BoundsChanged() {}
-
-int TWinControl::ClientWidth() const {
-  if (!wnd_) return Width();
-  RECT r;
-  GetClientRect(wnd_, &r);
-  return r.right - r.left;
-}
-
-int TWinControl::ClientHeight() const {
-  if (!wnd_) return Height();
-  RECT r;
-  GetClientRect(wnd_, &r);
-  return r.bottom - r.top;
-}
-
-void TWinControl::SetEnabled(bool enabled) {
-  TControl::SetEnabled(enabled);
-}
-
-void TWinControl::EnabledChanged() {
-  if (wnd_) EnableWindow(wnd_, Enabled());
-}
-
-void TWinControl::VisibleChanged() {
-  if (wnd_) ShowWindow(wnd_, Visible() ? SW_SHOWNA : SW_HIDE);
-}
-
-void TWinControl::TextChanged() {
-  if (wnd_) SetWindowTextW(wnd_, Widen(Caption()).c_str());
-  Invalidate();
-}
-
-void TWinControl::ColorChanged() {
-  Invalidate();
-  for (TControl* c : controls_) c->ParentColorChanged();
-}
-
-void TWinControl::FontChanged() {
-  if (wnd_ && systemClass_) SendMessageW(wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
-  Invalidate();
-  for (TControl* c : controls_) c->ParentFontChanged();
-}
-
-void TWinControl::AdjustClientRect(RECT& rect) const {
-  InflateRect(&rect, -borderWidth_, -borderWidth_);
-}
-
-// Aligned children are laid out in the order top, bottom, left, right, client. Within
-// one kind they keep the order of their positions; the control whose change caused the
-// layout goes first and keeps its place against controls at the same position.
-void TWinControl::AlignControls(TControl* changed) {
-  // Placing a child asks this control to align again; the pass that placed it is the
-  // answer, so such requests are not followed.
-  if (IsLoading() || aligning_ || LayoutHeld()) return;
-  aligning_ = true;
-  const auto done = OnScopeExit([this] { aligning_ = false; });
-  AlignPass(changed);
-}
-
-void TWinControl::AlignPass(TControl* changed) {
-  RECT rect = ClientRect();
-  AdjustClientRect(rect);
-  auto insertBefore = [](TControl* a, TControl* b, TAlign align) {
-    switch (align) {
-      case alTop: return a->Top() < b->Top();
-      case alBottom: return a->Top() + a->Height() > b->Top() + b->Height();
-      case alLeft: return a->Left() < b->Left();
-      case alRight: return a->Left() + a->Width() > b->Left() + b->Width();
-      default: return false;
-    }
-  };
-  for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
-    std::vector<TControl*> list;
-    if (changed && changed->Align() == align && changed->Visible() && changed->Parent() == this) list.push_back(changed);
-    for (TControl* c : controls_) {
-      if (c->Align() != align || !c->Visible() || c == changed) continue;
-      auto it = list.begin();
-      while (it != list.end() && !insertBefore(c, *it, align)) ++it;
-      list.insert(it, c);
-    }
-    for (TControl* c : list) {
-      const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-      switch (align) {
-        case alTop:
-          c->SetBounds(rect.left, rect.top, w, c->Height());
-          rect.top += c->Height();
-          break;
-        case alBottom:
-          rect.bottom -= c->Height();
-          c->SetBounds(rect.left, rect.bottom, w, c->Height());
-          break;
-        case alLeft:
-          c->SetBounds(rect.left, rect.top, c->Width(), h);
-          rect.left += c->Width();
-          break;
-        case alRight:
-          rect.right -= c->Width();
-          c->SetBounds(rect.right, rect.top, c->Width(), h);
-          break;
-        case alClient:
-          c->SetBounds(rect.left, rect.top, w, h);
-          break;
-        default: break;
-      }
-    }
-  }
-}
-
-void TWinControl::Loaded() {
-  TControl::Loaded();
-  Realign();
-  if (!wnd_ && Parent() && Parent()->ChildWindowsWanted()) CreateWnd();
 }
 
 // -- TCustomControl ----------------------------------------------------------------------

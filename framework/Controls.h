@@ -15,6 +15,7 @@
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
 #include "framework/TypInfo.h"
+#include "framework/Window.h"
 
 namespace dorvane {
 
@@ -224,18 +225,19 @@ class TGraphicControl : public TControl {
 };
 
 struct TCreateParams {
-  std::wstring className;       // empty: our own window class
+  std::wstring className;       // a wrapped system control's class; empty: windowClass
+  TWindowClass windowClass{L"DorvaneControl", CS_DBLCLKS};
   std::wstring caption;
   DWORD style = 0;
   DWORD exStyle = 0;
   int x = 0, y = 0, width = 0, height = 0;
   HWND parent = nullptr;
-  bool systemClass = false;     // a wrapped system control, subclassed after creation
 };
 
 // A control with a window. Children: graphic controls it paints, windowed controls with
-// their own windows. Exceptions from message handling go to the application's handler.
-class TWinControl : public TControl {
+// their own windows. Its messages come through the one window procedure (framework/
+// Window.h) to WndProc; exceptions from message handling go to the application's handler.
+class TWinControl : public TControl, private TWindowTarget {
   DORVANE_CLASS(TWinControl)
  public:
   explicit TWinControl(TComponent* owner);
@@ -302,7 +304,9 @@ class TWinControl : public TControl {
   // After the window exists: push cached state into it.
   virtual void HandleCreated() {}
   virtual void HandleDestroying() {}
-  // Message handling. Return true when handled (result set); otherwise default handling.
+  // Message handling, from the window's creation (WM_NCCREATE) on. Return true when
+  // handled (result set); otherwise default handling. A control kind takes a new
+  // message by overriding this and calling the base for the rest.
   virtual bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   LRESULT DefaultHandler(UINT msg, WPARAM wp, LPARAM lp);
   // Painting of our own window: background (Color) then Paint of a custom control.
@@ -328,9 +332,17 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
-  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
-  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  // The window's side of the plumbing.
+  bool WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void WindowBound(HWND wnd) override { wnd_ = wnd; }
+  void WindowGone(HWND wnd) override;
+  TObject* MessageSender() override { return this; }
+  // Messages a child control sends its parent (WM_COMMAND, WM_NOTIFY, ...): handed to
+  // the child they concern, true when it took one.
+  bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool ContextMenuMessage(LPARAM lp);
+  bool SetCursorMessage(LPARAM lp);
+  void SizeMessage();
   void RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
   void UpdateMouseOver(TControl* over);
   void PaintMessage();

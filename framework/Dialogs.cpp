@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <utility>
 
-#include "core/win32/SystemLibrary.h"
+#include "winapi/SystemLibrary.h"
 #include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Forms.h"

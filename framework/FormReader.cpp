@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <map>
 
-#include "core/NumberFormat.h"
 #include "core/Text.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
@@ -358,10 +357,11 @@ class Parser {
 
 // -- loading --------------------------------------------------------------------------
 
+// A reference, set once every component of the description exists.
 struct Fixup {
   TObject* object;
   const PropInfo* prop;
-  std::string target;
+  PropLiteral target;
   int line;
 };
 
@@ -439,74 +439,11 @@ class Loader {
     }
     const PropInfo* prop = target->ClassType().FindProp(path);
     if (!prop) Fail(p.line, target->ClassName() + " has no property " + std::string(path));
-    const FormValue& v = p.value;
-    using T = FormValue::Type;
-    auto mismatch = [&](const char* what) { Fail(p.line, "expected " + std::string(what) + " for '" + p.path + "'"); };
-    switch (prop->kind) {
-      case PropKind::Integer:
-      case PropKind::Int64: {
-        std::int64_t value = 0;
-        if (v.type == T::Integer) {
-          value = v.integer;
-        } else if (v.type == T::Identifier) {
-          bool found = false;
-          for (const IntIdent& id : prop->idents)
-            if (SameText(id.name, v.text)) {
-              value = id.value;
-              found = true;
-            }
-          if (!found) Fail(p.line, "'" + v.text + "' is no value for '" + p.path + "'");
-        } else {
-          mismatch("an integer");
-        }
-        if (!prop->setOrd) Fail(p.line, "'" + p.path + "' is read only");
-        prop->setOrd(*target, value);
-        break;
-      }
-      case PropKind::Enumeration: {
-        if (v.type != T::Identifier) mismatch("an identifier");
-        const int ordinal = prop->enumType->IndexOf(v.text);
-        if (ordinal < 0) Fail(p.line, "'" + v.text + "' is no member of " + prop->enumType->name);
-        if (!prop->setOrd) Fail(p.line, "'" + p.path + "' is read only");
-        prop->setOrd(*target, ordinal);
-        break;
-      }
-      case PropKind::Set: {
-        if (v.type != T::Set) mismatch("a set such as {a, b}");
-        std::uint32_t mask = 0;
-        for (const std::string& m : v.items) {
-          const int ordinal = prop->enumType->IndexOf(m);
-          if (ordinal < 0 || ordinal >= 32) Fail(p.line, "'" + m + "' is no member of " + prop->enumType->name);
-          mask |= 1u << ordinal;
-        }
-        prop->setOrd(*target, mask);
-        break;
-      }
-      case PropKind::Char:
-      case PropKind::String:
-        if (v.type != T::String) mismatch("a string in double quotes");
-        if (prop->kind == PropKind::Char && Utf8Length(v.text) != 1) mismatch("a single character");
-        if (!prop->setStr) Fail(p.line, "'" + p.path + "' is read only");
-        prop->setStr(*target, v.text);
-        break;
-      case PropKind::Float:
-        if (v.type == T::Float)
-          prop->setFloat(*target, v.number);
-        else if (v.type == T::Integer)
-          prop->setFloat(*target, static_cast<double>(v.integer));
-        else
-          mismatch("a number");
-        break;
-      case PropKind::Class:
-        SetObject(*target, *prop, p);
-        break;
-      case PropKind::Method: {
-        if (v.type != T::Identifier) mismatch("a handler name");
-        const MethodEntry* m = root_.FindMethod(v.text);
-        if (!m) Fail(p.line, root_.ClassName() + " has no handler " + v.text);
-        prop->setMethod(*target, MethodValue{m->name, m->signature, m->bind(&root_)});
-        break;
-      }
+    if (prop->kind == PropKind::Class) return SetObject(*target, *prop, p);
+    try {
+      SetPropValue(*target, *prop, p.value, &root_, p.path);
+    } catch (const EPropValueError& e) {
+      Fail(p.line, e.Message());
     }
   }
 
@@ -515,7 +452,7 @@ class Loader {
     using T = FormValue::Type;
     if (prop.isReference) {
       if (v.type != T::Identifier) Fail(p.line, "expected a component name for '" + p.path + "'");
-      fixups_.push_back({&target, &prop, v.text, p.line});
+      fixups_.push_back({&target, &prop, v, p.line});
       return;
     }
     TObject* sub = prop.getObj(target);
@@ -539,15 +476,10 @@ class Loader {
   }
 
   void Resolve(const Fixup& f) {
-    TComponent* c = nullptr;
-    if (SameText(f.target, root_.Name())) {
-      c = &root_;
-    } else if (f.target.find('.') == std::string::npos) {
-      c = root_.FindComponent(f.target);
-    }
-    if (!c) Fail(f.line, "no component named " + f.target);
     try {
-      f.prop->setObj(*f.object, c);
+      SetPropValue(*f.object, *f.prop, f.target, &root_, f.prop->name);
+    } catch (const EPropValueError& e) {
+      Fail(f.line, e.Message());
     } catch (const Exception& e) {
       Fail(f.line, "'" + f.prop->name + "': " + e.Message());
     }
@@ -559,29 +491,6 @@ class Loader {
 };
 
 // -- writing --------------------------------------------------------------------------
-
-std::string Quote(std::string_view s) {
-  std::string out = "\"";
-  for (char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string FloatText(double d) {
-  std::string s = ShortestFloatText(d);
-  if (s.find_first_of(".eE") == std::string::npos && s.find("inf") == std::string::npos &&
-      s.find("nan") == std::string::npos)
-    s += ".0";
-  return s;
-}
 
 class Writer {
  public:
@@ -634,82 +543,39 @@ class Writer {
     for (const PropInfo* p : o.ClassType().AllProps()) {
       if (SameText(p->name, "Name") || Inherited(o, *p)) continue;
       const std::string path = prefix + p->name;
-      switch (p->kind) {
-        case PropKind::Integer:
-        case PropKind::Int64: {
-          if (!p->setOrd) break;
-          const std::int64_t v = p->getOrd(o);
-          if (!p->alwaysStored && p->ordDefault && *p->ordDefault == v) break;
-          Line(depth, path, std::to_string(v));
-          break;
-        }
-        case PropKind::Enumeration: {
-          if (!p->setOrd) break;
-          const std::int64_t v = p->getOrd(o);
-          if (p->ordDefault && *p->ordDefault == v) break;
-          Line(depth, path, p->enumType->NameOf(v));
-          break;
-        }
-        case PropKind::Set: {
-          const std::int64_t v = p->getOrd(o);
-          if (p->ordDefault && *p->ordDefault == v) break;
-          std::string text = "{";
-          for (std::size_t i = 0; i < p->enumType->names.size() && i < 32; ++i)
-            if (v & (std::int64_t{1} << i)) text += (text.size() > 1 ? ", " : "") + p->enumType->names[i];
-          Line(depth, path, text + "}");
-          break;
-        }
-        case PropKind::Char:
-        case PropKind::String: {
-          if (!p->setStr) break;
-          const std::string v = p->getStr(o);
-          if (!p->alwaysStored && p->strDefault && *p->strDefault == v) break;
-          Line(depth, path, Quote(v));
-          break;
-        }
-        case PropKind::Float: {
-          const double v = p->getFloat(o);
-          if (!p->alwaysStored && p->floatDefault && *p->floatDefault == v) break;
-          Line(depth, path, FloatText(v));
-          break;
-        }
-        case PropKind::Class: {
-          const TObject* sub = p->getObj(o);
-          if (p->isReference) {
-            if (const auto* c = dynamic_cast<const TComponent*>(sub)) {
-              const bool foreign = c != &root_ && c->Owner() != &root_ && c->Owner();
-              Line(depth, path, foreign ? c->Owner()->Name() + "." + c->Name() : c->Name());
-            }
-            break;
-          }
-          if (!sub) break;
-          if (const auto* strings = dynamic_cast<const TStrings*>(sub)) {
-            if (strings->Count() == 0) break;
-            std::string text = "[";
-            for (int i = 0; i < strings->Count(); ++i) text += (i ? ", " : "") + Quote(strings->Get(i));
-            Line(depth, path, text + "]");
-          } else if (const auto* collection = dynamic_cast<const TCollection*>(sub)) {
-            if (collection->Count() == 0) break;
-            Indent(depth);
-            out_ += path + ": [\n";
-            for (int i = 0; i < collection->Count(); ++i) {
-              Indent(depth + 1);
-              out_ += "{\n";
-              Props(*collection->Item(i), "", depth + 2);
-              Indent(depth + 1);
-              out_ += "}\n";
-            }
-            Indent(depth);
-            out_ += "]\n";
-          } else if (const auto* res = dynamic_cast<const IResourceLoadable*>(sub)) {
-            if (!res->ResourceName().empty()) Line(depth, path, "@" + res->ResourceName());
-          } else if (!dynamic_cast<const TComponent*>(sub)) {
-            Props(*sub, path + ".", depth);
-          }
-          break;
-        }
-        case PropKind::Method: break;
+      if (p->kind == PropKind::Class && !p->isReference) {
+        if (const TObject* sub = p->getObj(o)) SubObject(*sub, path, depth);
+        continue;
       }
+      if (p->kind == PropKind::Method || !p->Writable() || (!p->alwaysStored && HoldsDefault(o, *p))) continue;
+      Line(depth, path, PropValueText(o, *p, PropSpelling::Form, &root_));
+    }
+  }
+
+  // An owned sub-object: its lines, items, picture or properties.
+  void SubObject(const TObject& sub, const std::string& path, int depth) {
+    if (const auto* strings = dynamic_cast<const TStrings*>(&sub)) {
+      if (strings->Count() == 0) return;
+      std::string text = "[";
+      for (int i = 0; i < strings->Count(); ++i) text += (i ? ", " : "") + FormStringText(strings->Get(i));
+      Line(depth, path, text + "]");
+    } else if (const auto* collection = dynamic_cast<const TCollection*>(&sub)) {
+      if (collection->Count() == 0) return;
+      Indent(depth);
+      out_ += path + ": [\n";
+      for (int i = 0; i < collection->Count(); ++i) {
+        Indent(depth + 1);
+        out_ += "{\n";
+        Props(*collection->Item(i), "", depth + 2);
+        Indent(depth + 1);
+        out_ += "}\n";
+      }
+      Indent(depth);
+      out_ += "]\n";
+    } else if (const auto* res = dynamic_cast<const IResourceLoadable*>(&sub)) {
+      if (!res->ResourceName().empty()) Line(depth, path, "@" + res->ResourceName());
+    } else if (!dynamic_cast<const TComponent*>(&sub)) {
+      Props(sub, path + ".", depth);
     }
   }
 

@@ -25,19 +25,16 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/PropCodec.h"
 
 namespace dorvane {
 
 struct FormItem;
 
-struct FormValue {
-  enum class Type { Integer, Float, String, Identifier, Set, List, Collection, Resource };
-  Type type = Type::Integer;
-  std::int64_t integer = 0;
-  double number = 0;
-  std::string text;                   // String, Identifier, Resource
-  std::vector<std::string> items;     // Set members, List lines
-  std::vector<FormItem> collection;   // Collection items
+// A value as the description writes it (its type and contents: framework/PropCodec.h),
+// with the items of a collection.
+struct FormValue : PropLiteral {
+  std::vector<FormItem> collection;  // Collection items
   int line = 0;
 };
 

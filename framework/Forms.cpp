@@ -4,14 +4,15 @@
 
 #include <algorithm>
 
+#include "core/ScopeExit.h"
+#include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
 #include "framework/FormReader.h"
 #include "framework/Resources.h"
-#include "core/win32/Handles.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
-#include "core/win32/WideString.h"
+#include "winapi/Handles.h"
 
 namespace dorvane {
 

@@ -12,7 +12,7 @@
 
 #include "framework/Classes.h"
 #include "framework/FormReader.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 
 namespace dorvane {
 

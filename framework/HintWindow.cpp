@@ -1,8 +1,9 @@
-// The hint window: a small topmost window with a control's hint, brought up by the
-// application after the mouse rests on the control.
-#include "framework/Application.h"
+// The hint window and the application's hint timing.
+#include "framework/HintWindow.h"
 
-#include "core/win32/Handles.h"
+#include "framework/Application.h"
+#include "framework/ClassBuilder.h"
+#include "winapi/Handles.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
@@ -10,35 +11,86 @@ namespace {
 
 constexpr UINT_PTR kHintShowTimer = 1;
 constexpr UINT_PTR kHintHideTimer = 2;
-constexpr const wchar_t* kHintClass = L"DorvaneHintWindow";
+constexpr UINT kHintFormat = DT_LEFT | DT_NOPREFIX | DT_WORDBREAK;
 
-LRESULT CALLBACK HintWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PaintDc dc(wnd);
-    RECT r;
-    GetClientRect(wnd, &r);
-    UniqueHbrush back(CreateSolidBrush(ColorToRGB(Application().HintColor())));
-    FillRect(dc.get(), &r, back.get());
-    FrameRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    UniqueHfont font(CreateFontIndirectW(&ncm.lfStatusFont));
-    const auto select = SelectInto(dc.get(), font.get());
-    SetBkMode(dc.get(), TRANSPARENT);
-    SetTextColor(dc.get(), ColorToRGB(clInfoText));
-    InflateRect(&r, -3, -1);
-    const std::wstring text = Widen(Application().HintText());
-    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
-    return 0;
-  }
-  if (msg == WM_NCHITTEST) return HTTRANSPARENT;
-  return DefWindowProcW(wnd, msg, wp, lp);
+UniqueHfont HintFont() {
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  return UniqueHfont(CreateFontIndirectW(&ncm.lfStatusFont));
 }
 
 }  // namespace
 
-bool TApplication::HintShowing() const { return hintWindow_ && IsWindowVisible(hintWindow_.get()); }
+// -- THintWindow ---------------------------------------------------------------------------
+
+const ClassInfo& THintWindow::StaticClass() {
+  static const ClassInfo info = ClassBuilder<THintWindow>("THintWindow", &TWinControl::StaticClass()).Build();
+  return info;
+}
+
+THintWindow::THintWindow(TComponent* owner) : TWinControl(owner) {}
+
+THintWindow::~THintWindow() = default;
+
+void THintWindow::CreateParams(TCreateParams& p) {
+  p.windowClass = {L"DorvaneHintWindow", CS_SAVEBITS | CS_DROPSHADOW};
+  p.style = WS_POPUP;
+  p.exStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+}
+
+bool THintWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_NCHITTEST) {
+    result = HTTRANSPARENT;
+    return true;
+  }
+  return TWinControl::WndProc(msg, wp, lp, result);
+}
+
+void THintWindow::ActivateHint(const std::string& text) {
+  SetCaption(text);
+  HWND wnd = Handle();
+  const std::wstring wide = Widen(text);
+  RECT bounds{0, 0, Screen().Width() / 3, 0};
+  {
+    WindowDc dc(wnd);
+    const UniqueHfont font = HintFont();
+    const auto select = SelectInto(dc.get(), font.get());
+    DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &bounds, DT_CALCRECT | kHintFormat);
+  }
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  const int width = bounds.right + 8, height = bounds.bottom + 4;
+  int x = cursor.x, y = cursor.y + 20;
+  if (x + width > Screen().Width()) x = Screen().Width() - width;
+  if (y + height > Screen().Height()) y = cursor.y - height - 4;
+  SetWindowPos(wnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(wnd, nullptr, TRUE);
+}
+
+void THintWindow::ReleaseHandle() {
+  if (HandleAllocated() && IsWindowVisible(Handle())) ShowWindow(Handle(), SW_HIDE);
+}
+
+void THintWindow::PaintWindow(HDC dc) {
+  RECT r = ClientRect();
+  const UniqueHbrush back(CreateSolidBrush(ColorToRGB(Application().HintColor())));
+  FillRect(dc, &r, back.get());
+  FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const UniqueHfont font = HintFont();
+  const auto select = SelectInto(dc, font.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(clInfoText));
+  InflateRect(&r, -3, -1);
+  const std::wstring text = Widen(Caption());
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, kHintFormat);
+}
+
+// -- the application's hints ---------------------------------------------------------------
+
+void TApplication::FreeHintWindow::operator()(THintWindow* window) const { window->Free(); }
+
+bool TApplication::HintShowing() const { return hintWindow_ && hintWindow_->Showing(); }
 
 void TApplication::HintMouseMove(TControl* control) {
   if (control == hintControl_) return;
@@ -65,49 +117,15 @@ void TApplication::HintTimer() {
 }
 
 void TApplication::ShowHintWindow() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_SAVEBITS | CS_DROPSHADOW;
-    wc.lpfnWndProc = &HintWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHintClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  (void)registered;
   hintText_ = hintControl_->Hint();
-  if (!hintWindow_) {
-    hintWindow_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintClass, L"",
-                                      WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    if (!hintWindow_) return;
-  }
-  // Size the window to the text, at most a third of the screen wide.
-  RECT text{0, 0, Screen().Width() / 3, 0};
-  {
-    WindowDc dc(hintWindow_.get());
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    UniqueHfont font(CreateFontIndirectW(&ncm.lfStatusFont));
-    const auto select = SelectInto(dc.get(), font.get());
-    const std::wstring w = Widen(hintText_);
-    DrawTextW(dc.get(), w.c_str(), static_cast<int>(w.size()), &text, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
-  }
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  const int width = text.right + 8, height = text.bottom + 4;
-  int x = cursor.x, y = cursor.y + 20;
-  if (x + width > Screen().Width()) x = Screen().Width() - width;
-  if (y + height > Screen().Height()) y = cursor.y - height - 4;
-  SetWindowPos(hintWindow_.get(), HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(hintWindow_.get(), nullptr, TRUE);
+  if (!hintWindow_) hintWindow_.reset(new THintWindow(nullptr));
+  hintWindow_->ActivateHint(hintText_);
   SetTimer(window_->Handle(), kHintHideTimer, hintHidePause_, nullptr);
 }
 
 void TApplication::HideHintWindow() {
   if (window_) KillTimer(window_->Handle(), kHintHideTimer);
-  if (hintWindow_ && IsWindowVisible(hintWindow_.get())) ShowWindow(hintWindow_.get(), SW_HIDE);
+  if (hintWindow_) hintWindow_->ReleaseHandle();
 }
 
 bool TApplication::HintMessage(UINT msg, WPARAM wp) {

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "framework/Graphics.h"
 
 namespace dorvane {

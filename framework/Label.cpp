@@ -1,7 +1,7 @@
 #include "framework/Label.h"
 
 #include "framework/ClassBuilder.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {

@@ -58,6 +58,10 @@ TRegDataType TypeOf(DWORD type) {
   throw ERegistryException(std::string(what) + " '" + name + "'");
 }
 
+[[noreturn]] void FailWrongType(const std::string& name) {
+  throw ERegistryException("Invalid data type for '" + name + "'", true);
+}
+
 std::string StripSlashes(const std::string& path) {
   std::size_t b = 0, e = path.size();
   while (b < e && path[b] == '\\') ++b;
@@ -179,7 +183,7 @@ std::string TRegistry::ReadString(const std::string& name) const {
   const LSTATUS rc = QueryRaw(current_.get(), Widen(name), raw);
   if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_INVALID_HANDLE) return std::string();
   if (rc != ERROR_SUCCESS) Fail("Failed to get data for", name);
-  if (raw.type != REG_SZ && raw.type != REG_EXPAND_SZ) Fail("Invalid data type for", name);
+  if (raw.type != REG_SZ && raw.type != REG_EXPAND_SZ) FailWrongType(name);
   return TextOf(raw.data);
 }
 
@@ -195,7 +199,7 @@ std::int32_t TRegistry::ReadInteger(const std::string& name) const {
   RawValue raw;
   const LSTATUS rc = QueryRaw(current_.get(), Widen(name), raw);
   if (rc != ERROR_SUCCESS) Fail("Failed to get data for", name);
-  if (raw.type != REG_DWORD) Fail("Invalid data type for", name);
+  if (raw.type != REG_DWORD) FailWrongType(name);
   if (raw.data.size() != sizeof(DWORD)) Fail("Failed to get data for", name);
   DWORD value = 0;
   std::memcpy(&value, raw.data.data(), sizeof value);

@@ -5,10 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Exceptions.h"
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 
 namespace dorvane {
 
@@ -17,8 +18,15 @@ namespace dorvane {
 // "Failed to get data for '<name>'".
 class ERegistryException : public Exception {
  public:
-  using Exception::Exception;
+  explicit ERegistryException(std::string message, bool wrongType = false)
+      : Exception(std::move(message)), wrongType_(wrongType) {}
   const char* ClassName() const noexcept override { return "ERegistryException"; }
+  // The value exists with data of another type than asked for ("Invalid data type"):
+  // reading it again gives the same answer, unlike a read that failed.
+  bool WrongType() const noexcept { return wrongType_; }
+
+ private:
+  bool wrongType_;
 };
 
 enum class TRegDataType { rdNone, rdString, rdExpandString, rdInteger, rdBinary, rdUnknown };

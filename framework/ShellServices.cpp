@@ -4,21 +4,16 @@
 #include <shellapi.h>
 
 #include "core/ScopeExit.h"
-#include "core/win32/Handles.h"
-#include "core/win32/SystemLibrary.h"
+#include "winapi/Handles.h"
+#include "winapi/SystemLibrary.h"
 #include "core/win32/WideString.h"
 
 namespace dorvane {
 namespace {
 
 // The shell exports its disk-full dialog only by number, and not in every version.
-using HandleDiskFullFn = void(WINAPI*)(HWND, UINT);
-using EmptyRecycleBinFn = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
-
-template <typename Fn>
-Fn Export(HMODULE module, LPCSTR name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
+using HandleDiskFullFn = void WINAPI(HWND, UINT);
+using EmptyRecycleBinFn = HRESULT WINAPI(HWND, LPCWSTR, DWORD);
 
 class RealServices final : public IShellServices {
  public:
@@ -61,9 +56,9 @@ class RealServices final : public IShellServices {
   }
   HWND FocusedWindow() override { return GetFocus(); }
 
-  HMODULE LoadShellLibrary() override { return LoadLibraryW(L"Shell32.dll"); }
+  HMODULE LoadShellLibrary() override { return LoadSystemLibrary(L"shell32.dll").release(); }
   bool EmptyRecycleBins(HMODULE shell, HWND owner, DWORD flags) override {
-    auto fn = Export<EmptyRecycleBinFn>(shell, "SHEmptyRecycleBinW");
+    auto fn = ModuleFunctionAs<EmptyRecycleBinFn>(shell, "SHEmptyRecycleBinW");
     if (!fn) return false;
     fn(owner, nullptr, flags);
     return true;
@@ -72,9 +67,8 @@ class RealServices final : public IShellServices {
 
  private:
   // Looked up once; the library stays loaded until the process ends.
-  static HandleDiskFullFn DiskFullDialog() {
-    static const UniqueHmodule shell(LoadLibraryW(L"shell32.dll"));
-    static const HandleDiskFullFn fn = shell ? Export<HandleDiskFullFn>(shell.get(), MAKEINTRESOURCEA(185)) : nullptr;
+  static HandleDiskFullFn* DiskFullDialog() {
+    static HandleDiskFullFn* const fn = SystemFunctionAs<HandleDiskFullFn>(L"shell32.dll", MAKEINTRESOURCEA(185));
     return fn;
   }
 };

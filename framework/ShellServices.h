@@ -58,7 +58,7 @@ class IShellServices {
   virtual HWND FocusedWindow() = 0;
 
   // -- the recycle bin --
-  // LoadLibrary of the shell library by name; null when it cannot be loaded.
+  // The shell library, loaded from the system folder; null when it cannot be loaded.
   virtual HMODULE LoadShellLibrary() = 0;
   // SHEmptyRecycleBinW of a loaded shell library for every drive (no root path); false
   // when the library has no such function. The function's own result is not asked for.

@@ -1,66 +1,36 @@
 #include "framework/UtilityWindow.h"
 
-#include "framework/Application.h"
-#include "framework/Classes.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
 
 namespace dorvane {
-namespace {
-
-constexpr const wchar_t* kClass = L"DorvaneUtilityWindow";
-
-void EnsureClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  (void)registered;
-}
-
-}  // namespace
 
 TUtilityWindow::TUtilityWindow(Handler handler, TObject* owner, Kind kind)
     : handler_(std::move(handler)), owner_(owner) {
   const bool messageOnly = kind == kMessageOnly;
   const TraceScope trace(messageOnly ? "utility window, message-only" : "utility window, top-level");
-  EnsureClass();
-  wnd_ = CreateWindowExW(messageOnly ? 0 : WS_EX_TOOLWINDOW, kClass, L"", messageOnly ? 0 : WS_POPUP, 0, 0, 0, 0,
-                         messageOnly ? HWND_MESSAGE : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!wnd_) RaiseLastOSError("creating a utility window");
-  SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TUtilityWindow::WindowProc));
+  TWindowArgs args;
+  args.windowClass = {L"DorvaneUtilityWindow"};
+  args.style = messageOnly ? 0 : WS_POPUP;
+  args.exStyle = messageOnly ? 0 : WS_EX_TOOLWINDOW;
+  args.parent = messageOnly ? HWND_MESSAGE : nullptr;
+  if (!CreateBoundWindow(args, *this)) RaiseLastOSError("creating a utility window");
 }
 
 TUtilityWindow::~TUtilityWindow() {
-  if (wnd_) {
-    SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
-    SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
-    DestroyWindow(wnd_);
-  }
+  if (!wnd_) return;
+  UnbindWindow(wnd_);
+  DestroyWindow(wnd_);
 }
 
-LRESULT CALLBACK TUtilityWindow::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TUtilityWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (self && self->handler_) {
-    // The handler may free the window's owner, and this object with it: nothing of
-    // either is touched after the call unless the owner is known to be alive.
-    const Handler handler = self->handler_;
-    TObject* owner = self->owner_;
-    const auto* component = dynamic_cast<const TComponent*>(owner);
-    const std::weak_ptr<const void> alive = component ? component->AliveToken() : std::weak_ptr<const void>();
-    try {
-      if (auto result = handler(msg, wp, lp)) return *result;
-    } catch (...) {
-      HandleException(component && alive.expired() ? nullptr : owner);
-      return 0;
-    }
-  }
-  return DefWindowProcW(wnd, msg, wp, lp);
+bool TUtilityWindow::WindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (!handler_) return false;
+  // A copy: the handler may free the window's owner, and this object with it.
+  const Handler handler = handler_;
+  const std::optional<LRESULT> answer = handler(msg, wp, lp);
+  if (!answer) return false;
+  result = *answer;
+  return true;
 }
 
 }  // namespace dorvane

@@ -1,19 +1,21 @@
 #pragma once
 // A hidden top-level window whose messages go to one handler. Components that need
-// window messages (timers, the tray icon, menus, the device notifier) own one or share
-// one through SharedUtilityWindow. A top-level window unless asked otherwise: broadcasts
-// such as the taskbar's re-creation reach only top-level windows.
+// window messages (timers, the tray icon, menus, the device notifier) own one, or share
+// one per kind through SharedPerKind. A top-level window unless asked otherwise:
+// broadcasts such as the taskbar's re-creation reach only top-level windows.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "framework/Window.h"
+
 namespace dorvane {
 
 class TObject;
 
-class TUtilityWindow {
+class TUtilityWindow : private TWindowTarget {
  public:
   // Returns a result for handled messages; nullopt passes the message to the default
   // window procedure. Exceptions go to the application's handler, sender = owner.
@@ -32,28 +34,36 @@ class TUtilityWindow {
   void SetHandler(Handler handler) { handler_ = std::move(handler); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  bool WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void WindowBound(HWND wnd) override { wnd_ = wnd; }
+  void WindowGone(HWND) override { wnd_ = nullptr; }
+  TObject* MessageSender() override { return owner_; }
+
   HWND wnd_ = nullptr;
   Handler handler_;
   TObject* owner_;
 };
 
-// One window per kind (Tag), created by the first user and destroyed with the last.
-template <typename Tag>
-class SharedUtilityWindow {
+// One object of a kind per process, shared by all its users: the hidden window of the
+// kind (the tray icons', the light timers', the HTTP getters') with what the kind keeps
+// beside it. The first Acquire makes it; it goes with the last holder. The kind derives
+// from SharedPerKind<Kind> and makes its constructor reachable to it (friend).
+template <typename Kind>
+class SharedPerKind {
  public:
-  static std::shared_ptr<TUtilityWindow> Acquire(TUtilityWindow::Handler handler) {
-    auto& weak = Slot();
-    if (auto existing = weak.lock()) return existing;
-    auto created = std::make_shared<TUtilityWindow>(std::move(handler));
-    weak = created;
+  static std::shared_ptr<Kind> Acquire() {
+    auto& slot = Slot();
+    if (auto existing = slot.lock()) return existing;
+    std::shared_ptr<Kind> created(new Kind());
+    slot = created;
     return created;
   }
-  static std::shared_ptr<TUtilityWindow> Current() { return Slot().lock(); }
+  // The shared object while one exists.
+  static std::shared_ptr<Kind> Current() { return Slot().lock(); }
 
  private:
-  static std::weak_ptr<TUtilityWindow>& Slot() {
-    static std::weak_ptr<TUtilityWindow> slot;
+  static std::weak_ptr<Kind>& Slot() {
+    static std::weak_ptr<Kind> slot;
     return slot;
   }
 };

@@ -14,6 +14,7 @@
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "main/AboutDorvane.h"
+#include "main/Form1Settings.h"
 
 namespace dorvane {
 
@@ -36,35 +37,24 @@ constexpr int kLowestOpacity = 63;
 // place in the strip, so that the layout puts it back in order.
 constexpr int kPanelSlot[10] = {0, 230, 298, 362, 426, 490, 554, 618, 682, 746};
 
-// The values the main window keeps through Saver besides its stored properties, each
-// named here once with its default. The window's place has no fixed default (the
-// screen's centre at start-up, where the window stands when the settings view closes):
-// the read supplies it.
-template <typename T>
-struct NamedValue {
-  const char* name;
-  T fallback;
-};
-constexpr NamedValue<const char*> kLabels{"Labels", "labels"};
-constexpr NamedValue<int> kAlpha{"alpha", 255};
-constexpr NamedValue<int> kTrayDriveIndex{"tray drive index", 0};
-constexpr NamedValue<const char*> kRowActive{" active", "false"};  // after the row's index: "0 active"
-constexpr NamedValue<const char*> kRowRoot{" root", ""};           // the drive of that row: "0 root"
-constexpr const char* kPosX = "pos_x";
-constexpr const char* kPosY = "pos_y";
-constexpr const char* kFormTop = "form top";
-constexpr const char* kFormLeft = "form left";
+// What the window keeps through Saver is listed in main/Form1Settings.h.
+using form1::kAlpha;
+using form1::kFormLeft;
+using form1::kFormTop;
+using form1::kLabels;
+using form1::kPosX;
+using form1::kPosY;
+using form1::kRowActive;
+using form1::kRowRoot;
+using form1::kTrayDriveIndex;
 
 int Read(TFormStorage& saver, const NamedValue<int>& value) { return saver.ReadInteger(value.name, value.fallback); }
 std::string Read(TFormStorage& saver, const NamedValue<const char*>& value) {
   return saver.ReadString(value.name, value.fallback);
 }
 
-std::string RowCheckName(int row) { return std::to_string(row) + kRowActive.name; }
-std::string RowRootName(int row) { return std::to_string(row) + kRowRoot.name; }
-
 // The stored property TrayDriveList.Text, read back as saved: the entry it names begins
-// with its drive's root ("c:\ SYSTEM").
+// with its drive's root ("c:\\ SYSTEM").
 constexpr const char* kTrayDriveText = "TrayDriveList_Text";
 
 // The root at the start of a tray drive entry, empty when the text does not begin with one.
@@ -95,6 +85,7 @@ void TForm1::BindFields() {
 #define DORVANE_BIND_PART(type, name) BIND(name);
   DORVANE_FORM1_PARTS(DORVANE_BIND_PART)
 #undef DORVANE_BIND_PART
+  Saver->SetStoredProps(form1::kStoredProps);
   for (int k = 1; k <= 10; ++k) {
     const auto i = static_cast<std::size_t>(k - 1);
     const std::string n = std::to_string(k);
@@ -129,8 +120,8 @@ void TForm1::FormCreate(TObject*) {
   RecordEvent("program_start");
 
   const ScreenSize screen = machine_.Screen();
-  rememberedLeft = Saver->ReadInteger(kPosX, screen.width / 2);
-  rememberedTop = Saver->ReadInteger(kPosY, screen.height / 2);
+  rememberedLeft = Saver->ReadInteger(kPosX.name, screen.width / 2);
+  rememberedTop = Saver->ReadInteger(kPosY.name, screen.height / 2);
 
   if (IsNtPlatform()) SetTransparency(Read(*Saver, kAlpha));
 
@@ -181,8 +172,8 @@ void TForm1::FormHide(TObject*) {
 void TForm1::FormClose(TObject*, TCloseAction&) {
   RecordEvent("form_close");
   Saver->WriteString(kLabels.name, BtSwitch->Caption());
-  Saver->WriteInteger(kPosX, Left());
-  Saver->WriteInteger(kPosY, Top());
+  Saver->WriteInteger(kPosX.name, Left());
+  Saver->WriteInteger(kPosY.name, Top());
   FadeOutHide();
 }
 
@@ -528,8 +519,8 @@ void TForm1::GradButton1Click(TObject*) {
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
   if (Height() <= kCompactHeight) {
-    Saver->WriteInteger(kFormTop, Top());
-    Saver->WriteInteger(kFormLeft, Left());
+    Saver->WriteInteger(kFormTop.name, Top());
+    Saver->WriteInteger(kFormLeft.name, Left());
     SetWidth(kExpandedWidth);
     if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
     SetHeight(kExpandedHeight);
@@ -537,8 +528,8 @@ void TForm1::GradButton1Click(TObject*) {
     Repaint();
   } else {
     SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
-    SetTop(Saver->ReadInteger(kFormTop, Top()));
-    SetLeft(Saver->ReadInteger(kFormLeft, Left()));
+    SetTop(Saver->ReadInteger(kFormTop.name, Top()));
+    SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));
     RecordEvent("saver_save");
     Saver->SaveStorage();
   }
@@ -584,18 +575,18 @@ void TForm1::SaveChecks() {
   RecordEvent("save_checks");
   const auto& rows = Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    Saver->WriteString(RowCheckName(static_cast<int>(i)), rows[i].active ? "true" : "false");
-    Saver->WriteString(RowRootName(static_cast<int>(i)), rows[i].root);
+    Saver->WriteString(kRowActive.Name(static_cast<int>(i)), rows[i].active ? "true" : "false");
+    Saver->WriteString(kRowRoot.Name(static_cast<int>(i)), rows[i].root);
   }
 }
 
 void TForm1::GetChecks() {
   RecordEvent("get_checks");
   const int n = static_cast<int>(catalog_->Rows().size());
-  if (Saver->ReadString(RowRootName(0), kRowRoot.fallback).empty()) {
+  if (Saver->ReadString(kRowRoot.Name(0), kRowRoot.fallback).empty()) {
     // Stored without roots (by an older version): by position, as they were.
     for (int i = 0; i < n; ++i)
-      if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
+      if (Saver->ReadString(kRowActive.Name(i), kRowActive.fallback) == "true") SetRowChecked(i, true);
     return;
   }
   // Each mark goes to the drive stored beside it, wherever its row stands now. The rows
@@ -603,12 +594,12 @@ void TForm1::GetChecks() {
   // seen since, whose marks they get back when they return.
   std::vector<bool> restored(static_cast<std::size_t>(n));
   for (int i = 0; i < DriveSlotTable::kCount; ++i) {
-    const std::string root = Saver->ReadString(RowRootName(i), kRowRoot.fallback);
+    const std::string root = Saver->ReadString(kRowRoot.Name(i), kRowRoot.fallback);
     if (root.empty()) break;
     const int row = catalog_->RowOf(root);
     if (row < 0 || restored[static_cast<std::size_t>(row)]) continue;
     restored[static_cast<std::size_t>(row)] = true;
-    if (Saver->ReadString(RowCheckName(i), kRowActive.fallback) == "true") SetRowChecked(row, true);
+    if (Saver->ReadString(kRowActive.Name(i), kRowActive.fallback) == "true") SetRowChecked(row, true);
   }
 }
 

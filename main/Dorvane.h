@@ -116,54 +116,62 @@ namespace dorvane {
   X(THTTPGet, UPDATER)
 
 // The main window's handlers, the ones its form description names, each named once:
-// the declarations and the method table are made from this list.
+// the declarations and the method table are made from this list. Beside each: what
+// calls it (control.Event; the menus: PopupMenu2 the window's, TrayMnu the tray icon's,
+// DLMenu the drive list's).
 #define DORVANE_FORM1_HANDLERS(X) \
-  X(FormCreate, (TObject* sender)) \
-  X(FormShow, (TObject* sender)) \
-  X(FormHide, (TObject* sender)) \
-  X(FormClose, (TObject* sender, TCloseAction& action)) \
-  X(Timer1Timer, (TObject* sender)) \
-  X(BtSwitchClick, (TObject* sender)) \
-  X(DListClick, (TObject* sender)) \
-  X(DListItemChecked, (TObject* sender, TListItem* item)) \
-  X(DListSelectItem, (TObject* sender, TListItem* item, bool selected)) \
-  X(TrayDriveListChange, (TObject* sender)) \
-  X(SpeedButton3Click, (TObject* sender)) \
-  X(DeviceChanged1DeviceArrived, (TObject* sender, char drive)) \
-  X(DeviceChanged1DeviceRemoveCompleted, (TObject* sender, char drive)) \
-  X(DeviceChanged1Listening, (TObject* sender)) \
-  X(Panel2Click, (TObject* sender)) \
-  X(GradButton1Click, (TObject* sender)) \
-  X(TbWTChange, (TObject* sender)) \
-  X(CbWarningClick, (TObject* sender)) \
-  X(CbShowTrayClick, (TObject* sender)) \
-  X(SoundEditBrowse, (TObject* sender)) \
-  X(ExecEditBrowse, (TObject* sender)) \
-  X(CbIgnoreClick, (TObject* sender)) \
-  X(SpeedButton1Click, (TObject* sender)) \
-  X(SpeedButton4Click, (TObject* sender)) \
-  X(SaverSavePlacement, (TObject* sender)) \
-  X(SaverRestorePlacement, (TObject* sender)) \
-  X(show1Click, (TObject* sender)) \
-  X(hide1Click, (TObject* sender)) \
-  X(TrayIconClick, (TObject* sender)) \
-  X(close1Click, (TObject* sender)) \
-  X(exit1Click, (TObject* sender)) \
-  X(btCloseClick, (TObject* sender)) \
-  X(PopupMenu2Popup, (TObject* sender)) \
-  X(N1001Click, (TObject* sender)) \
-  X(N751Click, (TObject* sender)) \
-  X(N501Click, (TObject* sender)) \
-  X(N251Click, (TObject* sender)) \
+  /* The window. */ \
+  X(FormCreate, (TObject* sender))                         /* Form1.OnCreate */ \
+  X(FormShow, (TObject* sender))                           /* Form1.OnShow */ \
+  X(FormHide, (TObject* sender))                           /* Form1.OnHide */ \
+  X(FormClose, (TObject* sender, TCloseAction& action))    /* Form1.OnClose */ \
+  X(Timer1Timer, (TObject* sender))                        /* Timer1.OnTimer */ \
   X(ITMMouseDown, (TObject* sender, TMouseButton button, TShiftState shift, int x, int y)) \
-  X(CbAutoStartClick, (TObject* sender)) \
-  X(emptyrecyclebin1Click, (TObject* sender)) \
-  X(emptyrecyclebin3Click, (TObject* sender)) \
-  X(Dorvanev31Click, (TObject* sender)) \
-  X(checkfornewerversion1Click, (TObject* sender)) \
-  X(SpeedButton5Click, (TObject* sender)) \
-  X(Image1Click, (TObject* sender)) \
-  X(UPDATERDoneString, (TObject* sender, const std::string& result))
+      /* OnMouseDown of the drag surfaces ITM, ITBM, IL, IR, p1, PanelSettings, Panel7, Panel5 */ \
+  X(btCloseClick, (TObject* sender))                       /* btClose.OnClick */ \
+  /* Status panel and drive panels. */ \
+  X(BtSwitchClick, (TObject* sender))                      /* BtSwitch.OnClick */ \
+  X(Panel2Click, (TObject* sender))                        /* Panel2.OnClick */ \
+  X(Image1Click, (TObject* sender))                        /* Image1.OnClick, p1..p10.OnDblClick, about1 (PopupMenu2) */ \
+  X(GradButton1Click, (TObject* sender))                   /* SpeedButton2.OnClick */ \
+  /* Settings view and the drive list. */ \
+  X(DListClick, (TObject* sender))                         /* DList.OnClick */ \
+  X(DListItemChecked, (TObject* sender, TListItem* item))  /* DList.OnItemChecked */ \
+  X(DListSelectItem, (TObject* sender, TListItem* item, bool selected)) /* DList.OnSelectItem */ \
+  X(TrayDriveListChange, (TObject* sender))                /* TrayDriveList.OnChange */ \
+  X(SpeedButton3Click, (TObject* sender))                  /* SpeedButton3.OnClick, rebuilddrivelist1 (DLMenu) */ \
+  X(SpeedButton1Click, (TObject* sender))                  /* SpeedButton1.OnClick, selectall1 (DLMenu) */ \
+  X(SpeedButton4Click, (TObject* sender))                  /* SpeedButton4.OnClick, selectnone1 (DLMenu) */ \
+  X(TbWTChange, (TObject* sender))                         /* TbWT.OnChange */ \
+  X(CbWarningClick, (TObject* sender))                     /* CbWarning, CbSnd, CbExec .OnClick */ \
+  X(CbShowTrayClick, (TObject* sender))                    /* CbShowTray.OnClick */ \
+  X(SoundEditBrowse, (TObject* sender))                    /* SoundEdit.OnBrowse */ \
+  X(ExecEditBrowse, (TObject* sender))                     /* ExecEdit.OnBrowse */ \
+  X(CbIgnoreClick, (TObject* sender))                      /* CbIgnore.OnClick */ \
+  X(CbAutoStartClick, (TObject* sender))                   /* CbAutoStart.OnClick */ \
+  X(SpeedButton5Click, (TObject* sender))                  /* SpeedButton5.OnClick (the version) */ \
+  /* Components. */ \
+  X(DeviceChanged1DeviceArrived, (TObject* sender, char drive))         /* DeviceChanged1.OnDeviceArrived */ \
+  X(DeviceChanged1DeviceRemoveCompleted, (TObject* sender, char drive)) /* DeviceChanged1.OnDeviceRemoveCompleted */ \
+  X(DeviceChanged1Listening, (TObject* sender))            /* DeviceChanged1.OnListening */ \
+  X(SaverSavePlacement, (TObject* sender))                 /* Saver.OnSavePlacement */ \
+  X(SaverRestorePlacement, (TObject* sender))              /* Saver.OnRestorePlacement */ \
+  X(TrayIconClick, (TObject* sender))                      /* TrayIcon.OnClick */ \
+  X(UPDATERDoneString, (TObject* sender, const std::string& result)) /* UPDATER.OnDoneString */ \
+  /* Menus. */ \
+  X(PopupMenu2Popup, (TObject* sender))                    /* PopupMenu2.OnPopup */ \
+  X(show1Click, (TObject* sender))                         /* show1 "Show" (TrayMnu) */ \
+  X(hide1Click, (TObject* sender))                         /* hide1 "Hide" (TrayMnu), hide2 "Hide" (PopupMenu2), btHide.OnClick */ \
+  X(close1Click, (TObject* sender))                        /* close1 "Exit" (TrayMnu) */ \
+  X(exit1Click, (TObject* sender))                         /* exit1 "Exit" (PopupMenu2) */ \
+  X(N1001Click, (TObject* sender))                         /* N1001 "100%" (PopupMenu2, Transparency) */ \
+  X(N751Click, (TObject* sender))                          /* N751 "75%" (PopupMenu2, Transparency) */ \
+  X(N501Click, (TObject* sender))                          /* N501 "50%" (PopupMenu2, Transparency) */ \
+  X(N251Click, (TObject* sender))                          /* N251 "25%" (PopupMenu2, Transparency) */ \
+  X(emptyrecyclebin1Click, (TObject* sender))              /* emptyrecyclebin1 (DLMenu), emptyrecyclebin2 (PopupMenu2) */ \
+  X(emptyrecyclebin3Click, (TObject* sender))              /* emptyrecyclebin3 (TrayMnu) */ \
+  X(Dorvanev31Click, (TObject* sender))                    /* Dorvanev31 "Dorvane v.3" (TrayMnu: the maker's page) */ \
+  X(checkfornewerversion1Click, (TObject* sender))         /* checkfornewerversion1 "Check version" (PopupMenu2) */
 
 class TForm1 : public TForm {
   DORVANE_CLASS(TForm1)

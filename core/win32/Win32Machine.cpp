@@ -8,9 +8,9 @@
 #include <string>
 #include <type_traits>
 
-#include "core/win32/Handles.h"
+#include "winapi/Handles.h"
 #include "core/win32/WideString.h"
-#include "core/win32/SystemLibrary.h"
+#include "winapi/SystemLibrary.h"
 
 namespace dorvane {
 namespace {
@@ -122,13 +122,8 @@ void Win32AutostartList::Remove(const std::string& name) {
 }
 
 bool Win32Machine::IsNtPlatform() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-  if (!GetVersionExW(&info)) return true;
-  return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  const SystemVersion& system = TheSystemVersion();
+  return !system.known || system.platform == VER_PLATFORM_WIN32_NT;
 }
 
 ScreenSize Win32Machine::Screen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }

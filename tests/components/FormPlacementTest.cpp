@@ -2,6 +2,7 @@
 // its own HKEY_CURRENT_USER\Software\DorvaneTest_<process>_<n> and deletes it afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -368,6 +369,59 @@ TEST_F(FormStorageTest, ValueOfAnotherRegistryTypeIsReportedOnceAndReadsAsMissin
     EXPECT_EQ("Failed to set data for 'X'", e.Message());
   }
   form->saver->SetIniSection("");
+}
+
+// A storage whose reads of the values named in `failing` fail as a registry read can
+// fail for a moment (the value is there, of the right type).
+class TFlakyStorage : public TFormStorage {
+  DORVANE_CLASS(TFlakyStorage)
+ public:
+  using TFormStorage::TFormStorage;
+  std::vector<std::string> failing;
+
+ protected:
+  std::string ReadValueText(const TRegistry& section, const std::string& name) const override {
+    if (std::find(failing.begin(), failing.end(), name) != failing.end())
+      throw ERegistryException("Failed to get data for '" + name + "'");
+    return TFormStorage::ReadValueText(section, name);
+  }
+};
+
+const ClassInfo& TFlakyStorage::StaticClass() {
+  static const ClassInfo info = ClassBuilder<TFlakyStorage>("TFlakyStorage", &TFormStorage::StaticClass()).Build();
+  return info;
+}
+
+// A read that fails for another reason than the value's type is reported and reads as the
+// default, but the user's value stays: the next read, once the failure has passed, finds it.
+TEST_F(FormStorageTest, AValueThatFailsToReadIsReportedAndKept) {
+  RegisterComponentClass(TFlakyStorage::StaticClass());
+  TStoreTestForm* form = NewForm("\"Probe.Number\"");
+  auto* flaky = new TFlakyStorage(form);
+  flaky->SetUseRegistry(true);
+  flaky->SetOptions(0);
+  flaky->SetIniSection("TStoreTestForm");
+  flaky->StoredProps()->Add("Probe.Number");
+  flaky->Loaded();
+  Put("named", "kept");
+  Put("Probe_Number", "23");
+  flaky->failing = {"named", "Probe_Number"};
+  EXPECT_EQ("fallback", flaky->ReadString("named", "fallback"));
+  EXPECT_EQ(41, flaky->ReadInteger("named", 41));
+  flaky->RestoreStorage();
+  EXPECT_EQ(7, form->probe->Number()) << "keeps its value, as with nothing stored";
+  EXPECT_EQ((std::vector<std::string>{"Failed to get data for 'named'", "Failed to get data for 'named'",
+                                      "Failed to get data for 'Probe_Number'"}),
+            Errors());
+  Errors().clear();
+  EXPECT_EQ("kept", Raw("named"));
+  EXPECT_EQ("23", Raw("Probe_Number"));
+
+  flaky->failing.clear();
+  EXPECT_EQ("kept", flaky->ReadString("named", "fallback"));
+  flaky->RestoreStorage();
+  EXPECT_EQ(23, form->probe->Number());
+  EXPECT_TRUE(Errors().empty());
 }
 
 TEST_F(FormStorageTest, StoredPropsAreResolvedOnceAtLoadAndFollowFreedComponents) {

@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
+#include "framework/Button.h"
 #include "framework/Dialogs.h"
+#include "framework/HintWindow.h"
 #include "framework/Forms.h"
 #include "framework/Panel.h"
 #include "framework/SysUtils.h"
 #include "framework/Timer.h"
+#include "framework/UtilityWindow.h"
+#include "framework/Window.h"
 #include "tests/support/Pump.h"
 #include "tests/support/ScriptedDesktop.h"
 
@@ -85,6 +94,190 @@ TEST(ApplicationExceptions, WithoutAHandlerAMessageBoxShowsIt) {
     Application().HandleException(nullptr);
   }
   EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Cannot do that."});
+}
+
+// Every kind of window of ours meets its object through the one window procedure: an
+// exception in any of them reaches OnException with the object as its sender (never the
+// system's callback), and the program goes on.
+TEST(WindowPlumbing, AnExceptionInAnyKindOfWindowReachesOnException) {
+  Application().Initialize();
+  std::vector<std::pair<TObject*, std::string>> seen;
+  Application().OnException = [&](TObject* sender, const Exception& e) { seen.emplace_back(sender, e.Message()); };
+  auto failOnResize = [](TControl& control, const char* what) {
+    control.OnResize = [what](TObject*) { throw EInvalidOperation(what); };
+  };
+  auto resize = [](TWinControl& control) {
+    SetWindowPos(control.Handle(), nullptr, 0, 0, control.Width() + 7, control.Height() + 5,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(10, 10, 200, 100);
+  form->HandleNeeded();
+  auto* panel = new TPanel(form);  // a window of our own class
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 50, 50);
+  auto* button = new TButton(form);  // a wrapped system control
+  button->SetParent(form);
+  button->SetBounds(60, 0, 50, 20);
+  auto* hint = new THintWindow(nullptr);
+  hint->ActivateHint("a hint");
+  failOnResize(*panel, "panel");
+  failOnResize(*button, "button");
+  failOnResize(*hint, "hint");
+  resize(*panel);
+  resize(*button);
+  resize(*hint);
+  TComponent owner(nullptr);
+  TUtilityWindow utility([](UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg == WM_APP) throw EInvalidOperation("utility");
+    return std::nullopt;
+  }, &owner);
+  EXPECT_EQ(SendMessageW(utility.Handle(), WM_APP, 0, 0), 0);
+
+  const std::vector<std::pair<TObject*, std::string>> expected{
+      {panel, "panel"}, {button, "button"}, {hint, "hint"}, {&owner, "utility"}};
+  EXPECT_EQ(seen, expected);
+  hint->Free();
+  form->Free();
+  Application().OnException = nullptr;
+}
+
+// A control that notes the messages its window gets.
+class TMessageLogger : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<UINT> messages;
+
+ protected:
+  bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    messages.push_back(msg);
+    return TCustomControl::WndProc(msg, wp, lp, result);
+  }
+};
+
+// The object is bound to its window at WM_NCCREATE: the window's first messages reach it.
+// A window destroyed with its parent's leaves its control without one, made again when
+// next needed.
+TEST(WindowPlumbing, TheObjectIsBoundFromTheFirstMessageToTheLast) {
+  Application().Initialize();
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(10, 10, 200, 100);
+  form->HandleNeeded();
+  auto* holder = new TPanel(form);
+  holder->SetParent(form);
+  holder->SetBounds(0, 0, 100, 80);
+  auto* logger = new TMessageLogger(form);
+  logger->SetParent(holder);
+  logger->SetBounds(5, 5, 40, 40);
+  ASSERT_TRUE(logger->HandleAllocated());
+  auto position = [&](UINT msg) {
+    return std::find(logger->messages.begin(), logger->messages.end(), msg) - logger->messages.begin();
+  };
+  ASSERT_FALSE(logger->messages.empty());
+  EXPECT_EQ(logger->messages.front(), static_cast<UINT>(WM_NCCREATE));
+  EXPECT_LT(position(WM_CREATE), static_cast<std::ptrdiff_t>(logger->messages.size()));
+  EXPECT_EQ(TWinControl::FromHandle(logger->Handle()), logger);
+
+  HWND old = logger->Handle();
+  DestroyWindow(holder->Handle());  // destroyed by someone else, children with it
+  EXPECT_FALSE(logger->HandleAllocated());
+  EXPECT_FALSE(holder->HandleAllocated());
+  EXPECT_EQ(TWinControl::FromHandle(old), nullptr);
+  EXPECT_TRUE(IsWindow(holder->Handle()));  // made again
+  form->Free();
+}
+
+// A control that answers WM_APP with 10, noting it in a shared log.
+class TAnsweringControl : public TCustomControl {
+ public:
+  TAnsweringControl(TComponent* owner, std::vector<std::string>& log) : TCustomControl(owner), log_(log) {}
+
+ protected:
+  bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg != WM_APP) return TCustomControl::WndProc(msg, wp, lp, result);
+    log_.push_back("object");
+    result = 10;
+    return true;
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// Takes part in WM_APP: notes it, adds one to the answer, and does what a test asks first.
+class TLogListener : public TWindowListener {
+ public:
+  TLogListener(std::vector<std::string>& log, std::string name, TObject* sender)
+      : log_(log), name_(std::move(name)), sender_(sender) {}
+  std::function<void()> before;
+
+  void MessageArriving(HWND, UINT msg, WPARAM, LPARAM) override {
+    if (msg != WM_APP) return;
+    log_.push_back(name_ + " before");
+    if (before) before();
+  }
+  void MessageAnswered(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+    if (msg != WM_APP) return;
+    log_.push_back(name_ + " after " + std::to_string(result));
+    ++result;
+  }
+  void ListenedWindowGone(HWND) override { log_.push_back(name_ + " gone"); }
+  TObject* MessageSender() override { return sender_; }
+
+ private:
+  std::vector<std::string>& log_;
+  std::string name_;
+  TObject* sender_;
+};
+
+// Components that watch a window of another's (the form storage, the tray icon) listen
+// to it through the same procedure: around the object's handling, the later listener
+// outside the earlier one, under the same catch; and they are let go of with the window.
+TEST(WindowPlumbing, ListenersTakePartAroundTheObjectAndGoWithTheWindow) {
+  Application().Initialize();
+  std::vector<std::pair<TObject*, std::string>> errors;
+  Application().OnException = [&](TObject* sender, const Exception& e) { errors.emplace_back(sender, e.Message()); };
+  std::vector<std::string> log;
+  TComponent senderA(nullptr), senderB(nullptr);
+  TForm* form = new TForm(nullptr);
+  auto* control = new TAnsweringControl(form, log);
+  control->SetParent(form);
+  control->SetBounds(0, 0, 20, 20);
+  const HWND wnd = control->Handle();
+  TLogListener a(log, "a", &senderA), b(log, "b", &senderB);
+  ASSERT_TRUE(ListenToWindow(wnd, a));
+  ASSERT_TRUE(ListenToWindow(wnd, b));
+  EXPECT_FALSE(ListenToWindow(GetDesktopWindow(), a)) << "a window of someone else's";
+
+  EXPECT_EQ(SendMessageW(wnd, WM_APP, 0, 0), 12);
+  EXPECT_EQ(log, (std::vector<std::string>{"b before", "a before", "object", "a after 10", "b after 11"}));
+
+  // A listener that throws is reported for its sender; the message is still answered.
+  log.clear();
+  a.before = [] { throw EInvalidOperation("a failed"); };
+  EXPECT_EQ(SendMessageW(wnd, WM_APP, 0, 0), 12);
+  EXPECT_EQ(log, (std::vector<std::string>{"b before", "a before", "object", "a after 10", "b after 11"}));
+  EXPECT_EQ(errors, (std::vector<std::pair<TObject*, std::string>>{{&senderA, "a failed"}}));
+
+  // One that stops listening meanwhile is not asked again, not even for the answer.
+  log.clear();
+  b.before = [&] { StopListening(wnd, a); };
+  EXPECT_EQ(SendMessageW(wnd, WM_APP, 0, 0), 11);
+  EXPECT_EQ(log, (std::vector<std::string>{"b before", "object", "b after 10"}));
+
+  // Destroyed by someone else, or its object letting go of it: the listeners are told.
+  log.clear();
+  ASSERT_TRUE(ListenToWindow(wnd, a));
+  DestroyWindow(wnd);
+  EXPECT_EQ(log, (std::vector<std::string>{"b gone", "a gone"}));
+  log.clear();
+  const HWND again = control->Handle();
+  ASSERT_TRUE(ListenToWindow(again, a));
+  control->Free();
+  EXPECT_EQ(log, (std::vector<std::string>{"a gone"}));
+  form->Free();
+  Application().OnException = nullptr;
 }
 
 // A control that notes its paints in a shared log.

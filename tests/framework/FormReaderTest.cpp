@@ -152,6 +152,16 @@ TEST_F(FormReaderTest, ErrorsNameTheLineAndWhatWasExpected) {
   EXPECT_EQ(ErrorOf(""), "line 1: expected the form's name, found the end of the text");
 }
 
+// A reference is named as the form storage names it: "Owner.Name" reaches a component
+// through its owner, here the form itself.
+TEST_F(FormReaderTest, AReferenceMayNameItsComponentThroughItsOwner) {
+  TThingRoot root;
+  LoadFormText(root, "Root: TThingRoot {\n  A: TThing {\n    Buddy: Root.B\n  }\n  B: TThing {\n  }\n}");
+  EXPECT_EQ(root.Require<TThing>("A")->Buddy(), root.FindComponent("B"));
+  EXPECT_EQ(ErrorOf("Root: TThingRoot {\n  A: TThing {\n    Buddy: Nobody.B\n  }\n  B: TThing {\n  }\n}"),
+            "line 3: no component named Nobody.B");
+}
+
 TEST_F(FormReaderTest, FailedLoadLeavesNoComponentLoading) {
   TThingRoot root;
   EXPECT_THROW(LoadFormText(root, "Root: TThingRoot {\n  A: TThing {\n  }\n  B: TThing {\n    Count: x\n  }\n}"),

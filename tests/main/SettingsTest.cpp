@@ -1,5 +1,8 @@
 // The settings view and the settings that survive a restart, against the registry.
+#include "framework/FormReader.h"
+#include "framework/Resources.h"
 #include "framework/SysUtils.h"
+#include "main/Form1Settings.h"
 #include "tests/main/MainWindowFixture.h"
 
 namespace dorvane {
@@ -226,6 +229,103 @@ TEST_F(SettingsTest, EverySettingSurvivesARestart) {
   EXPECT_EQ(g.ExecEdit->Hint(), "C:\\Tools\\cleanup.exe");
   EXPECT_EQ(g.TrayDriveList->ItemIndex(), 1);
   EXPECT_TRUE(g.CbHidden->Checked());
+}
+
+// The window's list of what it stores, one entry each: component, property, designed
+// value (as stored), another value.
+struct StoredProp {
+  const char* component;
+  const char* property;
+  const char* designed;
+  const char* other;
+};
+constexpr StoredProp kStoredProps[] = {
+#define DORVANE_STORED_PROP_ROW(component, property, designed, other) {#component, #property, designed, other},
+    DORVANE_FORM1_STORED_PROPS(DORVANE_STORED_PROP_ROW)
+#undef DORVANE_STORED_PROP_ROW
+};
+
+// The named values, each with another value than its default: value name, other value.
+std::vector<std::pair<std::string, std::string>> NamedValuesWithOthers() {
+  std::vector<std::pair<std::string, std::string>> values;
+#define DORVANE_TEXT_ROW(id, name, fallback, other) values.emplace_back(name, other);
+#define DORVANE_PLACE_ROW(id, name, other) values.emplace_back(name, other);
+#define DORVANE_ROWS_ROW(id, suffix, fallback, other) \
+  for (int row : {0, 1}) values.emplace_back(std::to_string(row) + suffix, other);
+  // The drives of rows 0 and 1 of the scripted machine.
+#define DORVANE_DRIVE_ROW(id, suffix)                   \
+  values.emplace_back(std::string("0") + suffix, "a:\\"); \
+  values.emplace_back(std::string("1") + suffix, "c:\\");
+  DORVANE_FORM1_VALUES(DORVANE_TEXT_ROW, DORVANE_TEXT_ROW, DORVANE_PLACE_ROW, DORVANE_ROWS_ROW, DORVANE_DRIVE_ROW)
+#undef DORVANE_TEXT_ROW
+#undef DORVANE_PLACE_ROW
+#undef DORVANE_ROWS_ROW
+#undef DORVANE_DRIVE_ROW
+  return values;
+}
+
+const FormObject* FindObject(const FormObject& parent, std::string_view name) {
+  for (const FormObject& child : parent.children) {
+    if (SameText(child.name, name)) return &child;
+    if (const FormObject* found = FindObject(child, name)) return found;
+  }
+  return nullptr;
+}
+
+// A property's value as the form description gives it, or its class's default, as text.
+std::string DesignedText(const FormObject& object, const PropInfo& prop) {
+  for (const FormProperty& p : object.properties) {
+    if (!SameText(p.path, prop.name)) continue;
+    switch (p.value.type) {
+      case FormValue::Type::Integer: return std::to_string(p.value.integer);
+      case FormValue::Type::String:
+      case FormValue::Type::Identifier: return p.value.text;
+      default: return "(a value of another type)";
+    }
+  }
+  if (prop.enumType && prop.ordDefault) return prop.enumType->NameOf(*prop.ordDefault);
+  if (prop.ordDefault) return std::to_string(*prop.ordDefault);
+  return prop.strDefault.value_or("");
+}
+
+// Every stored property names a component of the form and one of its properties, and its
+// designed value is the list's default: a typo in the list, which the storage would drop
+// without a word, fails here.
+TEST_F(SettingsTest, EveryStoredPropertyIsAPartOfTheFormWithItsDesignedValue) {
+  const std::vector<std::uint8_t> bytes = ResourceBytes("Form1");
+  const FormObject description = ParseForm(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  TForm1& f = Start();
+  std::vector<std::string> listed;
+  for (const StoredProp& entry : kStoredProps) {
+    const std::string path = std::string(entry.component) + "." + entry.property;
+    listed.push_back(path);
+    TComponent* component = f.FindComponent(entry.component);
+    ASSERT_NE(component, nullptr) << path;
+    const PropInfo* prop = component->ClassType().FindProp(entry.property);
+    ASSERT_NE(prop, nullptr) << path;
+    EXPECT_EQ(prop->name, entry.property) << "spelled as the class spells it: " << path;
+    const FormObject* object = FindObject(description, entry.component);
+    ASSERT_NE(object, nullptr) << path;
+    EXPECT_EQ(DesignedText(*object, *prop), entry.designed) << path;
+    EXPECT_STRNE(entry.other, entry.designed) << path;
+  }
+  EXPECT_EQ(f.Saver->StoredProps()->ToVector(), listed) << "none dropped, in the list's order";
+}
+
+// Every stored value, set to another value than its default, is read back after a restart
+// (and written again at the close) as it was: no start-up or closing step overwrites one
+// with a default or loses it.
+TEST_F(SettingsTest, EveryStoredValueSurvivesARestartWithAnotherValue) {
+  machine.screen = {1000, 700};
+  std::vector<std::pair<std::string, std::string>> values = NamedValuesWithOthers();
+  for (const StoredProp& entry : kStoredProps)
+    values.emplace_back(std::string(entry.component) + "_" + entry.property, entry.other);
+  for (const auto& [name, other] : values) Store(name, other);
+  Start();
+  Restart();
+  form->Close();
+  Close();
+  for (const auto& [name, other] : values) EXPECT_EQ(Stored(name), other) << name;
 }
 
 TEST_F(SettingsTest, BrowsingASoundPlaysItOnlyWhenItExists) {

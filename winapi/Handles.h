@@ -7,8 +7,6 @@
 
 #include <utility>
 
-#include "core/ScopeExit.h"
-
 namespace dorvane {
 
 template <typename Handle, typename Traits>
@@ -100,13 +98,17 @@ class WindowDc {
   HDC dc_;
 };
 
-// BeginPaint/EndPaint.
+// BeginPaint/EndPaint. Empty when BeginPaint fails: there is nothing to paint on, and
+// nothing to end.
 class PaintDc {
  public:
   explicit PaintDc(HWND wnd) noexcept : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
   PaintDc(const PaintDc&) = delete;
   PaintDc& operator=(const PaintDc&) = delete;
-  ~PaintDc() { ::EndPaint(wnd_, &ps_); }
+  ~PaintDc() {
+    if (dc_) ::EndPaint(wnd_, &ps_);
+  }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
   HDC get() const noexcept { return dc_; }
   const RECT& UpdateRect() const noexcept { return ps_.rcPaint; }
 
@@ -116,24 +118,59 @@ class PaintDc {
   HDC dc_ = nullptr;
 };
 
+class DcRestore;
+inline DcRestore SelectInto(HDC dc, HGDIOBJ object) noexcept;
+inline DcRestore SaveDcState(HDC dc) noexcept;
+inline DcRestore ClipToRect(HDC dc, const RECT& r) noexcept;
+
+// Puts a device context back, when the guard ends, as it was when the guard was made:
+// the object selected before, the state saved, or drawing allowed everywhere again.
+class [[nodiscard]] DcRestore {
+ public:
+  DcRestore(const DcRestore&) = delete;
+  DcRestore& operator=(const DcRestore&) = delete;
+  ~DcRestore() {
+    switch (what_) {
+      case kSelection:
+        if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+        break;
+      case kState:
+        if (saved_) ::RestoreDC(dc_, saved_);
+        break;
+      case kClip:
+        ::SelectClipRgn(dc_, nullptr);
+        break;
+    }
+  }
+
+ private:
+  enum What { kSelection, kState, kClip };
+  DcRestore(HDC dc, What what, HGDIOBJ previous = nullptr, int saved = 0) noexcept
+      : dc_(dc), what_(what), previous_(previous), saved_(saved) {}
+  friend DcRestore SelectInto(HDC dc, HGDIOBJ object) noexcept;
+  friend DcRestore SaveDcState(HDC dc) noexcept;
+  friend DcRestore ClipToRect(HDC dc, const RECT& r) noexcept;
+
+  HDC dc_;
+  What what_;
+  HGDIOBJ previous_;
+  int saved_;
+};
+
 // Selects an object into a device context; the guard puts the previous one back.
-[[nodiscard]] inline auto SelectInto(HDC dc, HGDIOBJ object) noexcept {
-  return OnScopeExit([dc, previous = ::SelectObject(dc, object)]() noexcept {
-    if (previous && previous != HGDI_ERROR) ::SelectObject(dc, previous);
-  });
+[[nodiscard]] inline DcRestore SelectInto(HDC dc, HGDIOBJ object) noexcept {
+  return DcRestore(dc, DcRestore::kSelection, ::SelectObject(dc, object));
 }
 
 // SaveDC now; the guard restores that state (RestoreDC).
-[[nodiscard]] inline auto SaveDcState(HDC dc) noexcept {
-  return OnScopeExit([dc, id = ::SaveDC(dc)]() noexcept {
-    if (id) ::RestoreDC(dc, id);
-  });
+[[nodiscard]] inline DcRestore SaveDcState(HDC dc) noexcept {
+  return DcRestore(dc, DcRestore::kState, nullptr, ::SaveDC(dc));
 }
 
 // Confines drawing on a device context to a rectangle until the guard ends.
-[[nodiscard]] inline auto ClipToRect(HDC dc, const RECT& r) noexcept {
+[[nodiscard]] inline DcRestore ClipToRect(HDC dc, const RECT& r) noexcept {
   ::IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-  return OnScopeExit([dc]() noexcept { ::SelectClipRgn(dc, nullptr); });
+  return DcRestore(dc, DcRestore::kClip);
 }
 
 }  // namespace dorvane
