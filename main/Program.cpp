@@ -25,4 +25,12 @@ void CreateProgramWindows(IMachine& machine) {
   Application().CreateForm<TForm1>(machine);
 }
 
+void RunProgram() {
+  TraceMark("message loop");
+  Application().Run();
+  TraceMark("message loop ended");
+  FreeApplication();
+  TraceMark("application freed");
+}
+
 }  // namespace dorvane
