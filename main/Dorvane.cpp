@@ -466,6 +466,22 @@ void TForm1::TrayDriveListChange(TObject*) {
 }
 
 void TForm1::SpeedButton3Click(TObject*) {
+  // One rebuild at a time: one asked for while a rebuild runs (a device report handled
+  // in the middle of it) runs once it has ended, from the marks it put back, instead of
+  // saving the half-restored ones over them.
+  if (rebuilding_) {
+    rebuildAgain_ = true;
+    return;
+  }
+  rebuilding_ = true;
+  const auto done = OnScopeExit([this] { rebuilding_ = false; });
+  do {
+    rebuildAgain_ = false;
+    RebuildDriveList();
+  } while (rebuildAgain_);
+}
+
+void TForm1::RebuildDriveList() {
   RecordEvent("rebuild_drivelist");
   for (int k = 1; k <= 10; ++k) HideDrivePanel(k);
   SaveChecks();
@@ -500,14 +516,19 @@ void TForm1::ExploreDrive(TObject* sender) {
 // Drives that come and go: the notifier also reports whole volumes (a stick plugged in,
 // a network drive mapped) and gathers a burst of broadcasts into one report, so the list
 // follows the drives with one rebuild per burst.
-void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Click(sender); }
+// A report while the window is being destroyed (the program ends) changes nothing.
+void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) {
+  if (!IsDestroying()) SpeedButton3Click(sender);
+}
 
-void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
+void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) {
+  if (!IsDestroying()) SpeedButton3Click(sender);
+}
 
 // The notifier listens only once the window has been painted; a drive that came or went
 // before that (network drives reconnecting at log-on) sent its broadcast to nobody.
 void TForm1::DeviceChanged1Listening(TObject* sender) {
-  if (catalog_->DriveSetChanged()) SpeedButton3Click(sender);
+  if (!IsDestroying() && catalog_->DriveSetChanged()) SpeedButton3Click(sender);
 }
 
 void TForm1::Panel2Click(TObject*) { RecordEvent("parse_d_list"); }
@@ -733,8 +754,9 @@ void TForm1::UPDATERDoneString(TObject*, const std::string& result) {
   const std::string reply = Trim(result);
   if (reply.rfind("http://", 0) == 0) {
     // A download address: offered whether or not the check was asked for.
+    // Only a Yes downloads and closes: a box closed any other way keeps the program.
     if (MessageDlg("A newer version is available, do you want to close this program and download the installer now?",
-                   mtConfirmation, MB_YESNO) == IDNO)
+                   mtConfirmation, MB_YESNO) != IDYES)
       return;
     Application().Desktop().OpenDocument(reply);
     Close();

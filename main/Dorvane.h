@@ -275,6 +275,10 @@ class TForm1 : public TForm {
   int TrayComboRow() const;
   // Arms the low-space test for the readings of the rounds to come.
   void RearmWarning();
+  // One rebuild of the drive list (SpeedButton3Click runs them one at a time).
+  void RebuildDriveList();
+  bool rebuilding_ = false;
+  bool rebuildAgain_ = false;
   void GiveLowSpaceWarning(const TrayFigures& figures);
 
   IMachine& machine_;
