@@ -26,7 +26,10 @@ set(DORVANE_TEST_ENV
 
 # A persistent wineserver: without it every test waits seconds for Wine's helpers.
 if(WIN32 AND CMAKE_CROSSCOMPILING)
-  add_test(NAME wine_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
+  # The session's desktop process is kept up for the whole run by a program of its own.
+  add_executable(desktop_keeper WIN32 ${CMAKE_SOURCE_DIR}/tests/support/DesktopKeeper.cpp)
+  add_test(NAME wine_start COMMAND ${CMAKE_COMMAND} -E env DORVANE_DESKTOP_KEEPER=$<TARGET_FILE:desktop_keeper>
+                                   ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
   add_test(NAME wine_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server stop ${DORVANE_WINEPREFIX})
   set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
