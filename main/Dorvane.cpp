@@ -24,12 +24,16 @@ namespace {
 
 constexpr const char* kAutostartName = "Dorvane";
 
-// The window's normal-view height; taller means the settings view is open.
+// The window's figures at 96 dpi (Scaled gives them at the window's DPI).
+// The normal-view height; taller means the settings view is open.
 constexpr int kCompactHeight = 143;
 constexpr int kExpandedWidth = 759;
 constexpr int kExpandedHeight = 448;
 constexpr int kBaseWidth = 257;
 constexpr int kPanelWidth = 64;
+// How close the expanded window may come to the screen's right and bottom edges.
+constexpr int kScreenMarginRight = 10;
+constexpr int kScreenMarginBottom = 40;
 // The menu's lowest opacity level ("25%").
 constexpr int kLowestOpacity = 63;
 
@@ -133,7 +137,7 @@ void TForm1::FormCreate(TObject*) {
   // path of the program running now.
   CbAutoStart->SetChecked(IsInAutostart(kAutostartName));
 
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
 
   Saver->RestoreStorage();
 
@@ -209,7 +213,7 @@ void TForm1::FadeOutHide() {
   Hide();
 }
 
-void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
+void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), Scaled(9), Scaled(9)); }
 
 // -- the drive list mirror ----------------------------------------------------------------
 
@@ -367,13 +371,13 @@ void TForm1::ShowMemoryLoad() {
 // -- drive panels and the drive list -------------------------------------------------------
 
 void TForm1::LayoutDrivePanels() {
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
   const auto& rows = Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
     if (rows[i].active) {
       ShowDrivePanel(k);
-      requiredWidth += kPanelWidth;
+      requiredWidth += Scaled(kPanelWidth);
     } else {
       HideDrivePanel(k);
     }
@@ -405,7 +409,7 @@ void TForm1::OrderDrivePanels() {
   for (int k = 1; k <= 9; ++k) {
     TPanel* panel = DrivePanels[static_cast<std::size_t>(k - 1)];
     TPanel* next = DrivePanels[static_cast<std::size_t>(k)];
-    if (next->Left() < panel->Left()) panel->SetLeft(kPanelSlot[k]);
+    if (next->Left() < panel->Left()) panel->SetLeft(Scaled(kPanelSlot[k]));
   }
   // The pass above leaves the strip out of order when a panel shown again kept the
   // place it had long before (it wins the tie with the panel now standing there). Then
@@ -419,7 +423,7 @@ void TForm1::OrderDrivePanels() {
     lastLeft = panel->Left();
   }
   if (inOrder) return;
-  const int beyond = Panel11->Width() + kPanelWidth * 11;
+  const int beyond = Panel11->Width() + Scaled(kPanelWidth) * 11;
   for (TPanel* panel : DrivePanels)
     if (panel->Visible()) panel->SetLeft(beyond);
 }
@@ -518,16 +522,18 @@ void TForm1::GradButton1Click(TObject*) {
   RearmWarning();
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
-  if (Height() <= kCompactHeight) {
+  if (Height() <= Scaled(kCompactHeight)) {
     Saver->WriteInteger(kFormTop.name, Top());
     Saver->WriteInteger(kFormLeft.name, Left());
-    SetWidth(kExpandedWidth);
-    if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
-    SetHeight(kExpandedHeight);
-    if (Top() + Height() > screen.height - 40) SetTop(screen.height - Height() - 40);
+    SetWidth(Scaled(kExpandedWidth));
+    const int right = screen.width - Scaled(kScreenMarginRight);
+    if (Left() + Width() > right) SetLeft(right - Width());
+    SetHeight(Scaled(kExpandedHeight));
+    const int bottom = screen.height - Scaled(kScreenMarginBottom);
+    if (Top() + Height() > bottom) SetTop(bottom - Height());
     Repaint();
   } else {
-    SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
+    SetBounds(Left(), Top(), requiredWidth, Scaled(kCompactHeight));
     SetTop(Saver->ReadInteger(kFormTop.name, Top()));
     SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));
     RecordEvent("saver_save");
