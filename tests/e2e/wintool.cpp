@@ -6,7 +6,9 @@
 //   wintool list                 one line per window: "title<TAB>[class]", then "  [class] text"
 //                                per child
 //   wintool click TITLE BUTTON   clicks the button whose text, without "&", is BUTTON
+//   wintool processes NAME       how many processes run the executable NAME (letter case aside)
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -90,6 +92,17 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("not found\n");
     return 1;
   }
-  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON\n");
+  if (command == L"processes" && argc == 3) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+      if (_wcsicmp(entry.szExeFile, argv[2]) == 0) ++count;
+    CloseHandle(snapshot);
+    std::printf("%d\n", count);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON | wintool processes NAME\n");
   return 2;
 }
