@@ -185,8 +185,11 @@ void TListItem::SetSelected(bool value) {
   if (value == selected_) return;
   TListView& view = ListView();
   // Only the window reports a selection: a list whose window waits for its view to open
-  // gets it now, so a row the program selects raises OnSelectItem all the same.
-  if (!view.HandleAllocated() && view.Parent() && view.Parent()->HandleAllocated()) view.HandleNeeded();
+  // (its panel, or a panel around that, still without room) gets it now, with the windows
+  // of the panels it sits in, so a row the program selects raises OnSelectItem all the same.
+  bool windowAbove = false;
+  for (const TWinControl* p = view.Parent(); p && !windowAbove; p = p->Parent()) windowAbove = p->HandleAllocated();
+  if (!view.HandleAllocated() && windowAbove) view.HandleNeeded();
   if (view.HandleAllocated()) {
     // The window reports the change (raising OnSelectItem), deselecting others itself.
     view.SetItemState(Index(), value ? LVIS_SELECTED : 0, LVIS_SELECTED);

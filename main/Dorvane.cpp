@@ -6,14 +6,17 @@
 
 #include "core/DriveTexts.h"
 #include "core/FirstStart.h"
+#include "core/HistoryStorage.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
+#include "framework/Registry.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 #include "main/AboutDorvane.h"
 #include "main/Form1Settings.h"
 
@@ -62,6 +65,53 @@ constexpr const char* kTrayDriveText = "TrayDriveList_Text";
 std::string RootOfEntry(const std::string& text) {
   const bool root = text.size() >= 3 && text[1] == ':' && text[2] == '\\' && (text.size() == 3 || text[3] == ' ');
   return root ? text.substr(0, 3) : std::string();
+}
+
+// The drive list shows each row's fields and, after the free size, its time to full; the
+// byte counts it keeps but does not show come after that.
+constexpr int kEstimateSubItem = 6;
+int ListSubItemOf(int field) { return field < kEstimateSubItem ? field : field + 1; }
+std::vector<std::string> ListSubItems(const DriveEntry& row, const std::string& estimate) {
+  std::vector<std::string> texts = RowSubItems(row);
+  texts.insert(texts.begin() + kEstimateSubItem, estimate);
+  return texts;
+}
+
+// A root's time to full as a panel shows it in its hint; no hint without an estimate.
+std::string PanelHint(const DriveEntry& row, const std::string& estimate) {
+  return estimate.empty() ? std::string() : row.root + " " + estimate;
+}
+
+void SetHintIfChanged(TControl& control, const std::string& hint) {
+  if (control.Hint() != hint) control.SetHint(hint);
+}
+
+// The history's values are written apart from the settings; a registry that refuses them
+// loses this save and nothing else (the next one writes them all again).
+void WriteHistoryValues(const std::string& path, const std::vector<StoredHistoryValue>& values) {
+  try {
+    TRegistry reg;
+    if (!reg.OpenKey(path, true)) return;
+    const std::vector<std::string> stale = StaleHistoryValues(reg.GetValueNames(), values);
+    for (const StoredHistoryValue& value : values) reg.WriteBinary(value.name, value.data);
+    for (const std::string& name : stale) reg.DeleteValue(name);
+  } catch (const ERegistryException&) {
+  }
+}
+
+std::vector<StoredHistoryValue> ReadHistoryValues(const std::string& path) {
+  std::vector<StoredHistoryValue> values;
+  TRegistry reg;
+  if (!reg.OpenKeyReadOnly(path)) return values;
+  for (const std::string& name : reg.GetValueNames()) {
+    // Anything but binary data is foreign here: left out, and gone at the next save.
+    if (reg.GetDataType(name) != TRegDataType::rdBinary) continue;
+    try {
+      values.push_back({name, reg.ReadBinary(name)});
+    } catch (const ERegistryException&) {
+    }
+  }
+  return values;
 }
 
 }  // namespace
@@ -154,6 +204,10 @@ void TForm1::FormCreate(TObject*) {
   BtSwitch->SetCaption(Read(*Saver, kLabels));
 
   RecordEvent("onstartup_regcreate");
+  LoadHistory();
+  historyTimer_ = new TTimer(this);
+  historyTimer_->SetInterval(static_cast<unsigned>(kHistorySaveSeconds) * 1000);
+  historyTimer_->OnTimer = [this](TObject*) { SaveHistory(false); };
   firstRefreshPending = true;
   Timer1Timer(this);
 }
@@ -178,6 +232,7 @@ void TForm1::FormClose(TObject*, TCloseAction&) {
   Saver->WriteString(kLabels.name, BtSwitch->Caption());
   Saver->WriteInteger(kPosX.name, Left());
   Saver->WriteInteger(kPosY.name, Top());
+  SaveHistory(true);
   FadeOutHide();
 }
 
@@ -241,7 +296,7 @@ void TForm1::MirrorDriveList() {
   for (const DriveEntry& row : catalog_->Rows()) {
     TListItem* item = DList->Items().Add();
     item->SetCaption(RowCaption(row));
-    item->SubItems().SetStrings(RowSubItems(row));
+    item->SubItems().SetStrings(ListSubItems(row, EstimateText(row.root)));
     item->SetImageIndex(row.imageIndex);
     item->SetChecked(row.active);
   }
@@ -294,8 +349,11 @@ void TForm1::MirrorFigures() {
     const DriveEntry& row = rows[static_cast<std::size_t>(i)];
     TStrings& sub = DList->Items().Item(i)->SubItems();
     // Only the figure columns change on a refresh; the list view skips unchanged texts.
-    for (int c = 3; c < kRowSubItemCount && c < sub.Count(); ++c)
-      if (const std::string text = RowSubItem(row, c); sub.Get(c) != text) sub.Put(c, text);
+    for (int c = 3; c < kRowSubItemCount && ListSubItemOf(c) < sub.Count(); ++c)
+      if (const std::string text = RowSubItem(row, c); sub.Get(ListSubItemOf(c)) != text) sub.Put(ListSubItemOf(c), text);
+    if (kEstimateSubItem < sub.Count())
+      if (const std::string text = EstimateText(row.root); sub.Get(kEstimateSubItem) != text)
+        sub.Put(kEstimateSubItem, text);
   }
 }
 
@@ -309,6 +367,7 @@ void TForm1::Timer1Timer(TObject*) {
   catalog_->BeginRound(TrayRoundDrive(), Visible());
   MirrorLateAnswers();
   RefreshDrives();
+  SampleHistory();
   LayoutDrivePanels();
   // Only ever wider: the settings view is wider than any row of panels.
   if (Width() < requiredWidth) SetWidth(requiredWidth);
@@ -321,7 +380,7 @@ void TForm1::RefreshDrives() {
   if (CbShowTray->Checked()) {
     UpdateTray();
   } else {
-    TrayIcon->SetIconIndexAndHint(0, TrayHint(DriveLines(catalog_->Rows())));
+    TrayIcon->SetIconIndexAndHint(0, TrayHint(TooltipWithEstimates(DriveLines(catalog_->Rows()), LineEstimates())));
   }
   if (Visible()) {
     if (catalog_->RefreshDriveEntries()) MirrorFigures();
@@ -345,20 +404,40 @@ void TForm1::UpdateTray() {
   RecordEvent("set_tray");
   // The combo's text first: meanwhile the worker reads the drive for this round.
   const std::string trayText = TrayDriveList->Text();
-  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, catalog_->LatestSpace(trayDriveNumber));
+  TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, catalog_->LatestSpace(trayDriveNumber));
+  std::vector<std::string> estimates = LineEstimates();
+  estimates.push_back(EstimateText(TrayRoot()));
+  figures.tooltip = TooltipWithEstimates(figures.tooltip, estimates);
   TrayIcon->SetIconIndexAndHint(figures.iconIndex, TrayHint(figures.tooltip));
-  // A drive whose figures could not be read is not tested; the arming waits for figures.
-  if (arming_.WillTest(CbWarning->Checked(), figures)) {
-    RecordEvent("warn_space");
-    if (arming_.Test(true, TbWT->Position(), figures)) GiveLowSpaceWarning(figures);
-  }
+  // A drive whose figures could not be read is not tested; the arming waits for figures,
+  // and, with "or full within" on, for the drive's estimate.
+  if (!arming_.WillTest(CbWarning->Checked(), figures)) return;
+  const WarningSettings settings = CurrentWarningSettings();
+  const std::string root = TrayRoot();
+  const FullEstimate estimate = root.empty() ? FullEstimate{} : history_.Estimate(root, machine_.Now());
+  if (WarningAwaitsEstimate(figures.freePct, figures.space.freeBytes, estimate, settings)) return;
+  RecordEvent("warn_space");
+  arming_.Take(true, figures);
+  const WarningRule rule = LowSpaceWarning(figures.freePct, figures.space.freeBytes, estimate, settings);
+  if (rule != WarningRule::kNone) GiveLowSpaceWarning(figures, WarningLine(rule, settings, estimate));
 }
 
-void TForm1::GiveLowSpaceWarning(const TrayFigures& figures) {
+WarningSettings TForm1::CurrentWarningSettings() const {
+  WarningSettings settings;
+  settings.thresholdPct = TbWT->Position();
+  settings.belowSizeOn = CbBelowSize->Checked();
+  settings.belowGb = ChoiceAt(kBelowGbChoices, TbBelowSize->Position());
+  settings.fullWithinOn = CbFullWithin->Checked();
+  settings.fullWithinHours = ChoiceAt(kFullWithinHourChoices, TbFullWithin->Position());
+  return settings;
+}
+
+void TForm1::GiveLowSpaceWarning(const TrayFigures& figures, const std::string& line) {
+  TraceMark("low-space warning: " + line);
   const std::string sound = SoundEdit->Filename();
   const bool playsSound = CbSnd->Checked() && machine_.Shell().FileExists(sound);
   // One warning, one sound: the user's wave file, when it plays, instead of the shell's.
-  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip), bitWarning, 20,
+  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip, line), bitWarning, 20,
                         playsSound ? TNotifyTrayIcon::bsSilent : TNotifyTrayIcon::bsShellSound);
   if (playsSound) PlayWarningSound(sound);
   if (cbSD->Checked()) {
@@ -368,6 +447,48 @@ void TForm1::GiveLowSpaceWarning(const TrayFigures& figures) {
   RecordEvent("exec_warning_app");
   const std::string program = ExecEdit->Filename();
   if (CbExec->Checked() && machine_.Shell().FileExists(program)) RunWarningProgram(program);
+}
+
+// -- the free-space history ---------------------------------------------------------------
+
+void TForm1::SampleHistory() {
+  if (!historyEnabled_) return;
+  const std::int64_t now = machine_.Now();
+  for (const DriveEntry& row : catalog_->Rows()) {
+    if (const DriveReading* reading = catalog_->ReadThisRound(static_cast<std::uint8_t>(row.number)))
+      history_.Record(row.root, row.volumeSerial, now, reading->value.freeBytes, reading->value.totalBytes);
+  }
+}
+
+std::string TForm1::HistoryKeyPath() const { return "Software\\" + Application().Desktop().ExeName() + "\\History"; }
+
+void TForm1::LoadHistory() { history_.Load(ReadHistoryValues(HistoryKeyPath()), machine_.Now()); }
+
+void TForm1::SaveHistory(bool now) {
+  auto values = std::make_shared<const std::vector<StoredHistoryValue>>(history_.Save(machine_.Now()));
+  if (now) {
+    WriteHistoryValues(HistoryKeyPath(), *values);
+    return;
+  }
+  Application().Later(this, [this, values] { WriteHistoryValues(HistoryKeyPath(), *values); });
+}
+
+std::string TForm1::EstimateText(const std::string& root) {
+  if (root.empty() || !historyEnabled_) return std::string();
+  return FullEstimateText(history_.Estimate(root, machine_.Now()));
+}
+
+std::vector<std::string> TForm1::LineEstimates() {
+  std::vector<std::string> texts;
+  for (const DriveEntry& row : catalog_->Rows())
+    if (row.active) texts.push_back(EstimateText(row.root));
+  return texts;
+}
+
+std::string TForm1::TrayRoot() const {
+  for (const DriveEntry& row : catalog_->Rows())
+    if (row.number == trayDriveNumber) return row.root;
+  return std::string();
 }
 
 void TForm1::ShowMemoryLoad() {
@@ -402,6 +523,10 @@ void TForm1::ShowDrivePanel(int k) {
   DrivePanels[i]->SetVisible(true);
   PanelLabels[i]->SetCaption(PanelCaption(row, BtSwitch->Caption() == "labels"));
   FreeLabels[i]->SetCaption(FreeSizeText(row));
+  const std::string hint = PanelHint(row, EstimateText(row.root));
+  for (TControl* part : {static_cast<TControl*>(DrivePanels[i]), static_cast<TControl*>(PanelLabels[i]),
+                         static_cast<TControl*>(Gauges[i]), static_cast<TControl*>(FreeLabels[i])})
+    SetHintIfChanged(*part, hint);
   TGauge& gauge = *Gauges[i];
   const GaugeFigures figures = PanelGauge(row);
   gauge.SetMaxValue(figures.maxValue);
@@ -553,6 +678,15 @@ void TForm1::TbWTChange(TObject*) {
 }
 
 void TForm1::CbWarningClick(TObject*) { RearmWarning(); }
+
+// The rules for big disks show their figures in their captions, as the threshold does.
+void TForm1::TbBelowSizeChange(TObject*) {
+  CbBelowSize->SetCaption(BelowSizeCaption(ChoiceAt(kBelowGbChoices, TbBelowSize->Position())));
+}
+
+void TForm1::TbFullWithinChange(TObject*) {
+  CbFullWithin->SetCaption(FullWithinCaption(ChoiceAt(kFullWithinHourChoices, TbFullWithin->Position())));
+}
 
 void TForm1::CbShowTrayClick(TObject*) {
   if (CbShowTray->Checked()) {

@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "winapi/Handles.h"
@@ -120,6 +122,19 @@ void Win32AutostartList::Remove(const std::string& name) {
   const std::wstring wname = Widen(name);
   if (key && HasValue(key.get(), wname)) RegDeleteValueW(key.get(), wname.c_str());
 }
+
+namespace {
+
+std::string_view Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+Win32Machine::Win32Machine()
+    : clock_(ParseClockScale(Environment(kClockScaleVariable)).value_or(1),
+             ParseClockStart(Environment(kClockStartVariable)).value_or(HistoryClock::WallSeconds())) {}
 
 bool Win32Machine::IsNtPlatform() {
   const SystemVersion& system = TheSystemVersion();

@@ -51,6 +51,9 @@ std::string ReadSystemDriveRoot();
 // The machine the program runs on.
 class Win32Machine final : public IMachine {
  public:
+  // The history clock runs as DORVANE_CLOCK_SCALE says when it is set (tests), else it
+  // is the system clock.
+  Win32Machine();
   IDriveApi& Drives() override { return drives_; }
   IMemoryApi& Memory() override { return memory_; }
   IShellActions& Shell() override { return shell_; }
@@ -59,8 +62,10 @@ class Win32Machine final : public IMachine {
   ScreenSize Screen() override;
   std::string SystemDriveRoot() override { return ReadSystemDriveRoot(); }
   std::vector<ScreenRect> WorkAreas() override;
+  std::int64_t Now() override { return clock_.Now(); }
 
  private:
+  HistoryClock clock_;
   Win32DriveApi drives_;
   Win32MemoryApi memory_;
   Win32ShellActions shell_;

@@ -476,8 +476,12 @@ TEST_F(SettingsTest, SettingsViewLayout) {
   EXPECT_TRUE(inside(f.SpeedButton1, strip));
   EXPECT_EQ(f.GradientFill1->Width(), 42);
   EXPECT_EQ(f.Panel7->Height(), 180);
-  EXPECT_EQ(f.DList->Left(), 193);
-  EXPECT_EQ(f.DList->Width(), f.PanelSettings->ClientWidth() - 193);
+  // The list fills the rest, over the history strip.
+  TControl* drives = f.DList->Parent();
+  EXPECT_EQ(drives->Left(), 193);
+  EXPECT_EQ(drives->Width(), f.PanelSettings->ClientWidth() - 193);
+  EXPECT_EQ(f.DList->Width(), drives->Width());
+  EXPECT_EQ(f.DList->Height() + f.CbBelowSize->Parent()->Height(), drives->Height());
 }
 
 }  // namespace
