@@ -7,7 +7,11 @@
 //      beside the same queries with the tray drive read a second time, as the tick read
 //      it before a round read each drive once;
 //   2. paints per tick when no figure changes (drives scripted so they stay put);
-//   3. GDI and USER objects and private bytes before and after 100,000 such ticks.
+//   3. GDI and USER objects and private bytes before and after 100,000 such ticks;
+//   4. the free-space history's share of a tick: ticks with the history on (a day of
+//      minute points per monitored drive, the clock a second further each tick, so that
+//      each drive's estimate is made afresh once a minute as in the program) beside ticks
+//      with it off, in interleaved blocks of one run.
 #include <windows.h>
 #include <psapi.h>
 
@@ -47,7 +51,11 @@ class RealDrivesMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override { return true; }
   ScreenSize Screen() override { return {1280, 1024}; }
+  std::string SystemDriveRoot() override { return ReadSystemDriveRoot(); }
   std::vector<ScreenRect> WorkAreas() override { return {{0, 0, 1280, 1024}}; }
+  // The history's clock, moved by the benchmark.
+  std::int64_t Now() override { return now; }
+  std::int64_t now = 1'800'000'000;
 
  private:
   Win32DriveApi drives_;
@@ -192,6 +200,45 @@ int main() {
   }
   std::printf("%zu space queries: %.1f us directly, %.1f us as a round of the drive queries\n", planned.size(),
               Median(spaceBareUs), Median(spaceRoundUs));
+
+  // 4. The history's share: a day of points behind every monitored drive (falling by a
+  // megabyte a minute), then ticks with it on and off in turn.
+  for (const DriveEntry& row : form->Rows()) {
+    if (!row.active || !row.reading) continue;
+    const std::int64_t free = row.reading->value.freeBytes, total = row.reading->value.totalBytes;
+    for (int m = 24 * 60; m > 0; --m)
+      form->History().Record(row.root, row.volumeSerial, real.now - 60 * m, std::min(total, free + m * 1'048'576), total);
+  }
+  auto historyTick = [&](bool on) {
+    form->SetHistoryEnabled(on);
+    ++real.now;
+    tick();
+  };
+  std::vector<double> onUs, offUs;
+  for (int block = 0; block < kBlocks; ++block) {
+    auto t0 = Clock::now();
+    for (int i = 0; i < kRounds / kBlocks; ++i) historyTick(true);
+    auto t1 = Clock::now();
+    for (int i = 0; i < kRounds / kBlocks; ++i) historyTick(false);
+    auto t2 = Clock::now();
+    onUs.push_back(MicrosPer(t1 - t0, kRounds / kBlocks));
+    offUs.push_back(MicrosPer(t2 - t1, kRounds / kBlocks));
+  }
+  const double on = Median(onUs), off = Median(offUs);
+  form->SetHistoryEnabled(true);
+  std::printf("tick with the history:    %.1f us (estimate of the tray drive: \"%s\")\n", on,
+              FullEstimateText(form->History().Estimate(form->Rows()[0].root, real.now)).c_str());
+  std::printf("tick without it:          %.1f us\n", off);
+  std::printf("with / without:           %.3f\n", on / off);
+  // Its parts: taking the round's readings, and one drive's estimate text.
+  const std::string firstRoot = form->Rows()[0].root;
+  auto p0 = Clock::now();
+  for (int i = 0; i < kRounds; ++i) form->SampleHistory();
+  auto p1 = Clock::now();
+  for (int i = 0; i < kRounds; ++i) (void)form->EstimateText(firstRoot);
+  auto p2 = Clock::now();
+  std::printf("taking the readings:      %.2f us; one estimate text: %.2f us\n", MicrosPer(p1 - p0, kRounds),
+              MicrosPer(p2 - p1, kRounds));
   Close(form);
 
   // 2. and 3. Drives that do not change: paints and object counts.

@@ -261,6 +261,13 @@ std::optional<DriveReading> DriveCatalog::LatestSpace(std::uint8_t driveNumber) 
   return entry.reading;
 }
 
+const DriveReading* DriveCatalog::ReadThisRound(std::uint8_t driveNumber) const {
+  if (driveNumber >= DriveSlotTable::kCount) return nullptr;
+  const RoundReading& entry = roundSpace_[driveNumber];
+  if (!entry.asked || !entry.reading || entry.reading->round != Round() || entry.reading->value.Failed()) return nullptr;
+  return &*entry.reading;
+}
+
 DriveCatalog::LateAnswers DriveCatalog::TakeLateAnswers() {
   LateAnswers late;
   for (std::size_t i = 0; i < rows_.size();) {

@@ -181,6 +181,10 @@ class DriveCatalog {
   // tray and its row alike): this round's answer, or, from a drive that answers late,
   // its latest one (see DriveQueries); none when it has not answered for a while.
   std::optional<DriveReading> LatestSpace(std::uint8_t driveNumber);
+  // The reading this round took of a drive, when someone asked for it this round and the
+  // drive answered this round's query with figures; null otherwise. Asks nothing: it is
+  // what the round has read anyway.
+  const DriveReading* ReadThisRound(std::uint8_t driveNumber) const;
   // Fills in the types and labels of rows whose drives have answered since the build. A
   // row whose drive turns out to be of a kind the list does not take is removed.
   struct LateAnswers {

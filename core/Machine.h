@@ -4,11 +4,13 @@
 // autostart list. The program gives the main window the real machine; tests give it a
 // scripted one.
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/DriveApi.h"
 #include "core/DriveCatalog.h"
+#include "core/HistoryClock.h"
 #include "core/MemoryReadout.h"
 #include "core/WindowPlace.h"
 
@@ -54,10 +56,14 @@ class IMachine {
   // True on the NT family of Windows (alpha-blended windows exist only there).
   virtual bool IsNtPlatform() = 0;
   virtual ScreenSize Screen() = 0;
+  // The root of the drive the system runs from ("c:\\"); empty when it cannot be told.
+  virtual std::string SystemDriveRoot() = 0;
   // How long the window waits per round for the drives' answers (see DriveQueries).
   virtual std::chrono::milliseconds DriveAnswerWait() { return kDriveAnswerWait; }
   // The work area (the screen less the taskbar) of every monitor attached now.
   virtual std::vector<ScreenRect> WorkAreas() = 0;
+  // Whole seconds since 1970 (UTC), the time the free-space history goes by.
+  virtual std::int64_t Now() { return HistoryClock::WallSeconds(); }
 };
 
 // The program's autostart entry, named by `name`, holding the command that starts it.

@@ -39,11 +39,23 @@ struct TrayFigures {
 TrayFigures ComputeTrayFigures(const std::vector<DriveEntry>& rows, const std::string& trayDriveText,
                                const std::optional<DriveReading>& reading);
 
+// The characters of the hint the tray icon shows.
+inline constexpr std::size_t kTrayTipChars = 127;
+
+// The tooltip with the drives' time-to-full texts added to their lines (", full in ~5 h"
+// before the line end) where the characters the tray shows leave room: `estimates` holds
+// one text per line, in line order (empty: nothing to add). The last line, the tray
+// drive's own, gets its text first, then the others from the top; a text that would take
+// the tooltip beyond `limit` characters is left out, a shorter one after it may still go
+// in. With no text to add the tooltip is returned as it is.
+std::string TooltipWithEstimates(const std::string& tooltip, const std::vector<std::string>& estimates,
+                                 std::size_t limit = kTrayTipChars);
+
 // The first 255 characters of a tooltip text.
 std::string TrayHint(const std::string& tooltip);
 
 // The balloon text of a warning: the warning line followed by the whole tooltip.
-std::string LowSpaceBalloonText(const std::string& tooltip);
+std::string LowSpaceBalloonText(const std::string& tooltip, const std::string& line = kLowSpaceLine);
 
 // The arming of the low-space test: the test is made once per arming, whether or not it
 // fires, and only re-arm events arm it again.
@@ -62,6 +74,13 @@ class LowSpaceArming {
   // not be read, or were asked for before the arming, is not tested and the arming is kept
   // for the next tick.
   bool Test(bool warningEnabled, int thresholdPct, const TrayFigures& figures);
+  // Makes the test, leaving the rule to the caller: when WillTest says so, uses up the
+  // arming and returns true.
+  bool Take(bool warningEnabled, const TrayFigures& figures) {
+    if (!WillTest(warningEnabled, figures)) return false;
+    warningDone_ = true;
+    return true;
+  }
   // Whether Test would make the test now (the caller records the activity first).
   bool WillTest(bool warningEnabled, const TrayFigures& figures) const {
     return warningEnabled && !warningDone_ && figures.readable && figures.round >= firstRound_;

@@ -19,6 +19,22 @@ WarningRule LowSpaceWarning(int freePct, std::int64_t freeBytes, const FullEstim
   return WarningRule::kNone;
 }
 
+bool WarningAwaitsEstimate(int freePct, std::int64_t freeBytes, const FullEstimate& estimate,
+                           const WarningSettings& settings) {
+  return settings.fullWithinOn && estimate.kind == FullEstimate::Kind::kNotYet &&
+         LowSpaceWarning(freePct, freeBytes, estimate, settings) == WarningRule::kNone;
+}
+
+int ChoiceAt(std::span<const int> choices, int position) {
+  if (choices.empty()) return 0;
+  if (position < 0) return choices.front();
+  if (static_cast<std::size_t>(position) >= choices.size()) return choices.back();
+  return choices[static_cast<std::size_t>(position)];
+}
+
+std::string BelowSizeCaption(int gb) { return "and below " + std::to_string(gb) + " GB"; }
+std::string FullWithinCaption(int hours) { return "or full within " + std::to_string(hours) + " h"; }
+
 std::string WarningLine(WarningRule rule, const WarningSettings& settings, const FullEstimate& estimate) {
   switch (rule) {
     case WarningRule::kLowShareAndSize:

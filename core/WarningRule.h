@@ -10,6 +10,7 @@
 // (whole percent, as the tray computes it) below the threshold. The arming (one test per
 // re-arm), the actions and their order stay the caller's (LowSpaceArming).
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/TimeToFull.h"
@@ -28,6 +29,18 @@ struct WarningSettings {
   int fullWithinHours = 24;
 };
 
+// The figures the settings offer for "and below N GB" and "or full within N hours", by
+// the position of their track bars, and the positions of the defaults.
+inline constexpr int kBelowGbChoices[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
+inline constexpr int kFullWithinHourChoices[] = {1, 2, 3, 6, 12, 24, 48, 72, 168};
+inline constexpr int kBelowGbDefaultPosition = 3;
+inline constexpr int kFullWithinDefaultPosition = 5;
+// The figure at a track bar position; a position beyond the ends gives the nearest end's.
+int ChoiceAt(std::span<const int> choices, int position);
+// The check boxes' captions, with the figure chosen: "and below 10 GB", "or full within 24 h".
+std::string BelowSizeCaption(int gb);
+std::string FullWithinCaption(int hours);
+
 enum class WarningRule {
   kNone,
   kLowShare,         // the free share is below the threshold (the only rule by default)
@@ -39,6 +52,13 @@ enum class WarningRule {
 // rule and the full-soon rule both hold, the share rule is named: it says what is true now.
 WarningRule LowSpaceWarning(int freePct, std::int64_t freeBytes, const FullEstimate& estimate,
                             const WarningSettings& settings);
+
+// Whether the test must wait before it is made: "or full within" is on and the drive has
+// no estimate yet (too little history, as at the first start), while the share rule does
+// not fire now. A test made then would use up the arming on figures not yet known, as a
+// test of an unreadable drive would; with the rule off nothing ever waits.
+bool WarningAwaitsEstimate(int freePct, std::int64_t freeBytes, const FullEstimate& estimate,
+                           const WarningSettings& settings);
 
 // The first line of the balloon for a rule that fired. The share rule alone keeps the
 // line the warning has always had ("Low disk space warning!"); the others say why:

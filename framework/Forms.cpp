@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "core/DisplayScale.h"
 #include "core/ScopeExit.h"
 #include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
+#include "framework/DisplayMetrics.h"
 #include "framework/FormReader.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
@@ -160,6 +162,8 @@ void TForm::InitializeFormText(std::string_view text) {
     // most of the main window's start-up.
     const LayoutHold hold;
     LoadFormText(*this, text);
+    // The description's figures are at 96 dpi; the window shows them at its own.
+    ScaleToDpi(WindowDpi(Handle()));
   }
   {
     const TraceScope trace(TraceEnabled() ? "lay out " + Name() : std::string());
@@ -168,6 +172,25 @@ void TForm::InitializeFormText(std::string_view text) {
   ApplyLayered();
   BindFields();
   DoCreate();
+}
+
+int TForm::Scaled(int figure) const { return ScaleForDpi(figure, dpi_); }
+
+void TForm::ScaleToDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int from = dpi_;
+  ChangeScale(from, dpi);
+}
+
+void TForm::ChangeScale(int fromDpi, int toDpi) {
+  dpi_ = toDpi;
+  TWinControl::ChangeScale(fromDpi, toDpi);
+}
+
+// A form keeps its place on the screen; its client area is what its figures describe.
+void TForm::ScaleBounds(int fromDpi, int toDpi) {
+  SetClientWidth(RescaleForDpi(ClientWidth(), fromDpi, toDpi));
+  SetClientHeight(RescaleForDpi(ClientHeight(), fromDpi, toDpi));
 }
 
 void TForm::DoCreate() {
@@ -314,6 +337,16 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_SIZE:
       if (wp == SIZE_MINIMIZED && Application().MainForm() == this) Application().Minimize();
       return TWinControl::WndProc(msg, wp, lp, result);
+    case WM_DPICHANGED: {
+      // Another monitor or another scale: everything to the new DPI, then the place and
+      // size the system suggests for it.
+      const RECT suggested = *reinterpret_cast<const RECT*>(lp);
+      ScaleToDpi(HIWORD(wp));
+      SetBounds(suggested.left, suggested.top, suggested.right - suggested.left, suggested.bottom - suggested.top);
+      Fire(OnDpiChanged, this);
+      result = 0;
+      return true;
+    }
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
       return true;

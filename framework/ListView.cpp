@@ -1,4 +1,5 @@
 #include "framework/ListView.h"
+#include "core/DisplayScale.h"
 
 #include <algorithm>
 
@@ -185,8 +186,11 @@ void TListItem::SetSelected(bool value) {
   if (value == selected_) return;
   TListView& view = ListView();
   // Only the window reports a selection: a list whose window waits for its view to open
-  // gets it now, so a row the program selects raises OnSelectItem all the same.
-  if (!view.HandleAllocated() && view.Parent() && view.Parent()->HandleAllocated()) view.HandleNeeded();
+  // (its panel, or a panel around that, still without room) gets it now, with the windows
+  // of the panels it sits in, so a row the program selects raises OnSelectItem all the same.
+  bool windowAbove = false;
+  for (const TWinControl* p = view.Parent(); p && !windowAbove; p = p->Parent()) windowAbove = p->HandleAllocated();
+  if (!view.HandleAllocated() && windowAbove) view.HandleNeeded();
   if (view.HandleAllocated()) {
     // The window reports the change (raising OnSelectItem), deselecting others itself.
     view.SetItemState(Index(), value ? LVIS_SELECTED : 0, LVIS_SELECTED);
@@ -611,6 +615,19 @@ bool TListView::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     default:
       return false;
+  }
+}
+
+// The columns' widths are figures of the design too (a column sized by the system keeps
+// its code).
+void TListView::ChangeScale(int fromDpi, int toDpi) {
+  TWinControl::ChangeScale(fromDpi, toDpi);
+  auto scaled = [&](int v) { return v > 0 ? RescaleForDpi(v, fromDpi, toDpi) : v; };
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TListColumn& column = *columns_->Items(i);
+    column.SetMaxWidth(scaled(column.MaxWidth()));
+    column.SetMinWidth(scaled(column.MinWidth()));
+    column.SetWidth(scaled(column.Width()));
   }
 }
 

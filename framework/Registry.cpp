@@ -213,4 +213,17 @@ void TRegistry::WriteInteger(const std::string& name, std::int32_t value) {
     Fail("Failed to set data for", name);
 }
 
+std::vector<std::uint8_t> TRegistry::ReadBinary(const std::string& name) const {
+  RawValue raw;
+  if (QueryRaw(current_.get(), Widen(name), raw) != ERROR_SUCCESS) Fail("Failed to get data for", name);
+  if (raw.type != REG_BINARY) FailWrongType(name);
+  return {raw.data.begin(), raw.data.end()};
+}
+
+void TRegistry::WriteBinary(const std::string& name, const std::vector<std::uint8_t>& data) {
+  if (!current_ || RegSetValueExW(current_.get(), Widen(name).c_str(), 0, REG_BINARY, data.data(),
+                                  static_cast<DWORD>(data.size())) != ERROR_SUCCESS)
+    Fail("Failed to set data for", name);
+}
+
 }  // namespace dorvane

@@ -75,6 +75,10 @@ class TRegistry {
   // REG_DWORD. A missing value has no data to get: "Failed to get data".
   std::int32_t ReadInteger(const std::string& name) const;
   void WriteInteger(const std::string& name, std::int32_t value);
+  // REG_BINARY. A missing value has no data to get: "Failed to get data"; data of another
+  // type raises "Invalid data type".
+  std::vector<std::uint8_t> ReadBinary(const std::string& name) const;
+  void WriteBinary(const std::string& name, const std::vector<std::uint8_t>& data);
 
  private:
   // The key a path starts from, and the path as the system wants it.

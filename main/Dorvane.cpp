@@ -5,14 +5,18 @@
 #include <cstdlib>
 
 #include "core/DriveTexts.h"
+#include "core/FirstStart.h"
+#include "core/HistoryStorage.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
+#include "framework/Registry.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
+#include "framework/Trace.h"
 #include "main/AboutDorvane.h"
 #include "main/Form1Settings.h"
 
@@ -24,12 +28,16 @@ namespace {
 
 constexpr const char* kAutostartName = "Dorvane";
 
-// The window's normal-view height; taller means the settings view is open.
+// The window's figures at 96 dpi (Scaled gives them at the window's DPI).
+// The normal-view height; taller means the settings view is open.
 constexpr int kCompactHeight = 143;
 constexpr int kExpandedWidth = 759;
 constexpr int kExpandedHeight = 448;
 constexpr int kBaseWidth = 257;
 constexpr int kPanelWidth = 64;
+// How close the expanded window may come to the screen's right and bottom edges.
+constexpr int kScreenMarginRight = 10;
+constexpr int kScreenMarginBottom = 40;
 // The menu's lowest opacity level ("25%").
 constexpr int kLowestOpacity = 63;
 
@@ -61,6 +69,53 @@ constexpr const char* kTrayDriveText = "TrayDriveList_Text";
 std::string RootOfEntry(const std::string& text) {
   const bool root = text.size() >= 3 && text[1] == ':' && text[2] == '\\' && (text.size() == 3 || text[3] == ' ');
   return root ? text.substr(0, 3) : std::string();
+}
+
+// The drive list shows each row's fields and, after the free size, its time to full; the
+// byte counts it keeps but does not show come after that.
+constexpr int kEstimateSubItem = 6;
+int ListSubItemOf(int field) { return field < kEstimateSubItem ? field : field + 1; }
+std::vector<std::string> ListSubItems(const DriveEntry& row, const std::string& estimate) {
+  std::vector<std::string> texts = RowSubItems(row);
+  texts.insert(texts.begin() + kEstimateSubItem, estimate);
+  return texts;
+}
+
+// A root's time to full as a panel shows it in its hint; no hint without an estimate.
+std::string PanelHint(const DriveEntry& row, const std::string& estimate) {
+  return estimate.empty() ? std::string() : row.root + " " + estimate;
+}
+
+void SetHintIfChanged(TControl& control, const std::string& hint) {
+  if (control.Hint() != hint) control.SetHint(hint);
+}
+
+// The history's values are written apart from the settings; a registry that refuses them
+// loses this save and nothing else (the next one writes them all again).
+void WriteHistoryValues(const std::string& path, const std::vector<StoredHistoryValue>& values) {
+  try {
+    TRegistry reg;
+    if (!reg.OpenKey(path, true)) return;
+    const std::vector<std::string> stale = StaleHistoryValues(reg.GetValueNames(), values);
+    for (const StoredHistoryValue& value : values) reg.WriteBinary(value.name, value.data);
+    for (const std::string& name : stale) reg.DeleteValue(name);
+  } catch (const ERegistryException&) {
+  }
+}
+
+std::vector<StoredHistoryValue> ReadHistoryValues(const std::string& path) {
+  std::vector<StoredHistoryValue> values;
+  TRegistry reg;
+  if (!reg.OpenKeyReadOnly(path)) return values;
+  for (const std::string& name : reg.GetValueNames()) {
+    // Anything but binary data is foreign here: left out, and gone at the next save.
+    if (reg.GetDataType(name) != TRegDataType::rdBinary) continue;
+    try {
+      values.push_back({name, reg.ReadBinary(name)});
+    } catch (const ERegistryException&) {
+    }
+  }
+  return values;
 }
 
 }  // namespace
@@ -133,13 +188,16 @@ void TForm1::FormCreate(TObject*) {
   // path of the program running now.
   CbAutoStart->SetChecked(IsInAutostart(kAutostartName));
 
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
 
+  // Nothing stored yet, not even a save's version: this is the first start.
+  const bool firstStart = !Saver->SavedBefore();
   Saver->RestoreStorage();
 
   catalog_->Rebuild(CbIgnore->Checked());
   MirrorDriveList();
   GetChecks();
+  if (firstStart) MonitorOnFirstStart();
 
   if (CheckBox1->Checked()) CheckNewerVersion(true);
 
@@ -150,6 +208,10 @@ void TForm1::FormCreate(TObject*) {
   BtSwitch->SetCaption(Read(*Saver, kLabels));
 
   RecordEvent("onstartup_regcreate");
+  LoadHistory();
+  historyTimer_ = new TTimer(this);
+  historyTimer_->SetInterval(static_cast<unsigned>(kHistorySaveSeconds) * 1000);
+  historyTimer_->OnTimer = [this](TObject*) { SaveHistory(false); };
   firstRefreshPending = true;
   Timer1Timer(this);
 }
@@ -174,6 +236,7 @@ void TForm1::FormClose(TObject*, TCloseAction&) {
   Saver->WriteString(kLabels.name, BtSwitch->Caption());
   Saver->WriteInteger(kPosX.name, Left());
   Saver->WriteInteger(kPosY.name, Top());
+  SaveHistory(true);
   FadeOutHide();
 }
 
@@ -209,7 +272,12 @@ void TForm1::FadeOutHide() {
   Hide();
 }
 
-void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
+void TForm1::ComeForward() {
+  if (Visible()) BringToFront();
+  else show1Click(this);
+}
+
+void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), Scaled(9), Scaled(9)); }
 
 // -- the drive list mirror ----------------------------------------------------------------
 
@@ -232,7 +300,7 @@ void TForm1::MirrorDriveList() {
   for (const DriveEntry& row : catalog_->Rows()) {
     TListItem* item = DList->Items().Add();
     item->SetCaption(RowCaption(row));
-    item->SubItems().SetStrings(RowSubItems(row));
+    item->SubItems().SetStrings(ListSubItems(row, EstimateText(row.root)));
     item->SetImageIndex(row.imageIndex);
     item->SetChecked(row.active);
   }
@@ -285,8 +353,11 @@ void TForm1::MirrorFigures() {
     const DriveEntry& row = rows[static_cast<std::size_t>(i)];
     TStrings& sub = DList->Items().Item(i)->SubItems();
     // Only the figure columns change on a refresh; the list view skips unchanged texts.
-    for (int c = 3; c < kRowSubItemCount && c < sub.Count(); ++c)
-      if (const std::string text = RowSubItem(row, c); sub.Get(c) != text) sub.Put(c, text);
+    for (int c = 3; c < kRowSubItemCount && ListSubItemOf(c) < sub.Count(); ++c)
+      if (const std::string text = RowSubItem(row, c); sub.Get(ListSubItemOf(c)) != text) sub.Put(ListSubItemOf(c), text);
+    if (kEstimateSubItem < sub.Count())
+      if (const std::string text = EstimateText(row.root); sub.Get(kEstimateSubItem) != text)
+        sub.Put(kEstimateSubItem, text);
   }
 }
 
@@ -300,6 +371,7 @@ void TForm1::Timer1Timer(TObject*) {
   catalog_->BeginRound(TrayRoundDrive(), Visible());
   MirrorLateAnswers();
   RefreshDrives();
+  SampleHistory();
   LayoutDrivePanels();
   // Only ever wider: the settings view is wider than any row of panels.
   if (Width() < requiredWidth) SetWidth(requiredWidth);
@@ -312,7 +384,7 @@ void TForm1::RefreshDrives() {
   if (CbShowTray->Checked()) {
     UpdateTray();
   } else {
-    TrayIcon->SetIconIndexAndHint(0, TrayHint(DriveLines(catalog_->Rows())));
+    TrayIcon->SetIconIndexAndHint(0, TrayHint(TooltipWithEstimates(DriveLines(catalog_->Rows()), LineEstimates())));
   }
   if (Visible()) {
     if (catalog_->RefreshDriveEntries()) MirrorFigures();
@@ -336,19 +408,42 @@ void TForm1::UpdateTray() {
   RecordEvent("set_tray");
   // The combo's text first: meanwhile the worker reads the drive for this round.
   const std::string trayText = TrayDriveList->Text();
-  const TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, catalog_->LatestSpace(trayDriveNumber));
+  TrayFigures figures = ComputeTrayFigures(catalog_->Rows(), trayText, catalog_->LatestSpace(trayDriveNumber));
+  std::vector<std::string> estimates = LineEstimates();
+  estimates.push_back(EstimateText(TrayRoot()));
+  figures.tooltip = TooltipWithEstimates(figures.tooltip, estimates);
   TrayIcon->SetIconIndexAndHint(figures.iconIndex, TrayHint(figures.tooltip));
-  // A drive whose figures could not be read is not tested; the arming waits for figures.
-  if (arming_.WillTest(CbWarning->Checked(), figures)) {
-    RecordEvent("warn_space");
-    if (arming_.Test(true, TbWT->Position(), figures)) GiveLowSpaceWarning(figures);
-  }
+  // A drive whose figures could not be read is not tested; the arming waits for figures,
+  // and, with "or full within" on, for the drive's estimate.
+  if (!arming_.WillTest(CbWarning->Checked(), figures)) return;
+  const WarningSettings settings = CurrentWarningSettings();
+  const std::string root = TrayRoot();
+  const FullEstimate estimate = root.empty() ? FullEstimate{} : history_.Estimate(root, machine_.Now());
+  if (WarningAwaitsEstimate(figures.freePct, figures.space.freeBytes, estimate, settings)) return;
+  RecordEvent("warn_space");
+  arming_.Take(true, figures);
+  const WarningRule rule = LowSpaceWarning(figures.freePct, figures.space.freeBytes, estimate, settings);
+  if (rule != WarningRule::kNone) GiveLowSpaceWarning(figures, WarningLine(rule, settings, estimate));
 }
 
-void TForm1::GiveLowSpaceWarning(const TrayFigures& figures) {
-  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip), bitWarning, 20);
+WarningSettings TForm1::CurrentWarningSettings() const {
+  WarningSettings settings;
+  settings.thresholdPct = TbWT->Position();
+  settings.belowSizeOn = CbBelowSize->Checked();
+  settings.belowGb = ChoiceAt(kBelowGbChoices, TbBelowSize->Position());
+  settings.fullWithinOn = CbFullWithin->Checked();
+  settings.fullWithinHours = ChoiceAt(kFullWithinHourChoices, TbFullWithin->Position());
+  return settings;
+}
+
+void TForm1::GiveLowSpaceWarning(const TrayFigures& figures, const std::string& line) {
+  TraceMark("low-space warning: " + line);
   const std::string sound = SoundEdit->Filename();
-  if (CbSnd->Checked() && machine_.Shell().FileExists(sound)) PlayWarningSound(sound);
+  const bool playsSound = CbSnd->Checked() && machine_.Shell().FileExists(sound);
+  // One warning, one sound: the user's wave file, when it plays, instead of the shell's.
+  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip, line), bitWarning, 20,
+                        playsSound ? TNotifyTrayIcon::bsSilent : TNotifyTrayIcon::bsShellSound);
+  if (playsSound) PlayWarningSound(sound);
   if (cbSD->Checked()) {
     RecordEvent("disk_full_dialog");
     ShowDiskFullDialog();
@@ -356,6 +451,48 @@ void TForm1::GiveLowSpaceWarning(const TrayFigures& figures) {
   RecordEvent("exec_warning_app");
   const std::string program = ExecEdit->Filename();
   if (CbExec->Checked() && machine_.Shell().FileExists(program)) RunWarningProgram(program);
+}
+
+// -- the free-space history ---------------------------------------------------------------
+
+void TForm1::SampleHistory() {
+  if (!historyEnabled_) return;
+  const std::int64_t now = machine_.Now();
+  for (const DriveEntry& row : catalog_->Rows()) {
+    if (const DriveReading* reading = catalog_->ReadThisRound(static_cast<std::uint8_t>(row.number)))
+      history_.Record(row.root, row.volumeSerial, now, reading->value.freeBytes, reading->value.totalBytes);
+  }
+}
+
+std::string TForm1::HistoryKeyPath() const { return "Software\\" + Application().Desktop().ExeName() + "\\History"; }
+
+void TForm1::LoadHistory() { history_.Load(ReadHistoryValues(HistoryKeyPath()), machine_.Now()); }
+
+void TForm1::SaveHistory(bool now) {
+  auto values = std::make_shared<const std::vector<StoredHistoryValue>>(history_.Save(machine_.Now()));
+  if (now) {
+    WriteHistoryValues(HistoryKeyPath(), *values);
+    return;
+  }
+  Application().Later(this, [this, values] { WriteHistoryValues(HistoryKeyPath(), *values); });
+}
+
+std::string TForm1::EstimateText(const std::string& root) {
+  if (root.empty() || !historyEnabled_) return std::string();
+  return FullEstimateText(history_.Estimate(root, machine_.Now()));
+}
+
+std::vector<std::string> TForm1::LineEstimates() {
+  std::vector<std::string> texts;
+  for (const DriveEntry& row : catalog_->Rows())
+    if (row.active) texts.push_back(EstimateText(row.root));
+  return texts;
+}
+
+std::string TForm1::TrayRoot() const {
+  for (const DriveEntry& row : catalog_->Rows())
+    if (row.number == trayDriveNumber) return row.root;
+  return std::string();
 }
 
 void TForm1::ShowMemoryLoad() {
@@ -367,13 +504,13 @@ void TForm1::ShowMemoryLoad() {
 // -- drive panels and the drive list -------------------------------------------------------
 
 void TForm1::LayoutDrivePanels() {
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
   const auto& rows = Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
     if (rows[i].active) {
       ShowDrivePanel(k);
-      requiredWidth += kPanelWidth;
+      requiredWidth += Scaled(kPanelWidth);
     } else {
       HideDrivePanel(k);
     }
@@ -390,6 +527,10 @@ void TForm1::ShowDrivePanel(int k) {
   DrivePanels[i]->SetVisible(true);
   PanelLabels[i]->SetCaption(PanelCaption(row, BtSwitch->Caption() == "labels"));
   FreeLabels[i]->SetCaption(FreeSizeText(row));
+  const std::string hint = PanelHint(row, EstimateText(row.root));
+  for (TControl* part : {static_cast<TControl*>(DrivePanels[i]), static_cast<TControl*>(PanelLabels[i]),
+                         static_cast<TControl*>(Gauges[i]), static_cast<TControl*>(FreeLabels[i])})
+    SetHintIfChanged(*part, hint);
   TGauge& gauge = *Gauges[i];
   const GaugeFigures figures = PanelGauge(row);
   gauge.SetMaxValue(figures.maxValue);
@@ -405,7 +546,7 @@ void TForm1::OrderDrivePanels() {
   for (int k = 1; k <= 9; ++k) {
     TPanel* panel = DrivePanels[static_cast<std::size_t>(k - 1)];
     TPanel* next = DrivePanels[static_cast<std::size_t>(k)];
-    if (next->Left() < panel->Left()) panel->SetLeft(kPanelSlot[k]);
+    if (next->Left() < panel->Left()) panel->SetLeft(Scaled(kPanelSlot[k]));
   }
   // The pass above leaves the strip out of order when a panel shown again kept the
   // place it had long before (it wins the tie with the panel now standing there). Then
@@ -419,7 +560,7 @@ void TForm1::OrderDrivePanels() {
     lastLeft = panel->Left();
   }
   if (inOrder) return;
-  const int beyond = Panel11->Width() + kPanelWidth * 11;
+  const int beyond = Panel11->Width() + Scaled(kPanelWidth) * 11;
   for (TPanel* panel : DrivePanels)
     if (panel->Visible()) panel->SetLeft(beyond);
 }
@@ -539,16 +680,18 @@ void TForm1::GradButton1Click(TObject*) {
   RearmWarning();
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
-  if (Height() <= kCompactHeight) {
+  if (Height() <= Scaled(kCompactHeight)) {
     Saver->WriteInteger(kFormTop.name, Top());
     Saver->WriteInteger(kFormLeft.name, Left());
-    SetWidth(kExpandedWidth);
-    if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
-    SetHeight(kExpandedHeight);
-    if (Top() + Height() > screen.height - 40) SetTop(screen.height - Height() - 40);
+    SetWidth(Scaled(kExpandedWidth));
+    const int right = screen.width - Scaled(kScreenMarginRight);
+    if (Left() + Width() > right) SetLeft(right - Width());
+    SetHeight(Scaled(kExpandedHeight));
+    const int bottom = screen.height - Scaled(kScreenMarginBottom);
+    if (Top() + Height() > bottom) SetTop(bottom - Height());
     Repaint();
   } else {
-    SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
+    SetBounds(Left(), Top(), requiredWidth, Scaled(kCompactHeight));
     SetTop(Saver->ReadInteger(kFormTop.name, Top()));
     SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));
     RecordEvent("saver_save");
@@ -562,6 +705,15 @@ void TForm1::TbWTChange(TObject*) {
 }
 
 void TForm1::CbWarningClick(TObject*) { RearmWarning(); }
+
+// The rules for big disks show their figures in their captions, as the threshold does.
+void TForm1::TbBelowSizeChange(TObject*) {
+  CbBelowSize->SetCaption(BelowSizeCaption(ChoiceAt(kBelowGbChoices, TbBelowSize->Position())));
+}
+
+void TForm1::TbFullWithinChange(TObject*) {
+  CbFullWithin->SetCaption(FullWithinCaption(ChoiceAt(kFullWithinHourChoices, TbFullWithin->Position())));
+}
 
 void TForm1::CbShowTrayClick(TObject*) {
   if (CbShowTray->Checked()) {
@@ -622,6 +774,23 @@ void TForm1::GetChecks() {
     restored[static_cast<std::size_t>(row)] = true;
     if (Saver->ReadString(kRowActive.Name(i), kRowActive.fallback) == "true") SetRowChecked(row, true);
   }
+}
+
+void TForm1::MonitorOnFirstStart() {
+  RecordEvent("first_start");
+  const FirstStartChoice choice =
+      ChooseFirstStartDrives(Rows(), machine_.SystemDriveRoot(), static_cast<int>(DrivePanels.size()));
+  for (const int row : choice.checkedRows) SetRowChecked(row, true);
+  if (choice.trayRow >= 0) {
+    // Set by program, each as the user's click would: the tray drive, the tray shown and
+    // the warning armed at the designed threshold.
+    TrayDriveList->SetItemIndex(choice.trayRow);
+    TrayDriveListChange(this);
+    CbShowTray->SetChecked(true);
+    CbWarning->SetChecked(true);
+  }
+  // Kept like any choice of the user's; the next start is not a first one.
+  Saver->SaveStorage();
 }
 
 void TForm1::SaverSavePlacement(TObject*) { SaveChecks(); }

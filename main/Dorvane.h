@@ -21,8 +21,10 @@
 #include "controls/StyledMenus.h"
 #include "core/DriveCatalog.h"
 #include "core/DriveQueries.h"
+#include "core/FreeSpaceHistory.h"
 #include "core/Machine.h"
 #include "core/TrayFigures.h"
+#include "core/WarningRule.h"
 #include "framework/CheckBox.h"
 #include "framework/ComboBox.h"
 #include "framework/Forms.h"
@@ -97,6 +99,10 @@ namespace dorvane {
   X(TCheckBox, CbExec) \
   X(TFileOpenEdit, ExecEdit) \
   X(TCheckBox, cbSD) \
+  X(TCheckBox, CbBelowSize) \
+  X(TTrackBar, TbBelowSize) \
+  X(TCheckBox, CbFullWithin) \
+  X(TTrackBar, TbFullWithin) \
   X(TListView, DList) \
   X(TImageList, DListImages) \
   /* Components. */ \
@@ -144,6 +150,8 @@ namespace dorvane {
   X(SpeedButton4Click, (TObject* sender))                  /* SpeedButton4.OnClick, selectnone1 (DLMenu) */ \
   X(TbWTChange, (TObject* sender))                         /* TbWT.OnChange */ \
   X(CbWarningClick, (TObject* sender))                     /* CbWarning, CbSnd, CbExec .OnClick */ \
+  X(TbBelowSizeChange, (TObject* sender))                  /* TbBelowSize.OnChange */ \
+  X(TbFullWithinChange, (TObject* sender))                 /* TbFullWithin.OnChange */ \
   X(CbShowTrayClick, (TObject* sender))                    /* CbShowTray.OnClick */ \
   X(SoundEditBrowse, (TObject* sender))                    /* SoundEdit.OnBrowse */ \
   X(ExecEditBrowse, (TObject* sender))                     /* ExecEdit.OnBrowse */ \
@@ -202,6 +210,9 @@ class TForm1 : public TForm {
   void FadeInShow(TForm& window);
   // Lowers the main window's opacity step by step to 0, then hides it.
   void FadeOutHide();
+  // Another start of the program asked for the window: a hidden one is shown as a tray
+  // click shows it, a shown one comes to the front.
+  void ComeForward();
   // The window's outline: its client rectangle with corners rounded by a 9 x 9 ellipse.
   void RoundWindowCorners();
 
@@ -211,6 +222,24 @@ class TForm1 : public TForm {
   // The drive whose space the tray reads in a round, when the tray follows one.
   std::optional<std::uint8_t> TrayRoundDrive();
   void ShowMemoryLoad();
+
+  // -- the free-space history --
+  // Takes the readings this tick's round made into the history (no drive is asked for it).
+  void SampleHistory();
+  // The registry key of the history, apart from the settings: HKCU\Software\<program>\History.
+  std::string HistoryKeyPath() const;
+  // Puts the stored history back (what does not decode is left out without a word).
+  void LoadHistory();
+  // Stores the history: encoded now, written in an idle turn of the message loop (or at
+  // once, at exit).
+  void SaveHistory(bool now);
+  FreeSpaceHistory& History() { return history_; }
+  // Off: no reading is taken into the history and no estimate is shown (the tick
+  // benchmark measures what the history costs a tick by it).
+  void SetHistoryEnabled(bool on) { historyEnabled_ = on; }
+  // When the drive on a root will be full, as the drive list, a panel's hint and the
+  // tooltip show it ("" for no estimate).
+  std::string EstimateText(const std::string& root);
 
   // -- drive panels and the drive list --
   void LayoutDrivePanels();
@@ -224,6 +253,9 @@ class TForm1 : public TForm {
   // -- settings --
   void SaveChecks();
   void GetChecks();
+  // With nothing stored yet: monitors the fixed drives, the system drive in the tray with
+  // the warning on, and stores that.
+  void MonitorOnFirstStart();
 
   // -- tray presence, window modes and menus --
   // Opacity 0..255 on the NT family, stored as "alpha"; nothing on the 9x family.
@@ -273,17 +305,27 @@ class TForm1 : public TForm {
   void SetRowChecked(int row, bool checked);
   // The row of the drive the tray drive combo box names, -1 for none.
   int TrayComboRow() const;
+  // The time-to-full texts of the tooltip's drive lines (the checked rows, in order).
+  std::vector<std::string> LineEstimates();
+  // The root of the tray drive's row, empty when no row has its number.
+  std::string TrayRoot() const;
   // Arms the low-space test for the readings of the rounds to come.
   void RearmWarning();
   // One rebuild of the drive list (SpeedButton3Click runs them one at a time).
   void RebuildDriveList();
   bool rebuilding_ = false;
   bool rebuildAgain_ = false;
-  void GiveLowSpaceWarning(const TrayFigures& figures);
+  void GiveLowSpaceWarning(const TrayFigures& figures, const std::string& line);
+  // The warning's settings as the settings view holds them now.
+  WarningSettings CurrentWarningSettings() const;
 
   IMachine& machine_;
   std::unique_ptr<DriveCatalog> catalog_;
   LowSpaceArming arming_;
+  FreeSpaceHistory history_;
+  bool historyEnabled_ = true;
+  // Saves the history every few minutes, apart from the tick.
+  TTimer* historyTimer_ = nullptr;
 };
 
 // The about box, made when it is first shown.

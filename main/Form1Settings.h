@@ -31,7 +31,11 @@ namespace dorvane {
   X(SoundEdit, Hint, "", "C:\\Sounds\\Ding.wav")                                   \
   X(GradientFill1, StartColor, "15446654", "255")                                  \
   X(cbSD, Checked, "False", "True")                                                \
-  X(CheckBox1, Checked, "True", "False")
+  X(CheckBox1, Checked, "True", "False")                                           \
+  X(CbBelowSize, Checked, "False", "True")                                         \
+  X(TbBelowSize, Position, "3", "6")                                               \
+  X(CbFullWithin, Checked, "False", "True")                                        \
+  X(TbFullWithin, Position, "5", "7")
 
 // Values the window reads and writes itself through Saver. One line each:
 //   TEXT(constant, value name, default, another value)

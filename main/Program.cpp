@@ -4,6 +4,7 @@
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
+#include "framework/SingleInstance.h"
 #include "framework/Trace.h"
 #include "main/Dorvane.h"
 #include "main/OrvikSystemsWeblink.h"
@@ -31,6 +32,14 @@ void RunProgram() {
   TraceMark("message loop ended");
   FreeApplication();
   TraceMark("application freed");
+}
+
+void AnswerLaterStarts(TSingleInstance& instance) {
+  instance.SetOnLaterStart([] {
+    // Not while the program is ending: its main window is going.
+    auto* form = dynamic_cast<TForm1*>(Application().MainForm());
+    if (form && !Application().Terminated()) form->ComeForward();
+  });
 }
 
 }  // namespace dorvane

@@ -4,6 +4,7 @@
 namespace dorvane {
 
 class IMachine;
+class TSingleInstance;
 
 // Makes every class the program's form descriptions name known to the loader.
 void RegisterProgramClasses();
@@ -16,5 +17,8 @@ void CreateProgramWindows(IMachine& machine);
 // order: every window and component destroyed (the tray icon leaves the notification
 // area, the main window's settings are stored) and the application object freed.
 void RunProgram();
+
+// A later start of the program brings the main window forward (see TForm1::ComeForward).
+void AnswerLaterStarts(TSingleInstance& instance);
 
 }  // namespace dorvane

@@ -39,18 +39,18 @@ PROBE = os.path.join(ds.BUILD, "mingw64", "bench", "answer_probe.exe")
 SETTINGS_KEY = r"HKCU\Software\dorvane\TForm1"
 
 
-def prepare_prefix():
+def prepare_prefix(prefix=PREFIX):
     """A copy of the Xvfb prefix, made again whenever tools/setup.sh has made that anew."""
     source = os.path.join(ds.BUILD, "wine-x11")
     marker = ".dorvane-ready"
     try:
-        with open(os.path.join(PREFIX, marker)) as a, open(os.path.join(source, marker)) as b:
+        with open(os.path.join(prefix, marker)) as a, open(os.path.join(source, marker)) as b:
             if a.read() == b.read():
                 return
     except OSError:
         pass
-    shutil.rmtree(PREFIX, ignore_errors=True)
-    subprocess.run(["cp", "-a", source, PREFIX], check=True)
+    shutil.rmtree(prefix, ignore_errors=True)
+    subprocess.run(["cp", "-a", source, prefix], check=True)
 
 
 class HangingDrive(fuse_drive.FuseDrive):
@@ -79,8 +79,8 @@ def set_link(target):
         os.symlink(target, link)
 
 
-def drive_letters():
-    names = os.listdir(os.path.join(PREFIX, "dosdevices"))
+def drive_letters(prefix=PREFIX):
+    names = os.listdir(os.path.join(prefix, "dosdevices"))
     return sorted(n[0] for n in names if re.fullmatch(r"[a-z]:", n))
 
 

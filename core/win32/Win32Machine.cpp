@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "winapi/Handles.h"
@@ -121,6 +123,19 @@ void Win32AutostartList::Remove(const std::string& name) {
   if (key && HasValue(key.get(), wname)) RegDeleteValueW(key.get(), wname.c_str());
 }
 
+namespace {
+
+std::string_view Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+Win32Machine::Win32Machine()
+    : clock_(ParseClockScale(Environment(kClockScaleVariable)).value_or(1),
+             ParseClockStart(Environment(kClockStartVariable)).value_or(HistoryClock::WallSeconds())) {}
+
 bool Win32Machine::IsNtPlatform() {
   const SystemVersion& system = TheSystemVersion();
   return !system.known || system.platform == VER_PLATFORM_WIN32_NT;
@@ -146,6 +161,15 @@ std::vector<ScreenRect> Win32Machine::WorkAreas() {
   std::vector<ScreenRect> areas;
   EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
   return areas;
+}
+
+std::string ReadSystemDriveRoot() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  if (n < 3 || n >= MAX_PATH || folder[1] != L':' || folder[2] != L'\\') return {};
+  const auto letter = static_cast<wchar_t>(folder[0] | 0x20);
+  if (letter < L'a' || letter > L'z') return {};
+  return std::string(1, static_cast<char>(letter)) + ":\\";
 }
 
 NumberSeparators ReadUserSeparators() {

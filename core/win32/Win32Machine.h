@@ -44,18 +44,28 @@ class Win32AutostartList final : public IAutostartList {
   void Remove(const std::string& name) override;
 };
 
+// The root of the drive the system's folder is on, in small letters ("c:\\"); empty when
+// the folder is not on a drive letter.
+std::string ReadSystemDriveRoot();
+
 // The machine the program runs on.
 class Win32Machine final : public IMachine {
  public:
+  // The history clock runs as DORVANE_CLOCK_SCALE says when it is set (tests), else it
+  // is the system clock.
+  Win32Machine();
   IDriveApi& Drives() override { return drives_; }
   IMemoryApi& Memory() override { return memory_; }
   IShellActions& Shell() override { return shell_; }
   IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override;
   ScreenSize Screen() override;
+  std::string SystemDriveRoot() override { return ReadSystemDriveRoot(); }
   std::vector<ScreenRect> WorkAreas() override;
+  std::int64_t Now() override { return clock_.Now(); }
 
  private:
+  HistoryClock clock_;
   Win32DriveApi drives_;
   Win32MemoryApi memory_;
   Win32ShellActions shell_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/FreeSpaceHistory.h"
+#include "core/HistoryClock.h"
 #include "core/HistoryStorage.h"
 #include "tests/core/AllocationCount.h"
 
@@ -418,6 +419,32 @@ TEST(HistoryStorage, LoadKeepsWhatIsSoundAndSaveWritesItBack) {
                                                    "d:\\ 00000002 copy", "something else"}));
   // A series nobody has read for 30 days is not written again.
   EXPECT_EQ(loaded.Save(now + 30 * 86400 + 1).size(), 0u);
+}
+
+// The clock the end-to-end tests compress: only plain figures are taken.
+TEST(HistoryClockTest, TheScaleTheStartAndTheTimeTheyGive) {
+  const struct {
+    const char* text;
+    std::optional<int> scale;
+  } scales[] = {{"1", 1}, {"60", 60}, {"3600", 3600}, {"0060", 60}, {"", std::nullopt}, {"0", std::nullopt},
+                {"3601", std::nullopt}, {"-5", std::nullopt}, {"6O", std::nullopt}, {" 60", std::nullopt},
+                {"99999999999", std::nullopt}};
+  for (const auto& c : scales) EXPECT_EQ(ParseClockScale(c.text), c.scale) << '"' << c.text << '"';
+  EXPECT_EQ(ParseClockStart("1800000000"), 1'800'000'000);
+  EXPECT_EQ(ParseClockStart("0"), 0);
+  EXPECT_EQ(ParseClockStart("1000000000001"), std::nullopt);
+  EXPECT_EQ(ParseClockStart("-1"), std::nullopt);
+  EXPECT_EQ(ParseClockStart(""), std::nullopt);
+  // 1.5 s after the start at 60 times: 90 s; parts of a second wait until they make one.
+  EXPECT_EQ(HistoryClock::Scaled(1'000'000 + 1'500, 1000, 60), 1090);
+  EXPECT_EQ(HistoryClock::Scaled(1'000'000 + 10'000, 1000, 3600), 1000 + 36'000);
+  EXPECT_EQ(HistoryClock::Scaled(1'000'000 + 16, 1000, 60), 1000);
+  EXPECT_EQ(HistoryClock::Scaled(1'000'000 + 17, 1000, 60), 1001);
+  // Scale 1 is the system clock itself.
+  const std::int64_t before = HistoryClock::WallSeconds();
+  const std::int64_t now = HistoryClock().Now();
+  EXPECT_GE(now, before);
+  EXPECT_LE(now, HistoryClock::WallSeconds());
 }
 
 }  // namespace

@@ -100,6 +100,43 @@ TEST_F(TrayFiguresTest, HintCutTo255Characters) {
   EXPECT_EQ(TrayHint("short"), "short");
 }
 
+// The estimates go where the tray's 127 characters leave room: the tray drive's own line
+// first, then the lines from the top; one that does not fit is skipped, a shorter one
+// after it may still go in.
+TEST(TooltipWithEstimatesTest, EstimatesGoWhereTheTraysCharactersLeaveRoom) {
+  const std::string c = "c:\\ 1.00 Gb free\n\r";           // 18 characters
+  const std::string tray = "c:\\ SYSTEM 1.00 Gb (9%) free\n\r";  // 30 characters
+  const std::string soon = "full in ~8 h";                     // 12, and 2 for ", "
+  struct Case {
+    const char* what;
+    std::string tooltip;
+    std::vector<std::string> estimates;
+    std::size_t limit;
+    std::string expected;
+  } cases[] = {
+      {"no estimate: as it was", c + tray, {"", ""}, 127, c + tray},
+      {"none given: as it was", c + tray, {}, 127, c + tray},
+      {"both fit", c + tray, {soon, "stable"}, 127,
+       "c:\\ 1.00 Gb free, full in ~8 h\n\rc:\\ SYSTEM 1.00 Gb (9%) free, stable\n\r"},
+      {"exactly at the limit", c, {soon}, 32, "c:\\ 1.00 Gb free, full in ~8 h\n\r"},
+      {"one beyond the limit", c, {soon}, 31, c},
+      // 48 + 14 = 62 fits, 62 + 14 = 76 does not: the tray line wins.
+      {"room for one: the tray drive's", c + tray, {soon, soon}, 70,
+       c + "c:\\ SYSTEM 1.00 Gb (9%) free, full in ~8 h\n\r"},
+      {"a shorter one after a long one that does not fit", c + c + tray, {"full in ~12 days", "stable", ""}, 76,
+       c + "c:\\ 1.00 Gb free, stable\n\r" + tray},
+      {"fewer estimates than lines: the first lines", c + c + tray, {"stable"}, 127,
+       "c:\\ 1.00 Gb free, stable\n\r" + c + tray},
+      {"already beyond the limit", c + c + c + c + c + c + c, {"stable"}, 127, c + c + c + c + c + c + c},
+      {"no line end: nothing to put it before", "c:\\", {"stable"}, 127, "c:\\"},
+  };
+  for (const Case& k : cases) EXPECT_EQ(TooltipWithEstimates(k.tooltip, k.estimates, k.limit), k.expected) << k.what;
+  // Counted in characters: a label of two-byte characters takes one place each.
+  const std::string label = "c:\\ \xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9 1 Gb (9%) free\n\r";  // 25 characters
+  EXPECT_EQ(TooltipWithEstimates(label, {"stable"}, 33), "c:\\ \xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9 1 Gb (9%) free, stable\n\r");
+  EXPECT_EQ(TooltipWithEstimates(label, {"stable"}, 32), label);
+}
+
 TEST(LowSpaceArmingTest, FiresBelowThresholdOncePerArming) {
   LowSpaceArming arming;
   // 4.9 % free at threshold 5: freePct 4, usedPct 96.

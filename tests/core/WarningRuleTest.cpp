@@ -89,5 +89,47 @@ TEST(WarningRule, TheBalloonLineSaysWhichRuleFired) {
             "Low disk space warning! (full in ~5 h)");
 }
 
+// With "or full within" on, a drive with no estimate yet is not tested (the arming waits
+// for the estimate), unless the share rule fires already; with it off nothing waits.
+TEST(WarningRule, OnlyTheEarlyWarningWaitsForAnEstimate) {
+  WarningSettings soonOn;
+  soonOn.fullWithinOn = true;
+  WarningSettings bothOn = soonOn;
+  bothOn.belowSizeOn = true;
+  const struct {
+    int freePct;
+    std::int64_t freeBytes;
+    FullEstimate estimate;
+    WarningSettings settings;
+    bool waits;
+  } cases[] = {
+      {50, 500 * kGb, kNotYet, soonOn, true},
+      {50, 500 * kGb, kStable, soonOn, false},
+      {50, 500 * kGb, FullEstimate::Filling(100 * 3600), soonOn, false},
+      {4, 500 * kGb, kNotYet, soonOn, false},   // low by share: it fires now
+      {4, 500 * kGb, kNotYet, bothOn, true},    // low by share but not by size: the estimate may still fire
+      {4, 1 * kGb, kNotYet, bothOn, false},
+      {50, 500 * kGb, kNotYet, WarningSettings{}, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WarningAwaitsEstimate(c.freePct, c.freeBytes, c.estimate, c.settings), c.waits)
+        << c.freePct << "% " << c.freeBytes;
+}
+
+TEST(WarningRule, TheTrackBarsFiguresAndCaptions) {
+  EXPECT_EQ(ChoiceAt(kBelowGbChoices, kBelowGbDefaultPosition), 10);
+  EXPECT_EQ(ChoiceAt(kFullWithinHourChoices, kFullWithinDefaultPosition), 24);
+  EXPECT_EQ(ChoiceAt(kBelowGbChoices, 0), 1);
+  EXPECT_EQ(ChoiceAt(kBelowGbChoices, 9), 1000);
+  EXPECT_EQ(ChoiceAt(kBelowGbChoices, 10), 1000);  // a stored position beyond the end
+  EXPECT_EQ(ChoiceAt(kFullWithinHourChoices, -1), 1);
+  EXPECT_EQ(ChoiceAt(kFullWithinHourChoices, 8), 168);
+  EXPECT_EQ(BelowSizeCaption(10), "and below 10 GB");
+  EXPECT_EQ(FullWithinCaption(168), "or full within 168 h");
+  // The defaults of the settings are the figures at the default positions.
+  EXPECT_EQ(WarningSettings{}.belowGb, 10);
+  EXPECT_EQ(WarningSettings{}.fullWithinHours, 24);
+}
+
 }  // namespace
 }  // namespace dorvane

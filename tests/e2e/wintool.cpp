@@ -6,7 +6,12 @@
 //   wintool list                 one line per window: "title<TAB>[class]", then "  [class] text"
 //                                per child
 //   wintool click TITLE BUTTON   clicks the button whose text, without "&", is BUTTON
+//   wintool rows TITLE           the rows of the list views of the window whose title begins
+//                                with TITLE, one line each: the cells separated by tabs
+//   wintool processes NAME       how many processes run the executable NAME (letter case aside)
 #include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -64,6 +69,42 @@ std::vector<HWND> Children(HWND parent) {
   return list;
 }
 
+// The cells of every row of a list view of another process: the texts are asked into a
+// buffer made in that process, then read back from it.
+void PrintRows(HWND list) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return;
+  constexpr int kChars = 512;
+  const SIZE_T size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
+  auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  if (remote) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+      std::string line;
+      for (int column = 0; column < columns; ++column) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.cchTextMax = kChars;
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        wchar_t text[kChars] = {};
+        SIZE_T done = 0;
+        WriteProcessMemory(process, remote, &item, sizeof item, &done);
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof text - sizeof(wchar_t), &done);
+        if (column) line += '\t';
+        line += Utf8(text);
+      }
+      std::printf("%s\n", line.c_str());
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -90,6 +131,25 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("not found\n");
     return 1;
   }
-  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON\n");
+  if (command == L"rows" && argc == 3) {
+    for (HWND wnd : TopLevel()) {
+      if (TextOf(wnd).rfind(argv[2], 0) != 0) continue;
+      for (HWND child : Children(wnd))
+        if (ClassOf(child) == WC_LISTVIEWW) PrintRows(child);
+    }
+    return 0;
+  }
+  if (command == L"processes" && argc == 3) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+      if (_wcsicmp(entry.szExeFile, argv[2]) == 0) ++count;
+    CloseHandle(snapshot);
+    std::printf("%d\n", count);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON | wintool rows TITLE | wintool processes NAME\n");
   return 2;
 }

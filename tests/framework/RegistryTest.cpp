@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/Registry.h"
 
@@ -39,10 +41,21 @@ class RegistryTest : public ::testing::Test {
   TRegistry reg_;
 };
 
-TEST_F(RegistryTest, TextAndIntegerValuesRoundTripAndKeepTheirTypes) {
+TEST_F(RegistryTest, TextIntegerAndBinaryValuesRoundTripAndKeepTheirTypes) {
   const std::string text = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93 \xE6\x97\xA5\xE6\x9C\xAC";
   reg_.WriteString("Text", text);
   reg_.WriteInteger("Number", -5);
+  // Zero bytes inside and at the end are data, not terminators; a name may hold a backslash.
+  const std::vector<std::uint8_t> bytes{0x44, 0x00, 0xFF, 0x10, 0x00};
+  reg_.WriteBinary("c:\\ 0A1B2C3D", bytes);
+  reg_.WriteBinary("Empty", {});
+  EXPECT_EQ(bytes, reg_.ReadBinary("C:\\ 0a1b2c3d"));
+  EXPECT_EQ(std::vector<std::uint8_t>{}, reg_.ReadBinary("Empty"));
+  EXPECT_EQ(TRegDataType::rdBinary, reg_.GetDataType("Empty"));
+  EXPECT_EQ("ERegistryException: Invalid data type for 'Text'", ErrorOf([&] { reg_.ReadBinary("Text"); }));
+  EXPECT_EQ("ERegistryException: Failed to get data for 'Missing'", ErrorOf([&] { reg_.ReadBinary("Missing"); }));
+  EXPECT_TRUE(reg_.DeleteValue("Empty"));
+  EXPECT_TRUE(reg_.DeleteValue("c:\\ 0A1B2C3D"));
   EXPECT_EQ(text, reg_.ReadString("text"));  // names ignore letter case
   EXPECT_EQ(-5, reg_.ReadInteger("Number"));
   EXPECT_EQ(TRegDataType::rdString, reg_.GetDataType("Text"));

@@ -433,6 +433,26 @@ TEST_F(ListViewTest, EverySelectionChangeRaisesOnSelectItem) {
   EXPECT_EQ(clicks, 1);
 }
 
+// A list in a panel of a panel that has no room yet (the settings view of a compact
+// window): none of them has a window, and a row the program selects is still reported.
+TEST_F(StdControlsTest, ARowSelectedInAListWithoutRoomAboveItIsReported) {
+  auto* closed = Make<TPanel>(form_, 0, 0, 200, 0);
+  auto* inner = Make<TPanel>(closed, 0, 0, 200, 100);
+  auto* list = Make<TListView>(inner, 0, 0, 200, 100);
+  list->SetViewStyle(vsReport);
+  list->Columns().Add()->SetCaption("#");
+  list->Items().Add()->SetCaption("1");
+  list->Items().Add()->SetCaption("2");
+  ASSERT_FALSE(inner->HandleAllocated());
+  std::vector<int> selected;
+  list->OnSelectItem = [&](TObject*, TListItem* item, bool on) {
+    if (on) selected.push_back(item->Index());
+  };
+  list->Items().Item(1)->SetSelected(true);
+  EXPECT_EQ(selected, std::vector<int>{1});
+  EXPECT_EQ(list->Selected(), list->Items().Item(1));
+}
+
 TEST_F(StdControlsTest, ListViewMadeBeforeItsWindowShowsEverything) {
   auto* list = new TListView(form_);
   list->SetViewStyle(vsReport);

@@ -3,6 +3,7 @@
 // chosen size, the platform family, a shell that records what it was asked to do, and an
 // autostart list in memory.
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -43,11 +44,15 @@ class ScriptedMachine : public IMachine {
   ScriptedAutostartList autostart;
   bool nt = true;
   ScreenSize screen{1024, 768};
+  std::string systemRoot = "c:\\";
   // Scripted drives answer at once: a patient wait keeps a loaded machine from making a
   // late answer of that. Tests of a hanging drive shorten it.
   std::chrono::milliseconds answerWait{60'000};
   // The monitors' work areas; unset: one monitor, the whole screen.
   std::optional<std::vector<ScreenRect>> workAreas;
+  // The history's clock, seconds since 1970: it stands still unless a test moves it, so
+  // no test sees an estimate it did not script.
+  std::int64_t now = 1'800'000'000;
 
   IDriveApi& Drives() override { return drives; }
   IMemoryApi& Memory() override { return memory; }
@@ -55,7 +60,9 @@ class ScriptedMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart; }
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
+  std::string SystemDriveRoot() override { return systemRoot; }
   std::chrono::milliseconds DriveAnswerWait() override { return answerWait; }
+  std::int64_t Now() override { return now; }
   std::vector<ScreenRect> WorkAreas() override {
     return workAreas ? *workAreas : std::vector<ScreenRect>{{0, 0, screen.width, screen.height}};
   }
