@@ -79,7 +79,8 @@ TEST_F(StartupTest, ClosingStoresPositionAndSwitchCaption) {
   EXPECT_EQ(Stored("Labels"), "letters");
   EXPECT_FALSE(f.Visible());
   EXPECT_TRUE(Application().Terminated());
-  EXPECT_EQ(tags.back(), "form_close");
+  // Once; the fade lets messages through, so a tick may record its own tags after it.
+  EXPECT_EQ(CountTag("form_close"), 1);
 }
 
 TEST_F(StartupTest, ClosingWhileHiddenStoresThePositionItHadWhenHidden) {
