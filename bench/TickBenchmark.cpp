@@ -51,6 +51,7 @@ class RealDrivesMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override { return true; }
   ScreenSize Screen() override { return {1280, 1024}; }
+  std::string SystemDriveRoot() override { return ReadSystemDriveRoot(); }
   std::vector<ScreenRect> WorkAreas() override { return {{0, 0, 1280, 1024}}; }
   // The history's clock, moved by the benchmark.
   std::int64_t Now() override { return now; }

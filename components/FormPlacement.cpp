@@ -310,6 +310,8 @@ void TFormPlacement::SaveStorage() {
   saved_ = true;
 }
 
+bool TFormPlacement::SavedBefore() { return !ReadString(kFormVersion, std::string()).empty(); }
+
 void TFormPlacement::RestoreStorage() {
   saved_ = false;
   const auto storage = OpenedStorage();

@@ -146,6 +146,9 @@ class TFormPlacement : public TComponent, private TWindowListener {
   // does not overwrite them.
   void SaveStorage();
   void RestoreStorage();
+  // Whether a save of an earlier run is stored (its "FormVersion"): false for a section,
+  // or a whole key, that does not exist yet.
+  bool SavedBefore();
 
   bool Restored() const { return restored_; }
   bool Saved() const { return saved_; }

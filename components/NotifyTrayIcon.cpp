@@ -334,7 +334,7 @@ bool TNotifyTrayIcon::ClearBalloon() {
 }
 
 bool TNotifyTrayIcon::ShowBalloon(const std::string& title, const std::string& text, TBalloonHintIcon icon,
-                                  std::uint8_t seconds) {
+                                  std::uint8_t seconds, TBalloonSound sound) {
   ClearBalloon();
   const auto restore = RestoresFlags(data_);
   data_.uFlags = kBaseFlags | NIF_INFO;
@@ -342,6 +342,7 @@ bool TNotifyTrayIcon::ShowBalloon(const std::string& title, const std::string& t
   PutText(data_.szInfoTitle, title);
   data_.uTimeout = static_cast<UINT>(seconds) * 1000u;
   data_.dwInfoFlags = static_cast<DWORD>(icon);  // bitNone..bitError are NIIF_NONE..NIIF_ERROR
+  if (sound == bsSilent) data_.dwInfoFlags |= NIIF_NOSOUND;
   return UpdateIcon();
 }
 

@@ -128,8 +128,10 @@ class TNotifyTrayIcon : public TComponent, private TWindowListener {
   bool DeleteIcon();
   bool UpdateIcon();
   // Shows a balloon on the icon (a balloon already shown goes first) for `seconds`.
+  // A silent balloon asks the shell not to play its own sound (the caller plays one).
+  enum TBalloonSound { bsShellSound, bsSilent };
   bool ShowBalloon(const std::string& title, const std::string& text, TBalloonHintIcon icon,
-                   std::uint8_t seconds);
+                   std::uint8_t seconds, TBalloonSound sound = bsShellSound);
   bool ClearBalloon();
   // Picture and tooltip together, as one shell update: the periodic refresh changes both,
   // and every shell call is a round trip to the shell's process.

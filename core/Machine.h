@@ -56,6 +56,8 @@ class IMachine {
   // True on the NT family of Windows (alpha-blended windows exist only there).
   virtual bool IsNtPlatform() = 0;
   virtual ScreenSize Screen() = 0;
+  // The root of the drive the system runs from ("c:\\"); empty when it cannot be told.
+  virtual std::string SystemDriveRoot() = 0;
   // How long the window waits per round for the drives' answers (see DriveQueries).
   virtual std::chrono::milliseconds DriveAnswerWait() { return kDriveAnswerWait; }
   // The work area (the screen less the taskbar) of every monitor attached now.

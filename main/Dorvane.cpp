@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/DriveTexts.h"
+#include "core/FirstStart.h"
 #include "core/HistoryStorage.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
@@ -185,11 +186,14 @@ void TForm1::FormCreate(TObject*) {
 
   requiredWidth = kBaseWidth;
 
+  // Nothing stored yet, not even a save's version: this is the first start.
+  const bool firstStart = !Saver->SavedBefore();
   Saver->RestoreStorage();
 
   catalog_->Rebuild(CbIgnore->Checked());
   MirrorDriveList();
   GetChecks();
+  if (firstStart) MonitorOnFirstStart();
 
   if (CheckBox1->Checked()) CheckNewerVersion(true);
 
@@ -262,6 +266,11 @@ void TForm1::FadeOutHide() {
     }
   }
   Hide();
+}
+
+void TForm1::ComeForward() {
+  if (Visible()) BringToFront();
+  else show1Click(this);
 }
 
 void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
@@ -426,9 +435,12 @@ WarningSettings TForm1::CurrentWarningSettings() const {
 
 void TForm1::GiveLowSpaceWarning(const TrayFigures& figures, const std::string& line) {
   TraceMark("low-space warning: " + line);
-  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip, line), bitWarning, 20);
   const std::string sound = SoundEdit->Filename();
-  if (CbSnd->Checked() && machine_.Shell().FileExists(sound)) PlayWarningSound(sound);
+  const bool playsSound = CbSnd->Checked() && machine_.Shell().FileExists(sound);
+  // One warning, one sound: the user's wave file, when it plays, instead of the shell's.
+  TrayIcon->ShowBalloon(kLowSpaceTitle, LowSpaceBalloonText(figures.tooltip, line), bitWarning, 20,
+                        playsSound ? TNotifyTrayIcon::bsSilent : TNotifyTrayIcon::bsShellSound);
+  if (playsSound) PlayWarningSound(sound);
   if (cbSD->Checked()) {
     RecordEvent("disk_full_dialog");
     ShowDiskFullDialog();
@@ -783,6 +795,23 @@ void TForm1::GetChecks() {
     restored[static_cast<std::size_t>(row)] = true;
     if (Saver->ReadString(kRowActive.Name(i), kRowActive.fallback) == "true") SetRowChecked(row, true);
   }
+}
+
+void TForm1::MonitorOnFirstStart() {
+  RecordEvent("first_start");
+  const FirstStartChoice choice =
+      ChooseFirstStartDrives(Rows(), machine_.SystemDriveRoot(), static_cast<int>(DrivePanels.size()));
+  for (const int row : choice.checkedRows) SetRowChecked(row, true);
+  if (choice.trayRow >= 0) {
+    // Set by program, each as the user's click would: the tray drive, the tray shown and
+    // the warning armed at the designed threshold.
+    TrayDriveList->SetItemIndex(choice.trayRow);
+    TrayDriveListChange(this);
+    CbShowTray->SetChecked(true);
+    CbWarning->SetChecked(true);
+  }
+  // Kept like any choice of the user's; the next start is not a first one.
+  Saver->SaveStorage();
 }
 
 void TForm1::SaverSavePlacement(TObject*) { SaveChecks(); }

@@ -213,6 +213,9 @@ class TForm1 : public TForm {
   void FadeInShow(TForm& window);
   // Lowers the main window's opacity step by step to 0, then hides it.
   void FadeOutHide();
+  // Another start of the program asked for the window: a hidden one is shown as a tray
+  // click shows it, a shown one comes to the front.
+  void ComeForward();
   // The window's outline: its client rectangle with corners rounded by a 9 x 9 ellipse.
   void RoundWindowCorners();
 
@@ -257,6 +260,9 @@ class TForm1 : public TForm {
   // -- settings --
   void SaveChecks();
   void GetChecks();
+  // With nothing stored yet: monitors the fixed drives, the system drive in the tray with
+  // the warning on, and stores that.
+  void MonitorOnFirstStart();
 
   // -- tray presence, window modes and menus --
   // Opacity 0..255 on the NT family, stored as "alpha"; nothing on the 9x family.

@@ -4,6 +4,7 @@
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
 #include "framework/Forms.h"
+#include "framework/SingleInstance.h"
 #include "framework/Trace.h"
 #include "main/Dorvane.h"
 #include "main/OrvikSystemsWeblink.h"
@@ -23,6 +24,14 @@ void CreateProgramWindows(IMachine& machine) {
   Application().SetTitle("Dorvane");
   const TraceScope trace("create main window");
   Application().CreateForm<TForm1>(machine);
+}
+
+void AnswerLaterStarts(TSingleInstance& instance) {
+  instance.SetOnLaterStart([] {
+    // Not while the program is ending: its main window is going.
+    auto* form = dynamic_cast<TForm1*>(Application().MainForm());
+    if (form && !Application().Terminated()) form->ComeForward();
+  });
 }
 
 }  // namespace dorvane

@@ -4,6 +4,7 @@
 namespace dorvane {
 
 class IMachine;
+class TSingleInstance;
 
 // Makes every class the program's form descriptions name known to the loader.
 void RegisterProgramClasses();
@@ -11,5 +12,8 @@ void RegisterProgramClasses();
 // Initialises the application (title "Dorvane") and creates the main window (the about
 // box is made when first shown). Returns after creation; Application().Run() runs the loop.
 void CreateProgramWindows(IMachine& machine);
+
+// A later start of the program brings the main window forward (see TForm1::ComeForward).
+void AnswerLaterStarts(TSingleInstance& instance);
 
 }  // namespace dorvane

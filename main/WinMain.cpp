@@ -7,6 +7,7 @@
 #include "core/NumberFormat.h"
 #include "core/win32/Win32Machine.h"
 #include "framework/Forms.h"
+#include "framework/SingleInstance.h"
 #include "framework/Trace.h"
 #include "main/Program.h"
 
@@ -24,11 +25,16 @@ extern "C" char* __cxa_demangle(const char*, char*, std::size_t*, int* status) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace dorvane;
   TraceMark("wWinMain");
+  // One copy per session: a later start brings the first one's window forward and ends
+  // before it reads a setting or makes a window.
+  TSingleInstance instance("Dorvane");
+  if (instance.HandedOver()) return 0;
   SetCurrentSeparators(ReadUserSeparators());
   static Win32Machine machine;
   try {
     const TraceScope trace("create windows");
     CreateProgramWindows(machine);
+    AnswerLaterStarts(instance);
   } catch (...) {
     Application().HandleException(nullptr);
     return 1;

@@ -163,6 +163,15 @@ std::vector<ScreenRect> Win32Machine::WorkAreas() {
   return areas;
 }
 
+std::string ReadSystemDriveRoot() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  if (n < 3 || n >= MAX_PATH || folder[1] != L':' || folder[2] != L'\\') return {};
+  const auto letter = static_cast<wchar_t>(folder[0] | 0x20);
+  if (letter < L'a' || letter > L'z') return {};
+  return std::string(1, static_cast<char>(letter)) + ":\\";
+}
+
 NumberSeparators ReadUserSeparators() {
   NumberSeparators separators;
   wchar_t buffer[8] = {};

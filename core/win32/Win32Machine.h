@@ -44,6 +44,10 @@ class Win32AutostartList final : public IAutostartList {
   void Remove(const std::string& name) override;
 };
 
+// The root of the drive the system's folder is on, in small letters ("c:\\"); empty when
+// the folder is not on a drive letter.
+std::string ReadSystemDriveRoot();
+
 // The machine the program runs on.
 class Win32Machine final : public IMachine {
  public:
@@ -56,6 +60,7 @@ class Win32Machine final : public IMachine {
   IAutostartList& Autostart() override { return autostart_; }
   bool IsNtPlatform() override;
   ScreenSize Screen() override;
+  std::string SystemDriveRoot() override { return ReadSystemDriveRoot(); }
   std::vector<ScreenRect> WorkAreas() override;
   std::int64_t Now() override { return clock_.Now(); }
 

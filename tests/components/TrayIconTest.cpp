@@ -263,6 +263,17 @@ TEST_F(TrayIconTest, BalloonClearsTheShownOneAndCutsItsTexts) {
   EXPECT_EQ(std::wstring(L"again"), calls[1].data.szInfo);
   EXPECT_EQ(DWORD(NIIF_ERROR), calls[1].data.dwInfoFlags);
   EXPECT_EQ(5000u, calls[1].data.uTimeout);
+
+  // A silent one keeps its icon and tells the shell to play no sound; the next one plays
+  // the shell's again.
+  calls.clear();
+  tray->ShowBalloon("Dorvane", "quiet", bitWarning, 20, TNotifyTrayIcon::bsSilent);
+  ASSERT_EQ(2u, calls.size());
+  EXPECT_EQ(DWORD(0x02 | 0x10), calls[1].data.dwInfoFlags);  // warning, no sound
+  calls.clear();
+  tray->ShowBalloon("Dorvane", "loud", bitInfo, 20);
+  ASSERT_EQ(2u, calls.size());
+  EXPECT_EQ(DWORD(0x01), calls[1].data.dwInfoFlags);
 }
 
 TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {

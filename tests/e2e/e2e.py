@@ -59,8 +59,13 @@ class App:
         self.session.stop()
         return False
 
-    def reset_settings(self):
+    def reset_settings(self, first_start=False):
+        """Settings as an earlier run leaves them with nothing chosen (the storage's version
+        alone); with first_start nothing at all, and the program chooses its drives."""
         self.session.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
+        if not first_start:
+            self.session.wine(["wine", "reg", "add", SETTINGS_KEY, "/v", "FormVersion", "/t", "REG_SZ", "/d", "0",
+                               "/f"])
 
     def start(self):
         self.session.start_program(self.exe)

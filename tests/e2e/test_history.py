@@ -109,7 +109,8 @@ def test(exe):
                 row = hm.drive_letters(PREFIX).index("y")
                 settings = {f"{row} active": "true", f"{row} root": "y:\\", "CbShowTray_Checked": "True",
                             "CbWarning_Checked": "True", "CbFullWithin_Checked": "True",
-                            "TrayDriveList_Text": "y:\\", "TrayDriveList_ItemIndex": str(row)}
+                            "TrayDriveList_Text": "y:\\", "TrayDriveList_ItemIndex": str(row),
+                            "FormVersion": "0"}  # stored by an earlier run: no first start
                 for name, value in settings.items():
                     s.wine(["wine", "reg", "add", KEY + r"\TForm1", "/v", name, "/d", value, "/f"])
                 window = start(s, exe, start_time, trace)

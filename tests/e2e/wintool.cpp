@@ -8,8 +8,10 @@
 //   wintool click TITLE BUTTON   clicks the button whose text, without "&", is BUTTON
 //   wintool rows TITLE           the rows of the list views of the window whose title begins
 //                                with TITLE, one line each: the cells separated by tabs
+//   wintool processes NAME       how many processes run the executable NAME (letter case aside)
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -137,6 +139,17 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
   }
-  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON | wintool rows TITLE\n");
+  if (command == L"processes" && argc == 3) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+      if (_wcsicmp(entry.szExeFile, argv[2]) == 0) ++count;
+    CloseHandle(snapshot);
+    std::printf("%d\n", count);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON | wintool rows TITLE | wintool processes NAME\n");
   return 2;
 }

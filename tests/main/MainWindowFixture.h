@@ -39,7 +39,7 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override {
     Close();
     SetActivityObserver(nullptr);
-    DeleteSettings();
+    ForgetSettings();
     Application().ClearTerminated();
   }
 
@@ -78,7 +78,14 @@ class MainWindowTest : public ::testing::Test {
     reg.OpenKey(SectionPath(), true);
     reg.WriteString(name, value);
   }
+  // Settings as an earlier run leaves them with nothing chosen: the storage's version
+  // alone. (A start without even that is a first start, which chooses drives itself.)
   void DeleteSettings() {
+    ForgetSettings();
+    Store("FormVersion", "0");
+  }
+  // Nothing stored: the next start is a first start.
+  void ForgetSettings() {
     TRegistry reg;
     reg.DeleteKey("Software\\" + appKey);
   }

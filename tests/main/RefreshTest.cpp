@@ -185,6 +185,39 @@ TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
   EXPECT_EQ(run.show, SW_SHOWNORMAL);
 }
 
+// The balloon is silent exactly when the user's wave file plays with it; its texts and
+// time stay as they are either way.
+TEST_F(RefreshTest, TheBalloonIsSilentWhenTheWaveFilePlays) {
+  const testing::TempFile sound("warning.wav", testing::PcmWave(400));
+  const struct {
+    bool soundChecked;
+    bool fileThere;
+    DWORD flags;  // warning 0x02, no sound 0x10
+  } cases[] = {{false, true, 0x02}, {true, false, 0x02}, {true, true, 0x12}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.soundChecked) + std::to_string(c.fileThere));
+    Close();
+    DeleteSettings();
+    desktop.shellCalls.clear();
+    desktop.shellServices.played.clear();
+    LowDrive(10);
+    machine.shell.existingFiles.clear();
+    if (c.fileThere) machine.shell.existingFiles.push_back(sound.Path());
+    TForm1& f = Create();
+    f.CbSnd->SetChecked(c.soundChecked);
+    f.SoundEdit->SetFilename(sound.Path());
+    WatchTrayWithWarning(f);
+    std::vector<NOTIFYICONDATAW> shown;
+    for (const auto& [message, d] : desktop.shellCalls)
+      if ((d.uFlags & NIF_INFO) && d.szInfo[0]) shown.push_back(d);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].dwInfoFlags, c.flags);
+    EXPECT_EQ(shown[0].uTimeout, 20000u);
+    EXPECT_EQ(Narrow(shown[0].szInfoTitle), "Dorvane");
+    EXPECT_EQ(desktop.shellServices.played.size(), c.soundChecked && c.fileThere ? 1u : 0u);
+  }
+}
+
 TEST_F(RefreshTest, UnreadableTrayDriveShowsPictureZeroAndKeepsTheArming) {
   TForm1& f = Create();
   f.TrayDriveList->SetItemIndex(0);  // a: without media

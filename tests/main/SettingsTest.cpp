@@ -19,7 +19,108 @@ class SettingsTest : public testing::MainWindowTest {
   }
 };
 
-TEST_F(SettingsTest, FreshRegistryDefaults) {
+// A first start: nothing stored, not even a save's version. The drives: a floppy (row 0),
+// the system disk c: (row 1, 10 % free), a CD-ROM (ignored at start), a second disk e:
+// (row 2).
+class FirstStartTest : public SettingsTest {
+ protected:
+  void SetUp() override {
+    SettingsTest::SetUp();
+    machine.drives.drives['e'] = {kDriveFixed, "DATA", true, 600'000'000, 1'000'000'000};
+    ForgetSettings();
+  }
+  // What the first start chose, as the window shows it and as it is stored.
+  void ExpectTheFirstStartsChoice(TForm1& f) {
+    ASSERT_EQ(f.Rows().size(), 3u);
+    EXPECT_FALSE(f.Rows()[0].active);
+    EXPECT_TRUE(f.Rows()[1].active);
+    EXPECT_TRUE(f.Rows()[2].active);
+    EXPECT_TRUE(f.CbShowTray->Checked());
+    EXPECT_TRUE(f.TrayDriveList->Enabled());
+    EXPECT_EQ(f.TrayDriveList->ItemIndex(), 1);
+    EXPECT_EQ(f.trayDriveNumber, 3);  // c
+    EXPECT_TRUE(f.CbWarning->Checked());
+    EXPECT_EQ(f.TbWT->Position(), 5);
+    EXPECT_EQ(f.TrayIcon->IconIndex(), 15);  // 90 % used
+    EXPECT_EQ(Stored("0 active"), "false");
+    EXPECT_EQ(Stored("1 active"), "true");
+    EXPECT_EQ(Stored("2 active"), "true");
+    EXPECT_EQ(Stored("1 root"), "c:\\");
+    EXPECT_EQ(Stored("CbShowTray_Checked"), "True");
+    EXPECT_EQ(Stored("CbWarning_Checked"), "True");
+    EXPECT_EQ(Stored("TrayDriveList_ItemIndex"), "1");
+    EXPECT_EQ(Stored("TrayDriveList_Text"), "c:\\ SYSTEM");
+    EXPECT_EQ(Stored("TbWT_Position"), "5");
+    EXPECT_EQ(Stored("FormVersion"), "0");
+  }
+};
+
+TEST_F(FirstStartTest, MonitorsTheFixedDrivesFollowsTheSystemDriveAndStoresThat) {
+  TForm1& f = Start();
+  f.Timer1Timer(nullptr);
+  ExpectTheFirstStartsChoice(f);
+  EXPECT_FALSE(f.DrivePanels[0]->Visible());
+  EXPECT_TRUE(f.DrivePanels[1]->Visible());
+  EXPECT_TRUE(f.DrivePanels[2]->Visible());
+  EXPECT_EQ(f.Width(), 257 + 2 * 64);
+  EXPECT_TRUE(Balloons().empty());  // 10 % free is above the threshold
+  // The next start reads the choice back like any other; it is no first start.
+  TForm1& g = Restart();
+  g.Timer1Timer(nullptr);
+  ExpectTheFirstStartsChoice(g);
+  // What the user changes then stays changed.
+  g.SpeedButton4Click(nullptr);
+  g.CbShowTray->SetChecked(false);
+  g.GradButton1Click(nullptr);
+  g.GradButton1Click(nullptr);  // collapsed again: saved
+  TForm1& h = Restart();
+  h.Timer1Timer(nullptr);
+  for (const DriveEntry& row : h.Rows()) EXPECT_FALSE(row.active) << row.root;
+  EXPECT_FALSE(h.CbShowTray->Checked());
+}
+
+// A key with values but without a save's version is a first start too; the system drive
+// low on space is warned of at the first tick, once.
+TEST_F(FirstStartTest, AKeyWithoutAVersionIsAFirstStartAndTheWarningIsArmed) {
+  Store("pos_x", "40");
+  machine.drives.SetSpace('c', 400'000'000, 20'000'000'000);  // 2 %
+  TForm1& f = Start();
+  f.Timer1Timer(nullptr);
+  f.Timer1Timer(nullptr);
+  EXPECT_TRUE(f.Rows()[1].active);
+  EXPECT_TRUE(f.Rows()[2].active);
+  ASSERT_FALSE(Balloons().empty());
+  EXPECT_NE(Balloons()[0].second.find("c:\\"), std::string::npos);
+  EXPECT_EQ(Stored("pos_x"), "40");
+  // Armed as any start with these settings stored is: as many warnings, and none more
+  // until a re-arm event.
+  const std::size_t warnings = Balloons().size();
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), warnings);
+  Close();
+  desktop.shellCalls.clear();
+  TForm1& g = Start();
+  g.Timer1Timer(nullptr);
+  g.Timer1Timer(nullptr);
+  EXPECT_EQ(Balloons().size(), warnings);
+}
+
+// Without a system drive in the list the first start monitors the fixed drives and
+// leaves the tray and the warning as designed.
+TEST_F(FirstStartTest, WithoutTheSystemDriveInTheListTheTrayStaysOff) {
+  machine.systemRoot = "s:\\";
+  TForm1& f = Start();
+  f.Timer1Timer(nullptr);
+  EXPECT_TRUE(f.Rows()[1].active);
+  EXPECT_TRUE(f.Rows()[2].active);
+  EXPECT_FALSE(f.CbShowTray->Checked());
+  EXPECT_FALSE(f.CbWarning->Checked());
+  EXPECT_EQ(Stored("1 active"), "true");
+  EXPECT_EQ(Stored("CbShowTray_Checked"), "False");
+}
+
+// Settings with nothing chosen (an earlier run stored its version): the designed defaults.
+TEST_F(SettingsTest, DefaultsWithNothingChosen) {
   TForm1& f = Start();
   EXPECT_EQ(f.TbWT->Position(), 5);
   EXPECT_EQ(f.TbWT->Min(), 1);

@@ -1,5 +1,7 @@
 // Tray presence, window modes, transparency and the menus.
+#include "framework/SingleInstance.h"
 #include "tests/main/MainWindowFixture.h"
+#include "tests/support/Pump.h"
 
 namespace dorvane {
 namespace {
@@ -30,6 +32,23 @@ TEST_F(TrayMenusTest, TrayClickHidesWithAFadeAndShowsFullyOpaque) {
   f.TrayIcon->OnClick(f.TrayIcon);
   EXPECT_TRUE(f.Visible());
   EXPECT_EQ(f.AlphaBlendValue(), 255);
+}
+
+// A later start of the program hands over: the hidden window comes back as a tray click
+// brings it (faded in, fully opaque); a shown one stays shown.
+TEST_F(TrayMenusTest, ALaterStartBringsTheWindowBack) {
+  TForm1& f = Start();
+  const std::string name = "DorvaneTest." + std::to_string(GetCurrentProcessId()) + ".main";
+  TSingleInstance first(name);
+  AnswerLaterStarts(first);
+  f.hide1Click(nullptr);
+  ASSERT_FALSE(f.Visible());
+  { const TSingleInstance later(name); EXPECT_TRUE(later.HandedOver()); }
+  EXPECT_TRUE(testing::PumpUntil([&] { return f.Visible(); }, 5000));
+  EXPECT_EQ(f.AlphaBlendValue(), 255);
+  { const TSingleInstance later(name); EXPECT_TRUE(later.HandedOver()); }
+  testing::PumpFor(100);
+  EXPECT_TRUE(f.Visible());
 }
 
 TEST_F(TrayMenusTest, SeventyFivePercentStores190AndComesBackAfterARestart) {

@@ -44,6 +44,7 @@ class ScriptedMachine : public IMachine {
   ScriptedAutostartList autostart;
   bool nt = true;
   ScreenSize screen{1024, 768};
+  std::string systemRoot = "c:\\";
   // Scripted drives answer at once: a patient wait keeps a loaded machine from making a
   // late answer of that. Tests of a hanging drive shorten it.
   std::chrono::milliseconds answerWait{60'000};
@@ -59,6 +60,7 @@ class ScriptedMachine : public IMachine {
   IAutostartList& Autostart() override { return autostart; }
   bool IsNtPlatform() override { return nt; }
   ScreenSize Screen() override { return screen; }
+  std::string SystemDriveRoot() override { return systemRoot; }
   std::chrono::milliseconds DriveAnswerWait() override { return answerWait; }
   std::int64_t Now() override { return now; }
   std::vector<ScreenRect> WorkAreas() override {

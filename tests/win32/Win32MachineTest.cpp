@@ -24,6 +24,13 @@ TEST(Win32Drives, TypesOfTheDefaultDrives) {
   EXPECT_EQ(api.DriveType("q:\\"), kDriveNoRootDir);
 }
 
+// The test prefix's system folder is C:\windows.
+TEST(Win32Drives, TheSystemDriveIsTheSystemFoldersInSmallLetters) {
+  EXPECT_EQ(ReadSystemDriveRoot(), "c:\\");
+  Win32Machine machine;
+  EXPECT_EQ(machine.SystemDriveRoot(), "c:\\");
+}
+
 TEST(Win32Drives, SpaceFiguresArePositiveAndConsistent) {
   Win32DriveApi api;
   EXPECT_TRUE(api.HasExtendedSpaceQuery());
