@@ -28,12 +28,16 @@ namespace {
 
 constexpr const char* kAutostartName = "Dorvane";
 
-// The window's normal-view height; taller means the settings view is open.
+// The window's figures at 96 dpi (Scaled gives them at the window's DPI).
+// The normal-view height; taller means the settings view is open.
 constexpr int kCompactHeight = 143;
 constexpr int kExpandedWidth = 759;
 constexpr int kExpandedHeight = 448;
 constexpr int kBaseWidth = 257;
 constexpr int kPanelWidth = 64;
+// How close the expanded window may come to the screen's right and bottom edges.
+constexpr int kScreenMarginRight = 10;
+constexpr int kScreenMarginBottom = 40;
 // The menu's lowest opacity level ("25%").
 constexpr int kLowestOpacity = 63;
 
@@ -184,7 +188,7 @@ void TForm1::FormCreate(TObject*) {
   // path of the program running now.
   CbAutoStart->SetChecked(IsInAutostart(kAutostartName));
 
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
 
   // Nothing stored yet, not even a save's version: this is the first start.
   const bool firstStart = !Saver->SavedBefore();
@@ -273,7 +277,7 @@ void TForm1::ComeForward() {
   else show1Click(this);
 }
 
-void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
+void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), Scaled(9), Scaled(9)); }
 
 // -- the drive list mirror ----------------------------------------------------------------
 
@@ -547,13 +551,13 @@ void TForm1::ShowMemoryLoad() {
 // -- drive panels and the drive list -------------------------------------------------------
 
 void TForm1::LayoutDrivePanels() {
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
   const auto& rows = Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
     if (rows[i].active) {
       ShowDrivePanel(k);
-      requiredWidth += kPanelWidth;
+      requiredWidth += Scaled(kPanelWidth);
     } else {
       HideDrivePanel(k);
     }
@@ -589,7 +593,7 @@ void TForm1::OrderDrivePanels() {
   for (int k = 1; k <= 9; ++k) {
     TPanel* panel = DrivePanels[static_cast<std::size_t>(k - 1)];
     TPanel* next = DrivePanels[static_cast<std::size_t>(k)];
-    if (next->Left() < panel->Left()) panel->SetLeft(kPanelSlot[k]);
+    if (next->Left() < panel->Left()) panel->SetLeft(Scaled(kPanelSlot[k]));
   }
   // The pass above leaves the strip out of order when a panel shown again kept the
   // place it had long before (it wins the tie with the panel now standing there). Then
@@ -603,7 +607,7 @@ void TForm1::OrderDrivePanels() {
     lastLeft = panel->Left();
   }
   if (inOrder) return;
-  const int beyond = Panel11->Width() + kPanelWidth * 11;
+  const int beyond = Panel11->Width() + Scaled(kPanelWidth) * 11;
   for (TPanel* panel : DrivePanels)
     if (panel->Visible()) panel->SetLeft(beyond);
 }
@@ -651,6 +655,22 @@ void TForm1::TrayDriveListChange(TObject*) {
 }
 
 void TForm1::SpeedButton3Click(TObject*) {
+  // One rebuild at a time: one asked for while a rebuild runs (a device report handled
+  // in the middle of it) runs once it has ended, from the marks it put back, instead of
+  // saving the half-restored ones over them.
+  if (rebuilding_) {
+    rebuildAgain_ = true;
+    return;
+  }
+  rebuilding_ = true;
+  const auto done = OnScopeExit([this] { rebuilding_ = false; });
+  do {
+    rebuildAgain_ = false;
+    RebuildDriveList();
+  } while (rebuildAgain_);
+}
+
+void TForm1::RebuildDriveList() {
   RecordEvent("rebuild_drivelist");
   for (int k = 1; k <= 10; ++k) HideDrivePanel(k);
   SaveChecks();
@@ -685,14 +705,19 @@ void TForm1::ExploreDrive(TObject* sender) {
 // Drives that come and go: the notifier also reports whole volumes (a stick plugged in,
 // a network drive mapped) and gathers a burst of broadcasts into one report, so the list
 // follows the drives with one rebuild per burst.
-void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Click(sender); }
+// A report while the window is being destroyed (the program ends) changes nothing.
+void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) {
+  if (!IsDestroying()) SpeedButton3Click(sender);
+}
 
-void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
+void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) {
+  if (!IsDestroying()) SpeedButton3Click(sender);
+}
 
 // The notifier listens only once the window has been painted; a drive that came or went
 // before that (network drives reconnecting at log-on) sent its broadcast to nobody.
 void TForm1::DeviceChanged1Listening(TObject* sender) {
-  if (catalog_->DriveSetChanged()) SpeedButton3Click(sender);
+  if (!IsDestroying() && catalog_->DriveSetChanged()) SpeedButton3Click(sender);
 }
 
 void TForm1::Panel2Click(TObject*) { RecordEvent("parse_d_list"); }
@@ -703,16 +728,18 @@ void TForm1::GradButton1Click(TObject*) {
   RearmWarning();
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
-  if (Height() <= kCompactHeight) {
+  if (Height() <= Scaled(kCompactHeight)) {
     Saver->WriteInteger(kFormTop.name, Top());
     Saver->WriteInteger(kFormLeft.name, Left());
-    SetWidth(kExpandedWidth);
-    if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
-    SetHeight(kExpandedHeight);
-    if (Top() + Height() > screen.height - 40) SetTop(screen.height - Height() - 40);
+    SetWidth(Scaled(kExpandedWidth));
+    const int right = screen.width - Scaled(kScreenMarginRight);
+    if (Left() + Width() > right) SetLeft(right - Width());
+    SetHeight(Scaled(kExpandedHeight));
+    const int bottom = screen.height - Scaled(kScreenMarginBottom);
+    if (Top() + Height() > bottom) SetTop(bottom - Height());
     Repaint();
   } else {
-    SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
+    SetBounds(Left(), Top(), requiredWidth, Scaled(kCompactHeight));
     SetTop(Saver->ReadInteger(kFormTop.name, Top()));
     SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));
     RecordEvent("saver_save");
@@ -944,8 +971,9 @@ void TForm1::UPDATERDoneString(TObject*, const std::string& result) {
   const std::string reply = Trim(result);
   if (reply.rfind("http://", 0) == 0) {
     // A download address: offered whether or not the check was asked for.
+    // Only a Yes downloads and closes: a box closed any other way keeps the program.
     if (MessageDlg("A newer version is available, do you want to close this program and download the installer now?",
-                   mtConfirmation, MB_YESNO) == IDNO)
+                   mtConfirmation, MB_YESNO) != IDYES)
       return;
     Application().Desktop().OpenDocument(reply);
     Close();

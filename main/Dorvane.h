@@ -318,6 +318,10 @@ class TForm1 : public TForm {
   std::string TrayRoot() const;
   // Arms the low-space test for the readings of the rounds to come.
   void RearmWarning();
+  // One rebuild of the drive list (SpeedButton3Click runs them one at a time).
+  void RebuildDriveList();
+  bool rebuilding_ = false;
+  bool rebuildAgain_ = false;
   void GiveLowSpaceWarning(const TrayFigures& figures, const std::string& line);
   // The warning's settings as the settings view holds them now.
   WarningSettings CurrentWarningSettings() const;
