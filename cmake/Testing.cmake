@@ -26,7 +26,10 @@ set(DORVANE_TEST_ENV
 
 # A persistent wineserver: without it every test waits seconds for Wine's helpers.
 if(WIN32 AND CMAKE_CROSSCOMPILING)
-  add_test(NAME wine_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
+  # The session's desktop process is kept up for the whole run by a program of its own.
+  add_executable(desktop_keeper WIN32 ${CMAKE_SOURCE_DIR}/tests/support/DesktopKeeper.cpp)
+  add_test(NAME wine_start COMMAND ${CMAKE_COMMAND} -E env DORVANE_DESKTOP_KEEPER=$<TARGET_FILE:desktop_keeper>
+                                   ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
   add_test(NAME wine_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server stop ${DORVANE_WINEPREFIX})
   set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
@@ -37,7 +40,8 @@ endif()
 set(DORVANE_TEST_DPIS 120 144 192)
 if(WIN32 AND CMAKE_CROSSCOMPILING)
   foreach(dpi IN LISTS DORVANE_TEST_DPIS)
-    add_test(NAME wine_start_${dpi} COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX}-${dpi})
+    add_test(NAME wine_start_${dpi} COMMAND ${CMAKE_COMMAND} -E env DORVANE_DESKTOP_KEEPER=$<TARGET_FILE:desktop_keeper>
+                                            ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX}-${dpi})
     add_test(NAME wine_stop_${dpi} COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server stop ${DORVANE_WINEPREFIX}-${dpi})
     set_tests_properties(wine_start_${dpi} PROPERTIES FIXTURES_SETUP wine${dpi})
     set_tests_properties(wine_stop_${dpi} PROPERTIES FIXTURES_CLEANUP wine${dpi})

@@ -376,6 +376,7 @@ class TWinControl : public TControl, private TWindowTarget {
   bool aligning_ = false;
   TControl* captured_ = nullptr;     // graphic child that took the mouse on a button press
   TControl* mouseOver_ = nullptr;    // graphic child under the mouse
+  TControl* leftPressed_ = nullptr;  // this control or a graphic child: the left button's press
   bool trackingLeave_ = false;
   UniqueHbrush backBrush_;
   TColor backBrushColor_ = clNone;

@@ -78,6 +78,10 @@ void TForm::BeforeDestruction() {
     HandleException(this);
   }
   if (Application().MainForm() == this) Application().SetMainForm(nullptr);
+  // The window goes with all its child windows in one call, once OnDestroy (the form
+  // storage saves there) has seen them; the components are then freed in order (a tray
+  // icon leaves the notification area as it goes).
+  DestroyHandle();
   TWinControl::BeforeDestruction();
 }
 
@@ -216,7 +220,9 @@ void TForm::VisibleChanged() {
                 Height());
     else if (position_ == poScreenCenter || position_ == poDesktopCenter || position_ == poMainFormCenter)
       SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2, Width(), Height());
-    ShowWindow(Handle(), SW_SHOW);
+    // A form minimised while shown (the taskbar, the desktop shown) and hidden since
+    // comes back as it was before it was minimised.
+    ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
     if (formStyle_ == fsStayOnTop)
       SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // The windows of folded views follow once the form has been painted: the form shows
@@ -343,6 +349,12 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
+      return true;
+    case WM_ENDSESSION:
+      // The process may be ended once this is answered: the program ends now. This
+      // form may be gone when EndSession returns.
+      result = 0;
+      if (wp && Application().MainForm() == this) Application().EndSession();
       return true;
     default:
       return TWinControl::WndProc(msg, wp, lp, result);
