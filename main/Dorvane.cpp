@@ -375,6 +375,7 @@ void TForm1::Timer1Timer(TObject*) {
   LayoutDrivePanels();
   // Only ever wider: the settings view is wider than any row of panels.
   if (Width() < requiredWidth) SetWidth(requiredWidth);
+  UpdateHistoryChart();
   RecordEvent("mem_load");
   ShowMemoryLoad();
 }
@@ -480,6 +481,52 @@ void TForm1::SaveHistory(bool now) {
 std::string TForm1::EstimateText(const std::string& root) {
   if (root.empty() || !historyEnabled_) return std::string();
   return FullEstimateText(history_.Estimate(root, machine_.Now()));
+}
+
+void TForm1::UpdateHistoryChart() {
+  if (!Visible() || Height() <= kCompactHeight) return;
+  const auto& rows = catalog_->Rows();
+  const TListItem* selected = DList->Selected();
+  const int row = selected ? selected->Index() : -1;
+  const std::string root = row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].root
+                                                                          : TrayRoot();
+  const FreeSpaceSeries* series = root.empty() ? nullptr : history_.Find(root);
+  const std::string key = root + "|" + std::to_string(static_cast<int>(chartSpan_)) + "|" +
+                          (series && !series->Empty() ? std::to_string(series->NewestMinute()) : "-") + "|" +
+                          std::to_string(TbWT->Position());
+  if (key == chartKey_) return;
+  chartKey_ = key;
+  const int w = HistoryChart->Width(), h = HistoryChart->Height();
+  if (w < 4 || h < 4) return;
+  // Inside a one-pixel frame, as the list beside it.
+  const ChartPlot plot = PlotHistory(series, root, chartSpan_, w - 2, h - 2, TbWT->Position());
+  auto bitmap = std::make_unique<TBitmap>(w, h);
+  TCanvas& canvas = bitmap->Canvas();
+  canvas.Brush().SetColor(clWhite);
+  canvas.Pen().SetColor(clGray);
+  canvas.Rectangle(0, 0, w, h);
+  if (plot.levelY >= 0) {
+    canvas.Pen().SetColor(clRed);
+    canvas.Pen().SetStyle(psDot);
+    canvas.MoveTo(1, 1 + plot.levelY);
+    canvas.LineTo(w - 1, 1 + plot.levelY);
+    canvas.Pen().SetStyle(psSolid);
+  }
+  // The gauges' blue-green of a drive with room to spare.
+  canvas.Pen().SetColor(0x00D08000);
+  for (const std::vector<ChartPoint>& run : plot.runs) {
+    canvas.MoveTo(1 + run.front().x, 1 + run.front().y);
+    for (const ChartPoint& p : run) canvas.LineTo(1 + p.x, 1 + p.y);
+    canvas.LineTo(2 + run.back().x, 1 + run.back().y);  // the last pixel too
+  }
+  canvas.Font().Assign(Font());
+  canvas.TextOut(4, 2, plot.caption);
+  HistoryChart->Picture().SetGraphic(std::move(bitmap));
+}
+
+void TForm1::HistoryChartClick(TObject*) {
+  chartSpan_ = chartSpan_ == ChartSpan::kDay ? ChartSpan::kMonth : ChartSpan::kDay;
+  UpdateHistoryChart();
 }
 
 std::vector<std::string> TForm1::LineEstimates() {
@@ -591,6 +638,7 @@ void TForm1::DListSelectItem(TObject*, TListItem* item, bool) {
   if (row < 0 || row >= static_cast<int>(rows.size())) return;
   const DriveEntry& entry = rows[static_cast<std::size_t>(row)];
   SelectTrayDrive(entry.number, entry.root, entry.label);
+  UpdateHistoryChart();
 }
 
 void TForm1::SelectTrayDrive(int number, const std::string&, const std::string&) {
