@@ -26,15 +26,33 @@ set(DORVANE_TEST_ENV
 
 # A persistent wineserver: without it every test waits seconds for Wine's helpers.
 if(WIN32 AND CMAKE_CROSSCOMPILING)
-  add_test(NAME wine_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
+  # The session's desktop process is kept up for the whole run by a program of its own.
+  add_executable(desktop_keeper WIN32 ${CMAKE_SOURCE_DIR}/tests/support/DesktopKeeper.cpp)
+  add_test(NAME wine_start COMMAND ${CMAKE_COMMAND} -E env DORVANE_DESKTOP_KEEPER=$<TARGET_FILE:desktop_keeper>
+                                   ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX})
   add_test(NAME wine_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server stop ${DORVANE_WINEPREFIX})
   set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 endif()
 
-# dorvane_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...])
+# The display scales (DPI) that tests render at, beside 96: each has a copy of the headless
+# prefix with its LogPixels (tools/setup.sh) and a persistent wineserver of its own.
+set(DORVANE_TEST_DPIS 120 144 192)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  foreach(dpi IN LISTS DORVANE_TEST_DPIS)
+    add_test(NAME wine_start_${dpi} COMMAND ${CMAKE_COMMAND} -E env DORVANE_DESKTOP_KEEPER=$<TARGET_FILE:desktop_keeper>
+                                            ${CMAKE_SOURCE_DIR}/tools/wine-server start ${DORVANE_WINEPREFIX}-${dpi})
+    add_test(NAME wine_stop_${dpi} COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-server stop ${DORVANE_WINEPREFIX}-${dpi})
+    set_tests_properties(wine_start_${dpi} PROPERTIES FIXTURES_SETUP wine${dpi})
+    set_tests_properties(wine_stop_${dpi} PROPERTIES FIXTURES_CLEANUP wine${dpi})
+  endforeach()
+endif()
+
+# dorvane_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [SCALED])
+# SCALED: every suite also runs at each of DORVANE_TEST_DPIS, as <name>.<suite>@<dpi>, in
+# that scale's prefix; DORVANE_TEST_DPI tells the test which DPI its prefix was given.
 function(dorvane_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SCALED" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   dorvane_warnings(${name})
@@ -59,6 +77,21 @@ function(dorvane_gtest name)
         LABELS "wine;${T_LABELS}"
         TIMEOUT 300
         FAIL_REGULAR_EXPRESSION "Unhandled exception;Unhandled page fault;\\[  FAILED  \\]")
+      if(T_SCALED)
+        set_property(TEST ${name}.${suite} APPEND PROPERTY ENVIRONMENT "DORVANE_TEST_DPI=96")
+        foreach(dpi IN LISTS DORVANE_TEST_DPIS)
+          set(env "${DORVANE_TEST_ENV}")
+          list(TRANSFORM env REPLACE "^(WINEPREFIX=.*)$" "\\1-${dpi}")
+          list(TRANSFORM env REPLACE "^FONTCONFIG_FILE=.*$" "FONTCONFIG_FILE=${DORVANE_WINEPREFIX}-${dpi}/fontconfig/fonts.conf")
+          add_test(NAME ${name}.${suite}@${dpi} COMMAND ${name} --gtest_filter=${suite}.*:${suite}/*)
+          set_tests_properties(${name}.${suite}@${dpi} PROPERTIES
+            ENVIRONMENT "${env};DORVANE_TEST_DPI=${dpi}"
+            FIXTURES_REQUIRED wine${dpi}
+            LABELS "wine;scaled;${T_LABELS}"
+            TIMEOUT 300
+            FAIL_REGULAR_EXPRESSION "Unhandled exception;Unhandled page fault;\\[  FAILED  \\]")
+        endforeach()
+      endif()
     endforeach()
   else()
     gtest_discover_tests(${name} PROPERTIES LABELS "native;${T_LABELS}" TIMEOUT 120)

@@ -108,8 +108,10 @@ struct HttpTransfer {
   std::condition_variable changed;
   bool stop = false;
   bool progressPending = false;
-  // Session, connection, request: closed by the worker when it ends, or by a stop
-  // request (closing them is what cancels a call blocked in them).
+  // Session, connection, request: the worker's own, closed by the worker alone (when it
+  // ends, or here once nobody holds the transfer). A stop only asks: a handle closed
+  // from another thread while the worker is still inside a call on it may be reused by
+  // the system for another handle before the worker's next call.
   std::array<HINTERNET, 3> handles{};
 
   ~HttpTransfer() { CloseHandles(); }
@@ -142,13 +144,14 @@ struct HttpTransfer {
       if (taken[i]) Internet().InternetCloseHandle(taken[i]);
   }
 
+  // The worker sees it between its calls (a call blocked in the network returns by its
+  // time-outs at the latest) and ends, closing its handles itself.
   void RequestStop() {
     {
       std::lock_guard<std::mutex> guard(lock);
       stop = true;
     }
     changed.notify_all();
-    CloseHandles();
   }
 
   // Runs the progress event on the window thread and waits until it has run.
@@ -200,6 +203,7 @@ void HttpTransfer::Run() {
   if (!request) return;
   DWORD timeout = kReceiveTimeout;
   net.InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  net.InternetSetOptionW(request, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
   const BOOL sent = post ? net.HttpSendRequestW(request, kPostHeader, static_cast<DWORD>(wcslen(kPostHeader)),
                                                 const_cast<char*>(t.postQuery.data()),
                                                 static_cast<DWORD>(t.postQuery.size()))
@@ -348,7 +352,16 @@ void THTTPGet::GetString() { Start(false); }
 void THTTPGet::GetFile() { Start(true); }
 
 void THTTPGet::Start(bool toFile) {
-  if (worker_) return;
+  if (worker_) {
+    // Ignored while the transfer runs. A worker that has ended without its completion
+    // having come (its message lost on the way) is completed now, late rather than
+    // never: otherwise no transfer would start again in this run.
+    const bool ended = thread_ && WaitForSingleObject(thread_.get(), 0) == WAIT_OBJECT_0;
+    if (!ended || worker_->Stopped()) return;
+    const std::shared_ptr<bool> alive = alive_;
+    Complete(*worker_);
+    if (!*alive || worker_) return;  // destroyed by its handler, or started again there
+  }
   auto transfer = std::make_shared<HttpTransfer>();
   THTTPGetThread& t = transfer->thread;
   t.acceptTypes = AcceptTypes;

@@ -133,6 +133,7 @@ std::optional<LRESULT> TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp)
               [](const TNotifyTrayIcon* a, const TNotifyTrayIcon* b) { return a->Id() < b->Id(); });
     for (TNotifyTrayIcon* icon : visible) {
       try {
+        icon->inShell_ = false;
         icon->AddIcon();
       } catch (...) {
         HandleException(icon);
@@ -272,11 +273,18 @@ void TNotifyTrayIcon::RefreshRecord() {
 }
 
 bool TNotifyTrayIcon::Send(DWORD message) {
+  // The first add can fail (at log-on the shell may not be ready yet): the updates that
+  // follow add the icon until the shell takes it, since a change of an icon the shell
+  // does not hold fails as well.
+  if (message == NIM_MODIFY && iconVisible_ && !inShell_) message = NIM_ADD;
   RefreshRecord();
   // The tray is updated every second with mostly unchanged values: a record the shell
   // already accepted is not sent again. After a failure nothing counts as accepted.
   if (message == NIM_MODIFY && !iconDirty_ && accepted_ && SameRecord(*accepted_, data_)) return true;
   const bool ok = CallShell(message, data_) != FALSE;
+  // A refused add of an icon the shell holds already changes nothing.
+  if (message == NIM_ADD) inShell_ = inShell_ || ok;
+  if (message == NIM_DELETE) inShell_ = false;
   if (ok && message != NIM_DELETE) {
     accepted_ = data_;
     iconDirty_ = false;
@@ -386,7 +394,8 @@ void TNotifyTrayIcon::SetCycleInterval(int ms) {
 }
 
 void TNotifyTrayIcon::SetHint(const THintString& hint) {
-  THintString cut = Utf8Prefix(hint, kHintChars);
+  // Cut as the shell counts its tooltip (UTF-16 units): the hint kept is the one shown.
+  THintString cut = Utf8PrefixInUtf16Units(hint, kHintChars);
   if (cut == hint_ && !ShellBehind()) return;
   hint_ = std::move(cut);
   UpdateIcon();

@@ -205,6 +205,9 @@ class TNotifyTrayIcon : public TComponent, private TWindowListener {
   // The shell's record, and what the shell last accepted.
   NOTIFYICONDATAW data_{};
   std::optional<NOTIFYICONDATAW> accepted_;
+  // Whether the shell holds the icon: an add has succeeded since the last delete (and
+  // since the taskbar was made anew). Until one has, updates add instead of changing.
+  bool inShell_ = false;
   bool iconDirty_ = false;
   int holds_ = 0;
   bool heldUpdate_ = false;  // a change was held back from the shell

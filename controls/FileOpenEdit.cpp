@@ -1,4 +1,5 @@
 #include "controls/FileOpenEdit.h"
+#include "core/DisplayScale.h"
 
 #include <algorithm>
 #include <cstring>
@@ -467,5 +468,10 @@ const ClassInfo& TFileOpenEdit::StaticClass() {
 TFileOpenEdit::TFileOpenEdit(TComponent* owner) : TCustomFileEdit(owner) {}
 
 TFileOpenEdit::~TFileOpenEdit() = default;
+
+void TCustomButtonEdit::ChangeScale(int fromDpi, int toDpi) {
+  TCustomControl::ChangeScale(fromDpi, toDpi);
+  SetCustomButtonWidth(RescaleForDpi(buttonWidth_, fromDpi, toDpi));
+}
 
 }  // namespace dorvane

@@ -58,6 +58,7 @@ class TCustomButtonEdit : public TCustomControl {
 
   TNotifyEvent OnChange;
 
+  void ChangeScale(int fromDpi, int toDpi) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;

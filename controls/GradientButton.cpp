@@ -1,4 +1,5 @@
 #include "controls/GradientButton.h"
+#include "core/DisplayScale.h"
 
 #include <windowsx.h>
 
@@ -487,6 +488,11 @@ bool TGradientButton::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     default:
       return TCustomControl::WndProc(msg, wp, lp, result);
   }
+}
+
+void TGradientButton::ChangeScale(int fromDpi, int toDpi) {
+  TCustomControl::ChangeScale(fromDpi, toDpi);
+  SetSpacing(RescaleForDpi(spacing_, fromDpi, toDpi));
 }
 
 }  // namespace dorvane

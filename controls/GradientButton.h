@@ -107,6 +107,8 @@ class TGradientButton : public TCustomControl {
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
 
+  void ChangeScale(int fromDpi, int toDpi) override;
+
  protected:
   void Paint() override;
   void PaintWindow(HDC dc) override;

@@ -80,6 +80,18 @@ std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
   return std::string(text.substr(0, i));
 }
 
+std::string Utf8PrefixInUtf16Units(std::string_view text, std::size_t maxUnits) {
+  std::size_t i = 0, units = 0;
+  char32_t cp = 0;
+  while (i < text.size()) {
+    const std::size_t length = DecodeUtf8(text, i, cp);
+    units += cp >= 0x10000 ? 2 : 1;
+    if (units > maxUnits) break;
+    i += length;
+  }
+  return std::string(text.substr(0, i));
+}
+
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

@@ -13,6 +13,10 @@ std::size_t Utf8Length(std::string_view text);
 // The first maxChars characters of a UTF-8 text, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t maxChars);
 
+// The longest prefix of a UTF-8 text that takes at most maxUnits UTF-16 code units, never
+// cutting a character in two: the shell's text limits (the tooltip's 127) count these.
+std::string Utf8PrefixInUtf16Units(std::string_view text, std::size_t maxUnits);
+
 // UTF-8 <-> UTF-16. Malformed input becomes U+FFFD; nothing throws.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);

@@ -124,7 +124,8 @@ const ClassInfo& TErrorForm::StaticClass() {
   return info;
 }
 
-TErrorForm::TErrorForm(TComponent* owner, TBuild build) : TForm(owner) {
+TErrorForm::TErrorForm(TComponent* owner, TBuild build, std::string description)
+    : TForm(owner), description_(std::move(description)) {
   RegisterServiceComponents();  // its getter
   if (build == TBuild::atOnce) {
     EnsureBuilt();
@@ -139,7 +140,14 @@ bool TErrorForm::EnsureBuilt() {
   if (building_) return false;
   building_ = true;
   const auto done = OnScopeExit([this] { building_ = false; });
-  InitializeForm("ErrorReport");
+  try {
+    InitializeForm(description_);
+  } catch (...) {
+    // What was made of it goes: the next attempt reads the description afresh.
+    DestroyComponents();
+    DestroyHandle();
+    throw;
+  }
   built_ = true;
   return true;
 }
@@ -192,15 +200,21 @@ void TErrorForm::InstallHook() {
 }
 
 void TErrorForm::HandleAppException(TObject*, const Exception& error) {
-  if (!EnsureBuilt()) {
-    // Failing while the window itself is being made: the plain message box.
+  try {
+    if (!EnsureBuilt()) {
+      // Failing while the window itself is being made: the plain message box.
+      Application().ShowException(error);
+      return;
+    }
+    ErrLabel->SetCaption(error.Message());
+    shownEvent_ = LastEvent;
+    if (!Visible()) Show();
+    BringToFront();
+  } catch (...) {
+    // The window cannot be built or shown: the report still reaches the user, and the
+    // next exception tries the window again.
     Application().ShowException(error);
-    return;
   }
-  ErrLabel->SetCaption(error.Message());
-  shownEvent_ = LastEvent;
-  if (!Visible()) Show();
-  BringToFront();
 }
 
 void TErrorForm::FormShow(TObject*) {

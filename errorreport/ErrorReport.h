@@ -27,10 +27,13 @@ class TErrorForm : public TForm, public IActivitySink {
   // message loop has run after the start: a window that stays hidden is no reason to keep
   // a user waiting for the main one.
   enum class TBuild { atOnce, whenNeeded };
-  explicit TErrorForm(TComponent* owner, TBuild build = TBuild::atOnce);
+  // description: the form description's resource (tests name one that cannot be built).
+  explicit TErrorForm(TComponent* owner, TBuild build = TBuild::atOnce, std::string description = "ErrorReport");
   ~TErrorForm() override;
 
   // Builds the window unless it is built; false while it cannot be (it is being built).
+  // A build that fails leaves nothing of itself behind (the next one starts afresh) and
+  // raises.
   bool EnsureBuilt();
   bool Built() const { return built_; }
 
@@ -70,6 +73,7 @@ class TErrorForm : public TForm, public IActivitySink {
  private:
   void InstallHook();
 
+  std::string description_;
   std::string shownEvent_;
   bool built_ = false;
   bool building_ = false;

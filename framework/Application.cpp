@@ -90,6 +90,11 @@ void TApplication::SetTitle(const std::string& title) {
 
 std::optional<LRESULT> TApplication::AppMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (HintMessage(msg, wp)) return 0;
+  // Each top-level window hears of the session's end; whichever hears first ends it all.
+  if (msg == WM_ENDSESSION && wp) {
+    EndSession();
+    return 0;
+  }
   if (msg == WM_TIMER && wp == kLaterTimer) {
     RunLater();
     return 0;
@@ -185,8 +190,17 @@ void TApplication::Terminate() {
   PostQuitMessage(0);
 }
 
+void TApplication::EndSession() {
+  if (sessionEnded_) return;
+  sessionEnded_ = true;
+  Terminate();
+  CancelHint();
+  DestroyComponents();
+}
+
 void TApplication::ClearTerminated() {
   terminated_ = false;
+  sessionEnded_ = false;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
@@ -224,9 +238,27 @@ void TApplication::ShowException(const Exception& error) {
   MessageDlg(text, mtError, MB_OK);
 }
 
+namespace {
+TApplication*& TheApplication() {
+  static TApplication* app = nullptr;
+  return app;
+}
+}  // namespace
+
 TApplication& Application() {
-  static TApplication* app = new TApplication();  // lives until the process ends
+  TApplication*& app = TheApplication();
+  if (!app) app = new TApplication();
   return *app;
+}
+
+void FreeApplication() {
+  TApplication*& app = TheApplication();
+  if (!app) return;
+  // Reachable while it is destroyed: the forms' destructors still ask it.
+  app->CancelHint();
+  app->DestroyComponents();
+  delete app;
+  app = nullptr;
 }
 
 TScreen& Screen() {

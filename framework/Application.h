@@ -73,6 +73,12 @@ class TApplication : public TComponent {
   // Handles every pending message and returns.
   void ProcessMessages();
   void Terminate();
+  // The session ends (WM_ENDSESSION): the system may end the process as soon as the
+  // message has been answered, so everything the application owns is destroyed now, as
+  // at the end of the program (the settings stored, the tray icons removed), and the
+  // message loop ends.
+  void EndSession();
+  bool SessionEnded() const { return sessionEnded_; }
   // Makes a terminated application runnable again and drops the pending quit message
   // (a test that closed its main form starts the next one).
   void ClearTerminated();
@@ -122,6 +128,7 @@ class TApplication : public TComponent {
   TForm* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
+  bool sessionEnded_ = false;
   TColor hintColor_ = clInfoBk;
   void ShowHintWindow();
   void HideHintWindow();
@@ -142,6 +149,12 @@ class TApplication : public TComponent {
 
 // The application object, created on first use.
 TApplication& Application();
+// The program's end: destroys the application object with everything it owns, the forms
+// in the reverse order of their creation (each with its components: a tray icon leaves
+// the notification area, a form storage saves), then its own windows. Every way out of
+// the program ends here before the entry point returns. A later Application() makes a
+// new one.
+void FreeApplication();
 
 // The screen's size and the forms that exist.
 class TScreen {

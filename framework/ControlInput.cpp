@@ -70,24 +70,41 @@ void TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
       Application().CancelHint();
-      if (target != this && !systemClass_) {
-        captured_ = target;
+      if (!systemClass_) {
+        // The control pressed keeps the mouse until the buttons are up, so its release
+        // comes back to it wherever the mouse went meanwhile.
+        if (target != this) captured_ = target;
         SetCapture(wnd_);
       }
+      if (msg == WM_LBUTTONDOWN) leftPressed_ = target;
       target->MouseDown(buttonOf(msg), shift, x, y);
       break;
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-      if (msg == WM_LBUTTONDBLCLK) target->DblClick();
+      if (msg == WM_LBUTTONDBLCLK) {
+        leftPressed_ = target;
+        target->DblClick();
+      }
       target->MouseDown(buttonOf(msg), shift | ShiftOf(ssDouble), x, y);
       break;
     case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: {
       const bool inside = x >= 0 && y >= 0 && x < target->Width() && y < target->Height();
-      if (captured_ && !(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+      // A click is a press and a release on the same control: a release that ends a
+      // press begun elsewhere (on another control, in another window) clicks nothing.
+      const bool clicked = msg == WM_LBUTTONUP && inside && !systemClass_ && leftPressed_ == target;
+      if (msg == WM_LBUTTONUP) leftPressed_ = nullptr;
+      // A system control keeps and lets go of the mouse itself (its click needs it); a
+      // control of ours that pressed on itself lets go once its release has been seen
+      // (losing the mouse before would end its press unclicked).
+      const bool lastButton = !systemClass_ && !(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON));
+      if (lastButton && captured_) {
         captured_ = nullptr;
         if (GetCapture() == wnd_) ReleaseCapture();
       }
-      if (msg == WM_LBUTTONUP && inside && !systemClass_) target->Click();
+      const std::weak_ptr<const void> alive = AliveToken();
+      if (clicked) target->Click();
+      if (alive.expired()) break;
       if (target->Parent() == this || target == this) target->MouseUp(buttonOf(msg), shift, x, y);
+      if (lastButton && !alive.expired() && wnd_ && GetCapture() == wnd_) ReleaseCapture();
       break;
     }
     default: break;

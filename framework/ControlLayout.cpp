@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "core/DisplayScale.h"
 #include "core/ScopeExit.h"
 
 namespace dorvane {
@@ -179,4 +180,38 @@ void TWinControl::SizeMessage() {
   CreateChildHandles();
   if (!IsLoading()) Fire(OnResize, this);
 }
+
+// -- display scale -------------------------------------------------------------------------
+
+void TControl::ScaleBounds(int fromDpi, int toDpi) {
+  auto scaled = [&](int v) { return RescaleForDpi(v, fromDpi, toDpi); };
+  SetBounds(scaled(left_), scaled(top_), scaled(width_), scaled(height_));
+}
+
+void TControl::ScaleFont(int fromDpi, int toDpi) {
+  if (!parentFont_) font_->SetHeight(RescaleForDpi(font_->Height(), fromDpi, toDpi));
+}
+
+void TControl::ChangeScale(int fromDpi, int toDpi) {
+  if (fromDpi == toDpi) return;
+  ScaleBounds(fromDpi, toDpi);
+  ScaleFont(fromDpi, toDpi);
+}
+
+void TWinControl::ChangeScale(int fromDpi, int toDpi) {
+  if (fromDpi == toDpi) return;
+  // The whole tree first, then one alignment: children aligned before they were scaled
+  // would be scaled twice.
+  {
+    const LayoutHold hold;
+    ScaleBounds(fromDpi, toDpi);
+    SetBorderWidth(RescaleForDpi(borderWidth_, fromDpi, toDpi));
+    for (TControl* c : controls_) c->ChangeScale(fromDpi, toDpi);
+    // The font last: children that take it and size themselves to their text (labels)
+    // measure it at bounds already scaled, and are not scaled again.
+    ScaleFont(fromDpi, toDpi);
+  }
+  if (!LayoutHeld()) FinishLayout();
+}
+
 }  // namespace dorvane

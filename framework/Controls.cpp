@@ -183,7 +183,13 @@ void TControl::SetVisible(bool visible) {
   if (visible == visible_) return;
   if (!visible) Invalidate();
   visible_ = visible;
-  VisibleChanged();
+  try {
+    VisibleChanged();
+  } catch (...) {
+    // Showing (or hiding) failed on the way: the flag says what the window is.
+    visible_ = !visible;
+    throw;
+  }
   if (visible) Invalidate();
   RequestAlign();
 }

@@ -171,6 +171,13 @@ class TControl : public TComponent {
   void Loaded() override;
   bool IsControl() const { return true; }
 
+  // -- display scale --
+  // Takes the control from pixels at one DPI to pixels at another, each figure through
+  // its 96-dpi value (core/DisplayScale.h): its place and size, its own font (a font
+  // taken from the parent follows the parent's), and the pixel figures of its kind
+  // (a kind adds them and calls the base). A windowed control takes its children along.
+  virtual void ChangeScale(int fromDpi, int toDpi);
+
  protected:
   // Notifications of changed properties (the framework's, for derived controls).
   virtual void ColorChanged();
@@ -183,6 +190,10 @@ class TControl : public TComponent {
   virtual void ParentFontChanged();
   void Notification(TComponent* component, TOperation operation) override;
   void RequestAlign();
+  // The place and size part of ChangeScale (a form keeps its place on the screen).
+  virtual void ScaleBounds(int fromDpi, int toDpi);
+  // The font part: the control's own font (one taken from the parent follows it).
+  void ScaleFont(int fromDpi, int toDpi);
   // Opaque controls cover their whole rectangle; the parent does not paint behind them.
   bool opaque_ = false;
 
@@ -291,6 +302,7 @@ class TWinControl : public TControl, private TWindowTarget {
   int ClientWidth() const override;
   int ClientHeight() const override;
   void SetEnabled(bool enabled) override;
+  void ChangeScale(int fromDpi, int toDpi) override;
 
   // Paints this window's background and graphic children into dc (the whole client
   // area or the clip rectangle); used by WM_PAINT and for rendering to bitmaps.
@@ -364,6 +376,7 @@ class TWinControl : public TControl, private TWindowTarget {
   bool aligning_ = false;
   TControl* captured_ = nullptr;     // graphic child that took the mouse on a button press
   TControl* mouseOver_ = nullptr;    // graphic child under the mouse
+  TControl* leftPressed_ = nullptr;  // this control or a graphic child: the left button's press
   bool trackingLeave_ = false;
   UniqueHbrush backBrush_;
   TColor backBrushColor_ = clNone;

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "core/DisplayScale.h"
 #include "core/ScopeExit.h"
 #include "core/win32/WideString.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
+#include "framework/DisplayMetrics.h"
 #include "framework/FormReader.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"
@@ -77,6 +79,10 @@ void TForm::BeforeDestruction() {
     HandleException(this);
   }
   if (Application().MainForm() == this) Application().SetMainForm(nullptr);
+  // The window goes with all its child windows in one call, once OnDestroy (the form
+  // storage saves there) has seen them; the components are then freed in order (a tray
+  // icon leaves the notification area as it goes).
+  DestroyHandle();
   TWinControl::BeforeDestruction();
 }
 
@@ -167,6 +173,8 @@ void TForm::InitializeFormText(std::string_view text) {
     // most of the main window's start-up.
     const LayoutHold hold;
     LoadFormText(*this, text);
+    // The description's figures are at 96 dpi; the window shows them at its own.
+    ScaleToDpi(WindowDpi(Handle()));
   }
   {
     const TraceScope trace(TraceEnabled() ? "lay out " + Name() : std::string());
@@ -175,6 +183,25 @@ void TForm::InitializeFormText(std::string_view text) {
   ApplyLayered();
   BindFields();
   DoCreate();
+}
+
+int TForm::Scaled(int figure) const { return ScaleForDpi(figure, dpi_); }
+
+void TForm::ScaleToDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int from = dpi_;
+  ChangeScale(from, dpi);
+}
+
+void TForm::ChangeScale(int fromDpi, int toDpi) {
+  dpi_ = toDpi;
+  TWinControl::ChangeScale(fromDpi, toDpi);
+}
+
+// A form keeps its place on the screen; its client area is what its figures describe.
+void TForm::ScaleBounds(int fromDpi, int toDpi) {
+  SetClientWidth(RescaleForDpi(ClientWidth(), fromDpi, toDpi));
+  SetClientHeight(RescaleForDpi(ClientHeight(), fromDpi, toDpi));
 }
 
 void TForm::DoCreate() {
@@ -204,7 +231,9 @@ void TForm::VisibleChanged() {
                 Height());
     else if (position_ == poScreenCenter || position_ == poDesktopCenter || position_ == poMainFormCenter)
       SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2, Width(), Height());
-    ShowWindow(Handle(), SW_SHOW);
+    // A form minimised while shown (the taskbar, the desktop shown) and hidden since
+    // comes back as it was before it was minimised.
+    ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
     if (formStyle_ == fsStayOnTop)
       SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // The windows of folded views follow once the form has been painted: the form shows
@@ -319,12 +348,28 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_SIZE:
       if (wp == SIZE_MINIMIZED && Application().MainForm() == this) Application().Minimize();
       return TWinControl::WndProc(msg, wp, lp, result);
+    case WM_DPICHANGED: {
+      // Another monitor or another scale: everything to the new DPI, then the place and
+      // size the system suggests for it.
+      const RECT suggested = *reinterpret_cast<const RECT*>(lp);
+      ScaleToDpi(HIWORD(wp));
+      SetBounds(suggested.left, suggested.top, suggested.right - suggested.left, suggested.bottom - suggested.top);
+      Fire(OnDpiChanged, this);
+      result = 0;
+      return true;
+    }
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
       return true;
     case WM_GETOBJECT:
       if (accessibility_ && accessibility_->Answer(Handle(), wp, lp, result)) return true;
       return TWinControl::WndProc(msg, wp, lp, result);
+    case WM_ENDSESSION:
+      // The process may be ended once this is answered: the program ends now. This
+      // form may be gone when EndSession returns.
+      result = 0;
+      if (wp && Application().MainForm() == this) Application().EndSession();
+      return true;
     default:
       return TWinControl::WndProc(msg, wp, lp, result);
   }

@@ -67,7 +67,20 @@ class TForm : public TWinControl {
   // the outline changed.
   bool SetRoundedRegion(const RECT& rect, int ellipseWidth, int ellipseHeight);
 
+  // -- display scale --
+  // The DPI the form's pixels are at: the figures of its description are 96-dpi figures,
+  // and the form is scaled to its window's DPI once it is read, and again whenever the
+  // window's DPI changes (another monitor, another scale).
+  int Dpi() const { return dpi_; }
+  // A 96-dpi figure in pixels at the form's DPI.
+  int Scaled(int figure) const;
+  // Takes the form and everything on it to `dpi`. OnDpiChanged: after the window's DPI
+  // changed and the form followed it.
+  void ScaleToDpi(int dpi);
+  void ChangeScale(int fromDpi, int toDpi) override;
+
   TNotifyEvent OnCreate;
+  TNotifyEvent OnDpiChanged;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TCloseEvent OnClose;
@@ -101,6 +114,7 @@ class TForm : public TWinControl {
   }
 
   void CreateParams(TCreateParams& params) override;
+  void ScaleBounds(int fromDpi, int toDpi) override;
   bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void VisibleChanged() override;
   void BeforeDestruction() override;
@@ -128,6 +142,7 @@ class TForm : public TWinControl {
   RECT regionRect_{};
   SIZE regionEllipse_{};
   bool hasRegion_ = false;
+  int dpi_ = 96;
   mutable std::vector<MethodEntry> methods_;
   std::unique_ptr<TAccessibility> accessibility_;
 };

@@ -1,4 +1,5 @@
 #include "framework/ListView.h"
+#include "core/DisplayScale.h"
 
 #include <algorithm>
 
@@ -614,6 +615,19 @@ bool TListView::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     default:
       return false;
+  }
+}
+
+// The columns' widths are figures of the design too (a column sized by the system keeps
+// its code).
+void TListView::ChangeScale(int fromDpi, int toDpi) {
+  TWinControl::ChangeScale(fromDpi, toDpi);
+  auto scaled = [&](int v) { return v > 0 ? RescaleForDpi(v, fromDpi, toDpi) : v; };
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TListColumn& column = *columns_->Items(i);
+    column.SetMaxWidth(scaled(column.MaxWidth()));
+    column.SetMinWidth(scaled(column.MinWidth()));
+    column.SetWidth(scaled(column.Width()));
   }
 }
 

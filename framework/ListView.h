@@ -189,6 +189,9 @@ class TListView : public TWinControl {
   void ColorChanged() override;
   void FontChanged() override;
 
+ public:
+  void ChangeScale(int fromDpi, int toDpi) override;
+
  private:
   friend class TListItem;
   friend class TListItems;

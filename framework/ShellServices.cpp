@@ -91,6 +91,9 @@ bool EmptyAllRecycleBins(IShellServices& shell, HWND owner) {
 void OpenWithDefaultAction(IShellServices& shell, HWND owner, const std::string& file) {
   ShellExecuteRequest request;
   request.window = owner;
+  // Silent when it cannot open: no dialog of the shell's own (no program for the file,
+  // a file that went away).
+  request.mask = SEE_MASK_FLAG_NO_UI;
   request.file = file;
   request.show = SW_SHOWNORMAL;
   shell.ExecuteShell(request);

@@ -76,7 +76,8 @@ IShellServices& RealShellServices();
 bool EmptyAllRecycleBins(IShellServices& shell, HWND owner);
 
 // Opens a file with its default action (a program starts, a document opens in its
-// program), owned by a window and shown normally; the outcome is not asked for.
+// program), owned by a window and shown normally, without the shell's own dialogs when
+// it cannot; the outcome is not asked for.
 void OpenWithDefaultAction(IShellServices& shell, HWND owner, const std::string& file);
 
 }  // namespace dorvane

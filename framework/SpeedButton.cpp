@@ -1,4 +1,5 @@
 #include "framework/SpeedButton.h"
+#include "core/DisplayScale.h"
 
 #include <algorithm>
 #include <cstring>
@@ -331,6 +332,12 @@ void TSpeedButton::Paint() {
       text(0, 0);
     }
   }
+}
+
+void TSpeedButton::ChangeScale(int fromDpi, int toDpi) {
+  TGraphicControl::ChangeScale(fromDpi, toDpi);
+  SetSpacing(RescaleForDpi(spacing_, fromDpi, toDpi));
+  if (margin_ > 0) SetMargin(RescaleForDpi(margin_, fromDpi, toDpi));
 }
 
 }  // namespace dorvane

@@ -60,6 +60,7 @@ class TSpeedButton : public TGraphicControl {
   void MouseEnter() override;
   void MouseLeave() override;
   void Loaded() override;
+  void ChangeScale(int fromDpi, int toDpi) override;
 
  protected:
   void EnabledChanged() override;

@@ -1,4 +1,5 @@
 #include "framework/TrackBar.h"
+#include "core/DisplayScale.h"
 
 #include <algorithm>
 
@@ -182,6 +183,11 @@ bool TTrackBar::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return true;
   }
   return TWinControl::Reflected(msg, wp, lp, result);
+}
+
+void TTrackBar::ChangeScale(int fromDpi, int toDpi) {
+  TWinControl::ChangeScale(fromDpi, toDpi);
+  SetThumbLength(RescaleForDpi(thumbLength_, fromDpi, toDpi));
 }
 
 }  // namespace dorvane

@@ -44,6 +44,7 @@ class TTrackBar : public TWinControl {
   TNotifyEvent OnChange;
 
   void Loaded() override;
+  void ChangeScale(int fromDpi, int toDpi) override;
 
  protected:
   void CreateParams(TCreateParams& params) override;

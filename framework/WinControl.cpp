@@ -61,6 +61,10 @@ void TWinControl::CreateParams(TCreateParams& p) {
 
 void TWinControl::CreateWnd() {
   if (wnd_ || creating_) return;
+  // A control of a form being destroyed gets no new window: the form's went with all of
+  // its children in one call.
+  for (const TWinControl* c = this; c; c = c->Parent())
+    if (c->IsDestroying()) return;
   TCreateParams p;
   CreateParams(p);
   if ((p.style & WS_CHILD) && !p.parent)
@@ -140,7 +144,8 @@ bool TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       Application().HintMouseMove(nullptr);
       return false;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lp) != wnd_) captured_ = nullptr;
+      // The mouse taken by another window (a move loop, a menu): the press ends unclicked.
+      if (reinterpret_cast<HWND>(lp) != wnd_) captured_ = leftPressed_ = nullptr;
       return false;
     case WM_CONTEXTMENU:
       if (!ContextMenuMessage(lp)) return false;
@@ -215,6 +220,7 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
   control->Invalidate();
   if (captured_ == control) captured_ = nullptr;
+  if (leftPressed_ == control) leftPressed_ = nullptr;
   if (mouseOver_ == control) mouseOver_ = nullptr;
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   control->parent_ = nullptr;

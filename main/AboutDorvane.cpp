@@ -1,6 +1,7 @@
 #include "main/AboutDorvane.h"
 
 #include "framework/ClassBuilder.h"
+#include "main/Dorvane.h"
 
 namespace dorvane {
 
@@ -12,6 +13,10 @@ const ClassInfo& TForm2::StaticClass() {
 TForm2::TForm2(TComponent* owner) : TForm(owner) {
   RegisterWeblinkClasses();
   InitializeForm("Form2");
+}
+
+TForm2::~TForm2() {
+  if (Form2 == this) Form2 = nullptr;
 }
 
 void TForm2::BindFields() {

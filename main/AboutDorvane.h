@@ -12,6 +12,7 @@ class TForm2 : public TForm {
   DORVANE_CLASS(TForm2)
  public:
   explicit TForm2(TComponent* owner);
+  ~TForm2() override;
   TPanel* Panel1 = nullptr;
   TOrvikSystemsWeblink* OrvikSystemsWeblink1 = nullptr;
   TButton* Button1 = nullptr;

@@ -28,12 +28,16 @@ namespace {
 
 constexpr const char* kAutostartName = "Dorvane";
 
-// The window's normal-view height; taller means the settings view is open.
+// The window's figures at 96 dpi (Scaled gives them at the window's DPI).
+// The normal-view height; taller means the settings view is open.
 constexpr int kCompactHeight = 143;
 constexpr int kExpandedWidth = 759;
 constexpr int kExpandedHeight = 448;
 constexpr int kBaseWidth = 257;
 constexpr int kPanelWidth = 64;
+// How close the expanded window may come to the screen's right and bottom edges.
+constexpr int kScreenMarginRight = 10;
+constexpr int kScreenMarginBottom = 40;
 // The menu's lowest opacity level ("25%").
 constexpr int kLowestOpacity = 63;
 
@@ -187,7 +191,7 @@ void TForm1::FormCreate(TObject*) {
   // path of the program running now.
   CbAutoStart->SetChecked(IsInAutostart(kAutostartName));
 
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
 
   // Nothing stored yet, not even a save's version: this is the first start.
   const bool firstStart = !Saver->SavedBefore();
@@ -291,7 +295,7 @@ std::vector<TAccessibleElement> TForm1::AccessibleElements() {
   return elements;
 }
 
-void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), 9, 9); }
+void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), Scaled(9), Scaled(9)); }
 
 // -- the drive list mirror ----------------------------------------------------------------
 
@@ -389,6 +393,7 @@ void TForm1::Timer1Timer(TObject*) {
   LayoutDrivePanels();
   // Only ever wider: the settings view is wider than any row of panels.
   if (Width() < requiredWidth) SetWidth(requiredWidth);
+  UpdateHistoryChart();
   RecordEvent("mem_load");
   ShowMemoryLoad();
 }
@@ -496,6 +501,52 @@ std::string TForm1::EstimateText(const std::string& root) {
   return FullEstimateText(history_.Estimate(root, machine_.Now()));
 }
 
+void TForm1::UpdateHistoryChart() {
+  if (!Visible() || Height() <= kCompactHeight) return;
+  const auto& rows = catalog_->Rows();
+  const TListItem* selected = DList->Selected();
+  const int row = selected ? selected->Index() : -1;
+  const std::string root = row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].root
+                                                                          : TrayRoot();
+  const FreeSpaceSeries* series = root.empty() ? nullptr : history_.Find(root);
+  const std::string key = root + "|" + std::to_string(static_cast<int>(chartSpan_)) + "|" +
+                          (series && !series->Empty() ? std::to_string(series->NewestMinute()) : "-") + "|" +
+                          std::to_string(TbWT->Position());
+  if (key == chartKey_) return;
+  chartKey_ = key;
+  const int w = HistoryChart->Width(), h = HistoryChart->Height();
+  if (w < 4 || h < 4) return;
+  // Inside a one-pixel frame, as the list beside it.
+  const ChartPlot plot = PlotHistory(series, root, chartSpan_, w - 2, h - 2, TbWT->Position());
+  auto bitmap = std::make_unique<TBitmap>(w, h);
+  TCanvas& canvas = bitmap->Canvas();
+  canvas.Brush().SetColor(clWhite);
+  canvas.Pen().SetColor(clGray);
+  canvas.Rectangle(0, 0, w, h);
+  if (plot.levelY >= 0) {
+    canvas.Pen().SetColor(clRed);
+    canvas.Pen().SetStyle(psDot);
+    canvas.MoveTo(1, 1 + plot.levelY);
+    canvas.LineTo(w - 1, 1 + plot.levelY);
+    canvas.Pen().SetStyle(psSolid);
+  }
+  // The gauges' blue-green of a drive with room to spare.
+  canvas.Pen().SetColor(0x00D08000);
+  for (const std::vector<ChartPoint>& run : plot.runs) {
+    canvas.MoveTo(1 + run.front().x, 1 + run.front().y);
+    for (const ChartPoint& p : run) canvas.LineTo(1 + p.x, 1 + p.y);
+    canvas.LineTo(2 + run.back().x, 1 + run.back().y);  // the last pixel too
+  }
+  canvas.Font().Assign(Font());
+  canvas.TextOut(4, 2, plot.caption);
+  HistoryChart->Picture().SetGraphic(std::move(bitmap));
+}
+
+void TForm1::HistoryChartClick(TObject*) {
+  chartSpan_ = chartSpan_ == ChartSpan::kDay ? ChartSpan::kMonth : ChartSpan::kDay;
+  UpdateHistoryChart();
+}
+
 std::vector<std::string> TForm1::LineEstimates() {
   std::vector<std::string> texts;
   for (const DriveEntry& row : catalog_->Rows())
@@ -518,13 +569,13 @@ void TForm1::ShowMemoryLoad() {
 // -- drive panels and the drive list -------------------------------------------------------
 
 void TForm1::LayoutDrivePanels() {
-  requiredWidth = kBaseWidth;
+  requiredWidth = Scaled(kBaseWidth);
   const auto& rows = Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
     if (rows[i].active) {
       ShowDrivePanel(k);
-      requiredWidth += kPanelWidth;
+      requiredWidth += Scaled(kPanelWidth);
     } else {
       HideDrivePanel(k);
     }
@@ -560,7 +611,7 @@ void TForm1::OrderDrivePanels() {
   for (int k = 1; k <= 9; ++k) {
     TPanel* panel = DrivePanels[static_cast<std::size_t>(k - 1)];
     TPanel* next = DrivePanels[static_cast<std::size_t>(k)];
-    if (next->Left() < panel->Left()) panel->SetLeft(kPanelSlot[k]);
+    if (next->Left() < panel->Left()) panel->SetLeft(Scaled(kPanelSlot[k]));
   }
   // The pass above leaves the strip out of order when a panel shown again kept the
   // place it had long before (it wins the tie with the panel now standing there). Then
@@ -574,7 +625,7 @@ void TForm1::OrderDrivePanels() {
     lastLeft = panel->Left();
   }
   if (inOrder) return;
-  const int beyond = Panel11->Width() + kPanelWidth * 11;
+  const int beyond = Panel11->Width() + Scaled(kPanelWidth) * 11;
   for (TPanel* panel : DrivePanels)
     if (panel->Visible()) panel->SetLeft(beyond);
 }
@@ -605,6 +656,7 @@ void TForm1::DListSelectItem(TObject*, TListItem* item, bool) {
   if (row < 0 || row >= static_cast<int>(rows.size())) return;
   const DriveEntry& entry = rows[static_cast<std::size_t>(row)];
   SelectTrayDrive(entry.number, entry.root, entry.label);
+  UpdateHistoryChart();
 }
 
 void TForm1::SelectTrayDrive(int number, const std::string&, const std::string&) {
@@ -621,6 +673,22 @@ void TForm1::TrayDriveListChange(TObject*) {
 }
 
 void TForm1::SpeedButton3Click(TObject*) {
+  // One rebuild at a time: one asked for while a rebuild runs (a device report handled
+  // in the middle of it) runs once it has ended, from the marks it put back, instead of
+  // saving the half-restored ones over them.
+  if (rebuilding_) {
+    rebuildAgain_ = true;
+    return;
+  }
+  rebuilding_ = true;
+  const auto done = OnScopeExit([this] { rebuilding_ = false; });
+  do {
+    rebuildAgain_ = false;
+    RebuildDriveList();
+  } while (rebuildAgain_);
+}
+
+void TForm1::RebuildDriveList() {
   RecordEvent("rebuild_drivelist");
   for (int k = 1; k <= 10; ++k) HideDrivePanel(k);
   SaveChecks();
@@ -655,14 +723,19 @@ void TForm1::ExploreDrive(TObject* sender) {
 // Drives that come and go: the notifier also reports whole volumes (a stick plugged in,
 // a network drive mapped) and gathers a burst of broadcasts into one report, so the list
 // follows the drives with one rebuild per burst.
-void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) { SpeedButton3Click(sender); }
+// A report while the window is being destroyed (the program ends) changes nothing.
+void TForm1::DeviceChanged1DeviceArrived(TObject* sender, char) {
+  if (!IsDestroying()) SpeedButton3Click(sender);
+}
 
-void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) { SpeedButton3Click(sender); }
+void TForm1::DeviceChanged1DeviceRemoveCompleted(TObject* sender, char) {
+  if (!IsDestroying()) SpeedButton3Click(sender);
+}
 
 // The notifier listens only once the window has been painted; a drive that came or went
 // before that (network drives reconnecting at log-on) sent its broadcast to nobody.
 void TForm1::DeviceChanged1Listening(TObject* sender) {
-  if (catalog_->DriveSetChanged()) SpeedButton3Click(sender);
+  if (!IsDestroying() && catalog_->DriveSetChanged()) SpeedButton3Click(sender);
 }
 
 void TForm1::Panel2Click(TObject*) { RecordEvent("parse_d_list"); }
@@ -673,16 +746,18 @@ void TForm1::GradButton1Click(TObject*) {
   RearmWarning();
   RecordEvent("settings_click");
   const ScreenSize screen = machine_.Screen();
-  if (Height() <= kCompactHeight) {
+  if (Height() <= Scaled(kCompactHeight)) {
     Saver->WriteInteger(kFormTop.name, Top());
     Saver->WriteInteger(kFormLeft.name, Left());
-    SetWidth(kExpandedWidth);
-    if (Left() + Width() > screen.width - 10) SetLeft(screen.width - Width() - 10);
-    SetHeight(kExpandedHeight);
-    if (Top() + Height() > screen.height - 40) SetTop(screen.height - Height() - 40);
+    SetWidth(Scaled(kExpandedWidth));
+    const int right = screen.width - Scaled(kScreenMarginRight);
+    if (Left() + Width() > right) SetLeft(right - Width());
+    SetHeight(Scaled(kExpandedHeight));
+    const int bottom = screen.height - Scaled(kScreenMarginBottom);
+    if (Top() + Height() > bottom) SetTop(bottom - Height());
     Repaint();
   } else {
-    SetBounds(Left(), Top(), requiredWidth, kCompactHeight);
+    SetBounds(Left(), Top(), requiredWidth, Scaled(kCompactHeight));
     SetTop(Saver->ReadInteger(kFormTop.name, Top()));
     SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));
     RecordEvent("saver_save");
@@ -914,8 +989,9 @@ void TForm1::UPDATERDoneString(TObject*, const std::string& result) {
   const std::string reply = Trim(result);
   if (reply.rfind("http://", 0) == 0) {
     // A download address: offered whether or not the check was asked for.
+    // Only a Yes downloads and closes: a box closed any other way keeps the program.
     if (MessageDlg("A newer version is available, do you want to close this program and download the installer now?",
-                   mtConfirmation, MB_YESNO) == IDNO)
+                   mtConfirmation, MB_YESNO) != IDYES)
       return;
     Application().Desktop().OpenDocument(reply);
     Close();

@@ -22,6 +22,7 @@
 #include "core/DriveCatalog.h"
 #include "core/DriveQueries.h"
 #include "core/FreeSpaceHistory.h"
+#include "core/HistoryChart.h"
 #include "core/Machine.h"
 #include "core/TrayFigures.h"
 #include "core/WarningRule.h"
@@ -103,6 +104,7 @@ namespace dorvane {
   X(TTrackBar, TbBelowSize) \
   X(TCheckBox, CbFullWithin) \
   X(TTrackBar, TbFullWithin) \
+  X(TImage, HistoryChart) \
   X(TListView, DList) \
   X(TImageList, DListImages) \
   /* Components. */ \
@@ -152,6 +154,7 @@ namespace dorvane {
   X(CbWarningClick, (TObject* sender))                     /* CbWarning, CbSnd, CbExec .OnClick */ \
   X(TbBelowSizeChange, (TObject* sender))                  /* TbBelowSize.OnChange */ \
   X(TbFullWithinChange, (TObject* sender))                 /* TbFullWithin.OnChange */ \
+  X(HistoryChartClick, (TObject* sender))                  /* HistoryChart.OnClick */ \
   X(CbShowTrayClick, (TObject* sender))                    /* CbShowTray.OnClick */ \
   X(SoundEditBrowse, (TObject* sender))                    /* SoundEdit.OnBrowse */ \
   X(ExecEditBrowse, (TObject* sender))                     /* ExecEdit.OnBrowse */ \
@@ -243,6 +246,10 @@ class TForm1 : public TForm {
   // When the drive on a root will be full, as the drive list, a panel's hint and the
   // tooltip show it ("" for no estimate).
   std::string EstimateText(const std::string& root);
+  // Draws the chart of the selected drive (else the tray drive's) when the settings view
+  // is open and what it shows has changed since it was last drawn.
+  void UpdateHistoryChart();
+  ChartSpan HistoryChartSpan() const { return chartSpan_; }
 
   // -- drive panels and the drive list --
   void LayoutDrivePanels();
@@ -314,6 +321,10 @@ class TForm1 : public TForm {
   std::string TrayRoot() const;
   // Arms the low-space test for the readings of the rounds to come.
   void RearmWarning();
+  // One rebuild of the drive list (SpeedButton3Click runs them one at a time).
+  void RebuildDriveList();
+  bool rebuilding_ = false;
+  bool rebuildAgain_ = false;
   void GiveLowSpaceWarning(const TrayFigures& figures, const std::string& line);
   // The warning's settings as the settings view holds them now.
   WarningSettings CurrentWarningSettings() const;
@@ -323,6 +334,9 @@ class TForm1 : public TForm {
   LowSpaceArming arming_;
   FreeSpaceHistory history_;
   bool historyEnabled_ = true;
+  ChartSpan chartSpan_ = ChartSpan::kDay;
+  // What the chart shows now: root, span, newest minute of its series, threshold.
+  std::string chartKey_;
   // Saves the history every few minutes, apart from the tick.
   TTimer* historyTimer_ = nullptr;
 };

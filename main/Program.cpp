@@ -26,6 +26,14 @@ void CreateProgramWindows(IMachine& machine) {
   Application().CreateForm<TForm1>(machine);
 }
 
+void RunProgram() {
+  TraceMark("message loop");
+  Application().Run();
+  TraceMark("message loop ended");
+  FreeApplication();
+  TraceMark("application freed");
+}
+
 void AnswerLaterStarts(TSingleInstance& instance) {
   instance.SetOnLaterStart([] {
     // Not while the program is ending: its main window is going.

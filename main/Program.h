@@ -13,6 +13,11 @@ void RegisterProgramClasses();
 // box is made when first shown). Returns after creation; Application().Run() runs the loop.
 void CreateProgramWindows(IMachine& machine);
 
+// Runs the message loop until the program ends, by any way out, and then ends it in
+// order: every window and component destroyed (the tray icon leaves the notification
+// area, the main window's settings are stored) and the application object freed.
+void RunProgram();
+
 // A later start of the program brings the main window forward (see TForm1::ComeForward).
 void AnswerLaterStarts(TSingleInstance& instance);
 

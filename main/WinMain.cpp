@@ -37,10 +37,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     AnswerLaterStarts(instance);
   } catch (...) {
     Application().HandleException(nullptr);
+    FreeApplication();
     return 1;
   }
-  TraceMark("message loop");
-  Application().Run();
-  TraceMark("message loop ended");
+  RunProgram();
   return 0;
 }

@@ -123,6 +123,32 @@ TEST_F(HTTPGetTest, SendsThePlainRequestAndHandsBackTheBody) {
   EXPECT_EQ(outcome.done, std::vector<std::string>{"A newer reply"});
 }
 
+// The worker's completion message lost on its way (dropped from the window thread's
+// queue here, as a full queue would refuse it): the next request still works, and the
+// answer that was lost is delivered first, late rather than never.
+TEST_F(HTTPGetTest, ALostCompletionDoesNotWedgeTheGetter) {
+  getter->URL = server->Url(kVersionPath);
+  getter->GetString();
+  // The worker posts its completion to the getters' hidden window once it has ended.
+  bool dropped = false;
+  const DWORD deadline = GetTickCount() + 20000;
+  while (!dropped && GetTickCount() < deadline) {
+    MSG msg;
+    dropped = PeekMessageW(&msg, nullptr, WM_APP, 0xBFFF, PM_REMOVE) != FALSE;
+    if (!dropped) Sleep(10);
+  }
+  ASSERT_TRUE(dropped);
+  PumpFor(100);
+  EXPECT_EQ(outcome.Events(), 0);
+  EXPECT_TRUE(getter->Running()) << "the getter still waits for the lost completion";
+  server->Script(kVersionPath, "normal", "The second reply");
+  getter->GetString();
+  ASSERT_TRUE(PumpUntil([&] { return outcome.done.size() == 2; }, 20000));
+  EXPECT_EQ(outcome.done, (std::vector<std::string>{kVersionReply, "The second reply"}));
+  EXPECT_EQ(server->Requests().size(), 2u);
+  EXPECT_FALSE(getter->Running());
+}
+
 TEST_F(HTTPGetTest, APostQueryIsPostedAsAForm) {
   getter->URL = server->Url("/php/exceptions.php");
   getter->PostQuery = "a=1&b=x y";

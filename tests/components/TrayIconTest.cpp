@@ -160,14 +160,24 @@ TEST_F(TrayIconTest, HintIsCutTo127CharactersAndSentOnlyWhenItChanges) {
   tray->SetHint(std::string(300, 'x'));  // the same after the cut
   EXPECT_EQ(1u, calls.size());
 
+  // Counted as the shell counts its tooltip, in UTF-16 units: e-acute takes one, the
+  // emoji two. The hint kept is the tooltip shown, and no pair is split.
+  const std::string pair = "\xC3\xA9\xF0\x9F\x98\x80";  // 3 units
   std::string wide;
-  for (int i = 0; i < 100; ++i) wide += "\xC3\xA9\xF0\x9F\x98\x80";  // e-acute, emoji: 200 characters
+  for (int i = 0; i < 100; ++i) wide += pair;  // 300 units
+  std::string kept;
+  for (int i = 0; i < 42; ++i) kept += pair;  // 126 units
   tray->SetHint(wide);
-  EXPECT_EQ(127u, Utf8Length(tray->Hint()));
-  const std::wstring tip = calls.back().data.szTip;
-  EXPECT_LE(tip.size(), 127u);
-  EXPECT_GT(tip.size(), 120u);
-  EXPECT_FALSE(tip.back() >= 0xD800 && tip.back() <= 0xDBFF) << "a surrogate pair was split";
+  EXPECT_EQ(kept + "\xC3\xA9", tray->Hint()) << "127 units: 42 pairs and an e-acute";
+  std::wstring tip = calls.back().data.szTip;
+  std::wstring expectedTip;
+  for (int i = 0; i < 42; ++i) expectedTip += L"\u00E9\xD83D\xDE00";
+  EXPECT_EQ(expectedTip + L"\u00E9", tip);
+  tray->SetHint("\xC3\xA9" + wide);  // the 127th unit would be half an emoji
+  EXPECT_EQ("\xC3\xA9" + kept, tray->Hint());
+  EXPECT_EQ(L"\u00E9" + expectedTip, std::wstring(calls.back().data.szTip));
+  tray->SetHint(wide);
+  tip = calls.back().data.szTip;
 
   tray->SetShowHint(false);
   EXPECT_TRUE(AllZero(calls.back().data.szTip));
@@ -300,6 +310,42 @@ TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {
   tray->ShowBalloon("Dorvane", "text", bitInfo, 1);
   EXPECT_TRUE(tray->IconVisible());
   EXPECT_EQ(std::wstring(L"real"), tray->Data().szTip);
+}
+
+// At log-on the shell may refuse the first add (it is not ready yet): the icon's
+// updates, the refresh's every tick, add it until the shell takes it, then change it.
+// A second add the shell refuses because it holds the icon already changes nothing; a
+// new taskbar starts empty, so a failed add there is retried as well.
+TEST_F(TrayIconTest, AnAddTheShellRefusedIsRetriedByTheUpdatesThatFollow) {
+  desktop.shellAnswer = FALSE;
+  tray->SetIconVisible(true);
+  tray->SetHint("C: 10 GB free");
+  tray->SetHint("C: 10 GB free");
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_ADD}));
+  desktop.shellAnswer = TRUE;
+  tray->SetHint("C: 10 GB free");
+  tray->SetHint("C: 9 GB free");
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_ADD, NIM_ADD, NIM_MODIFY}));
+  EXPECT_EQ(std::wstring(L"C: 9 GB free"), calls.back().data.szTip);
+
+  calls.clear();
+  desktop.shellAnswer = FALSE;
+  tray->AddIcon();  // refused: the shell has it
+  tray->SetHint("C: 8 GB free");
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+
+  calls.clear();
+  SendMessageW(TTrayIconHandler::CurrentWindow(), TTrayIconHandler::TaskbarCreatedMessage(), 0, 0);
+  desktop.shellAnswer = TRUE;
+  tray->SetHint("C: 7 GB free");
+  tray->SetHint("C: 6 GB free");
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY}));
+
+  // Hidden: nothing is added behind the user's back.
+  calls.clear();
+  tray->SetIconVisible(false);
+  tray->SetHint("C: 5 GB free");
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_MODIFY}));
 }
 
 TEST_F(TrayIconTest, LeftClickWithoutDoubleClickHandlerFiresOnRelease) {

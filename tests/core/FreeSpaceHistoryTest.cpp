@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/FreeSpaceHistory.h"
+#include "core/HistoryChart.h"
 #include "core/HistoryClock.h"
 #include "core/HistoryStorage.h"
 #include "tests/core/AllocationCount.h"
@@ -445,6 +446,36 @@ TEST(HistoryClockTest, TheScaleTheStartAndTheTimeTheyGive) {
   const std::int64_t now = HistoryClock().Now();
   EXPECT_GE(now, before);
   EXPECT_LE(now, HistoryClock::WallSeconds());
+}
+
+// The chart: four columns of a day of minutes (360 each), eleven rows: full at the top,
+// empty at the bottom, a column without points breaks the line.
+TEST(HistoryChartTest, ColumnsRowsGapsAndTheLevel) {
+  constexpr HistorySeconds kBase = 1'800'000'000;
+  FreeSpaceSeries c("c:\\", 7);
+  for (int m = 0; m < 1440; ++m) {
+    if (m >= 360 && m < 720) continue;  // the machine was off
+    const std::int64_t free = m < 360 ? 1000 : m < 1080 ? 500 : 0;
+    ASSERT_TRUE(c.Record(kBase + 60 * m, free, 1000));
+  }
+  const ChartPlot day = PlotHistory(&c, "c:\\", ChartSpan::kDay, 4, 11, 10);
+  EXPECT_EQ(day.caption, "c:\\ last day");
+  EXPECT_EQ(day.levelY, 9);
+  ASSERT_EQ(day.runs.size(), 2u);
+  EXPECT_EQ(day.runs[0], (std::vector<ChartPoint>{{0, 0}}));
+  EXPECT_EQ(day.runs[1], (std::vector<ChartPoint>{{2, 5}, {3, 10}}));
+  // Thirty days: the day is the last of the 4,320 blocks' four columns.
+  const ChartPlot month = PlotHistory(&c, "c:\\", ChartSpan::kMonth, 4, 11, 50);
+  EXPECT_EQ(month.caption, "c:\\ last 30 days");
+  EXPECT_EQ(month.levelY, 5);
+  ASSERT_EQ(month.runs.size(), 1u);
+  EXPECT_EQ(month.runs[0], (std::vector<ChartPoint>{{3, 10}}));
+  // Wider than the slots: every column still gets one.
+  EXPECT_EQ(PlotHistory(&c, "c:\\", ChartSpan::kDay, 2000, 11, 10).runs.size(), 2u);
+  const ChartPlot none = PlotHistory(nullptr, "d:\\", ChartSpan::kDay, 300, 90, 5);
+  EXPECT_EQ(none.caption, "d:\\ no history yet");
+  EXPECT_TRUE(none.runs.empty());
+  EXPECT_EQ(none.levelY, -1);
 }
 
 }  // namespace

@@ -35,6 +35,24 @@ TEST(Utf8Text, Utf16PrefixNeverSplitsASurrogatePair) {
   EXPECT_EQ(Utf16Prefix(wide, 1), u"a");
 }
 
+// Limits counted as the shell counts them: a character beyond the first 65,536 takes two
+// units, and one that would not fit whole is left out.
+TEST(Utf8Text, PrefixInUtf16UnitsKeepsWholeCharacters) {
+  struct Case {
+    const char* text;
+    std::size_t units;
+    const char* kept;
+  } cases[] = {
+      {"ab\xF0\x9F\x98\x80" "c", 3, "ab"},       // the emoji would need units 3 and 4
+      {"ab\xF0\x9F\x98\x80" "c", 4, "ab\xF0\x9F\x98\x80"},
+      {"\xC3\xA9\xE6\x95\xB0x", 2, "\xC3\xA9\xE6\x95\xB0"},  // two- and three-byte ones take one unit each
+      {"abc", 10, "abc"},
+      {"abc", 0, ""},
+      {"a\xFF" "b", 2, "a\xFF"},  // a malformed byte counts as one and is kept
+  };
+  for (const Case& c : cases) EXPECT_EQ(Utf8PrefixInUtf16Units(c.text, c.units), c.kept) << c.units;
+}
+
 TEST(Utf8Text, SameTextAndTrim) {
   EXPECT_TRUE(SameText("Pos_X", "pos_x"));
   EXPECT_FALSE(SameText("pos_x", "pos_y"));

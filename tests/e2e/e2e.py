@@ -91,6 +91,17 @@ class App:
     def screenshot(self, name):
         return self.session.screenshot(os.path.join(SHOTS, name))
 
+    def watch_tray_calls(self):
+        """Has Wine's shell log every call of the program to the notification area
+        (read back with tray_calls); set before the program starts."""
+        self.session.extra_env["WINEDEBUG"] = "-all,+systray"
+
+    def tray_calls(self):
+        """The program's calls to the notification area, in order: 0 add, 1 modify,
+        2 delete (the shell's own record of them, in the program's output)."""
+        with open(os.path.join(self.session.workdir, "program.out"), errors="replace") as f:
+            return [int(m.group(1)) for m in re.finditer(r"dwMessage\s*=\s*(?:0x)?([0-9]+)", f.read())]
+
     def program_exited(self, timeout):
         try:
             self.session.program.wait(timeout)

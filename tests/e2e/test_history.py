@@ -135,6 +135,9 @@ def test(exe):
                 hours = e2e.wait_for(lambda: estimate_hours(wintool, s), 30, "y:'s estimate after the restart")
                 e2e.check(time.monotonic() - restarted < 10, "the estimate took as long as a fresh history's")
                 e2e.check(HOURS - 6 <= hours <= HOURS, f"y: full in ~{hours} h after the restart")
+                click(s, window, *SETTINGS_BUTTON)
+                time.sleep(2)
+                s.screenshot(os.path.join(e2e.SHOTS, "history-restarted.png"))
                 close(s, window)
         finally:
             if os.path.lexists(link):

@@ -41,6 +41,11 @@ def test(exe):
         e2e.check(query["email"] == "anonymous", f"email {query['email']!r}")
         app.press("Dorvane", "OK")
         e2e.check(app.program_exited(30), "the program did not end after the reply")
+        # Without the main window's closing steps, but with its settings stored as its
+        # window was destroyed: the stored control properties and the check marks.
+        e2e.check(app.stored("CheckBox1_Checked") == "True", f"CheckBox1_Checked {app.stored('CheckBox1_Checked')}")
+        e2e.check(app.stored("0 active") is not None, "no check mark stored")
+        e2e.check(app.stored("Labels") is None, f"Labels stored as {app.stored('Labels')}")
 
         # The server sends nothing back: the report window stays, the program runs on.
         app.script(REPORT_PATH, "empty")

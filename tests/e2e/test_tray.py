@@ -3,7 +3,7 @@
 shows it; a right click opens the tray menu, drawn by the program: the item under the mouse
 framed like a lowered button on the menu's own colour. "Hide" and "Show" from the menu hide
 and show the window, and "Exit" ends the program with its position and switch caption
-stored. DORVANE_UPDATE_DOCS=1 copies the open menu into docs/ for the README."""
+stored and its icon taken out of the notification area. DORVANE_UPDATE_DOCS=1 copies the open menu into docs/ for the README."""
 import os
 import shutil
 import sys
@@ -19,6 +19,7 @@ MAGENTA = (255, 0, 255)
 def test(exe):
     with e2e.App(exe) as app:
         app.reset_settings()
+        app.watch_tray_calls()
         app.start()
         tray = e2e.wait_for(lambda: app.find_window("Wine System Tray"), 30, "Wine's tray window")
         tx, ty, tw, th = app.geometry(tray)
@@ -92,6 +93,13 @@ def test(exe):
         menu, (mx, my, mw, mh) = open_menu()
         app.click(menu, 30, item_y(mh, 4))
         e2e.check(app.program_exited(30), "the program did not end after Exit")
+        # Its icon left the notification area as it ended: a delete after the last add
+        # (Wine drops a dead process's icons by itself; Windows keeps them until the mouse
+        # passes over them).
+        calls = app.tray_calls()
+        e2e.check(0 in calls, f"no add among the tray calls {calls}")
+        after_add = calls[len(calls) - 1 - calls[::-1].index(0):]
+        e2e.check(after_add[-1] == 2, f"the last tray call after Exit is {after_add[-1]}, not a delete: {calls}")
         e2e.check(app.stored("pos_x") == "640", f"pos_x stored as {app.stored('pos_x')}")
         e2e.check(app.stored("pos_y") == "512", f"pos_y stored as {app.stored('pos_y')}")
         e2e.check(app.stored("Labels") == "labels", f"Labels stored as {app.stored('Labels')}")

@@ -122,6 +122,41 @@ TEST_F(ErrorReportTest, AWindowMadeWhenNeededReportsTheFirstException) {
   EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"after the window."});
 }
 
+// A window that cannot be built hands each report to the plain message box, the first
+// and every later one, whether the build was tried at once or once the loop ran.
+TEST_F(ErrorReportTest, AWindowThatCannotBeBuiltLeavesEveryExceptionToTheMessageBox) {
+  ErrorForm->Free();
+  ErrorForm = new TErrorForm(&Application(), TErrorForm::TBuild::whenNeeded, "NoSuchDescription");
+  Raise("first");
+  Raise("second");
+  EXPECT_FALSE(ErrorForm->Built());
+  EXPECT_EQ(ErrorForm->ComponentCount(), 0);
+  EXPECT_EQ(desktop.MessageTexts(), (std::vector<std::string>{"first.", "second."}));
+  // The deferred build fails as well (reported so), and the next exception is still shown.
+  PumpFor(50);
+  Raise("third");
+  ASSERT_GE(desktop.messages.size(), 3u);
+  EXPECT_EQ(desktop.MessageTexts().back(), "third.");
+}
+
+// A window whose showing fails stays hidden (not marked visible): that report goes to the
+// message box, and the next exception shows the window.
+TEST_F(ErrorReportTest, AWindowThatFailsToShowStaysHiddenAndTheNextReportShowsIt) {
+  TErrorForm& f = *ErrorForm;
+  const TNotifyEvent show = f.OnShow;
+  f.OnShow = [](TObject*) { throw Exception("no room to show"); };
+  Raise("first");
+  EXPECT_FALSE(f.Visible());
+  EXPECT_FALSE(IsWindowVisible(f.Handle()));
+  EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"first."});
+  f.OnShow = show;
+  Raise("second");
+  EXPECT_TRUE(f.Visible());
+  EXPECT_TRUE(IsWindowVisible(f.Handle()));
+  EXPECT_EQ(f.ShownMessage(), "second");
+  EXPECT_EQ(desktop.messages.size(), 1u);
+}
+
 TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheReplyEndsTheProgram) {
   TErrorForm& f = *ErrorForm;
   f.Record("timer1");

@@ -729,6 +729,45 @@ TEST_F(SpeedButtonTest, GroupedButtonsStayDownOneAtATime) {
   EXPECT_FALSE(a->Down());
 }
 
+// A click is a press and a release on one control: a press that began on another window
+// (dragged onto the button, released there) or on another control clicks nothing, and
+// the window pressed keeps the mouse until the release.
+TEST_F(SpeedButtonTest, AReleaseClicksOnlyTheControlThePressBeganOn) {
+  auto* other = Make<TPanel>(form_, 0, 100, 200, 60);
+  auto* button = Make<TSpeedButton>(panel_, 10, 10, 40, 30);
+  auto* beside = Make<TSpeedButton>(panel_, 60, 10, 40, 30);
+  int clicks = 0, otherClicks = 0, besideClicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  other->OnClick = [&](TObject*) { ++otherClicks; };
+  beside->OnClick = [&](TObject*) { ++besideClicks; };
+  // Pressed on the other window, released on the button.
+  SendMessageW(other->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  EXPECT_EQ(GetCapture(), other->Handle());
+  SendMessageW(other->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, -80));
+  Mouse(WM_LBUTTONUP, 20, 20);
+  SendMessageW(other->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, -80));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(otherClicks, 0) << "released outside the window pressed";
+  EXPECT_NE(GetCapture(), other->Handle());
+  // Pressed on the button beside it, released on the button.
+  Mouse(WM_LBUTTONDOWN, 70, 20, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 20, 20);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(besideClicks, 0);
+  // A press whose mouse another window took (a move loop) ends unclicked.
+  Mouse(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+  SetCapture(other->Handle());
+  Mouse(WM_LBUTTONUP, 20, 20);
+  ReleaseCapture();
+  EXPECT_EQ(clicks, 0);
+  // Press and release on it: one click; on the other window alone: one click there.
+  ClickAt(20, 20);
+  EXPECT_EQ(clicks, 1);
+  SendMessageW(other->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  SendMessageW(other->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(otherClicks, 1);
+}
+
 TEST_F(SpeedButtonTest, FlatButtonShowsItsFrameOnlyUnderTheMouse) {
   auto* button = Make<TSpeedButton>(panel_, 10, 10, 40, 30);
   button->SetFlat(true);

@@ -206,5 +206,41 @@ TEST_F(HistoryTest, TheSizeRuleKeepsBigDisksQuietUntilTheBytesAreLowToo) {
   EXPECT_EQ(Balloons()[1].second.rfind("Low disk space warning!\n\rc:\\ ", 0), 0u);
 }
 
+// The settings view's chart of the selected drive: a dotted red level at the threshold,
+// the free share's line where the points are (the last twenty minutes of the day, at the
+// right), nothing where there are none.
+TEST_F(HistoryTest, TheChartShowsTheSelectedDrivesDayWithTheWarningLevel) {
+  TForm1& f = StartWatchingC();
+  DrainFor(f, 20);
+  f.GradButton1Click(nullptr);  // the settings view
+  f.DList->Items().Item(1)->SetSelected(true);
+  const TBitmap& chart = f.HistoryChart->Picture().Bitmap();
+  ASSERT_EQ(chart.Width(), 296);
+  ASSERT_EQ(chart.Height(), 96);
+  // Inside the frame 294 by 94 pixels: 5 % is row 93 - round(0.05 * 93) = 88, one lower
+  // in the picture.
+  auto countIn = [](const TBitmap& b, int x0, int x1, int y0, int y1, TColor colour) {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) n += b.Pixel(x, y) == colour;
+    return n;
+  };
+  auto count = [&](int x0, int x1, int y0, int y1, TColor colour) { return countIn(chart, x0, x1, y0, y1, colour); };
+  EXPECT_GT(count(1, 294, 89, 89, clRed), 50);
+  EXPECT_EQ(count(1, 294, 88, 88, clRed) + count(1, 294, 90, 90, clRed), 0);
+  // About 9.6 % free: row 93 - round(0.096 * 93) = 84, picture row 85; the day's last
+  // twenty minutes are its last four or five columns.
+  constexpr TColor kLine = 0x00D08000;
+  EXPECT_GT(count(290, 295, 83, 87, kLine), 0);
+  EXPECT_EQ(count(1, 276, 1, 94, kLine), 0);
+  // A click shows the 30 days: their last block or two, at the right edge.
+  f.HistoryChartClick(nullptr);
+  EXPECT_EQ(f.HistoryChartSpan(), ChartSpan::kMonth);
+  // (The picture is a new one: the day's is gone.)
+  const TBitmap& month = f.HistoryChart->Picture().Bitmap();
+  EXPECT_GT(countIn(month, 293, 295, 83, 87, kLine), 0);
+  EXPECT_EQ(countIn(month, 1, 286, 1, 94, kLine), 0);
+}
+
 }  // namespace
 }  // namespace dorvane

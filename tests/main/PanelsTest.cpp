@@ -342,6 +342,51 @@ TEST_F(PanelsTest, DrivesThatComeAndGoRebuildTheListOncePerBurst) {
   EXPECT_EQ(CountTag("rebuild_drivelist"), 4);
 }
 
+// A device report handled while a rebuild runs (anything in the rebuild that lets
+// messages through) waits for it: the rebuild puts the marks back first, and the one
+// after it starts from them, instead of storing the half-restored marks over them. A
+// report while the program ends changes nothing.
+TEST_F(PanelsTest, ADeviceReportDuringARebuildOrTheEndDoesNoHarm) {
+  TForm1& f = Start();
+  testing::TickAsUser(*f.DList, 1);  // c:
+  f.SaveChecks();
+  machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1, 2};
+  bool reported = false;
+  std::vector<std::string> seen;
+  SetActivityObserver([&](std::string_view tag) {
+    seen.emplace_back(tag);
+    if (tag == "get_checks" && !reported) {
+      reported = true;  // in the middle of the rebuild: rows made, marks not yet back
+      f.DeviceChanged1->OnDeviceArrived(f.DeviceChanged1, 'e');
+    }
+  });
+  f.SpeedButton3Click(nullptr);
+  SetActivityObserver(nullptr);
+  ASSERT_TRUE(reported);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), "rebuild_drivelist"), 2) << "the report's rebuild ran after";
+  EXPECT_EQ(seen.back(), "get_checks");
+  ASSERT_EQ(f.DList->Items().Count(), 3);  // a: c: e:
+  EXPECT_TRUE(f.DList->Items().Item(1)->Checked()) << "c: keeps its mark";
+  EXPECT_FALSE(f.DList->Items().Item(2)->Checked());
+  EXPECT_EQ(Stored("1 active"), "true");
+  EXPECT_TRUE(f.Timer1->Running());
+
+  // The end: the report comes while the window's components are being freed (the
+  // shell's answer to the tray icon's removal lets sent messages through), its menus
+  // already gone.
+  tags.clear();
+  bool removed = false;
+  desktop.onShellCall = [&](DWORD message) {
+    if (message != NIM_DELETE || removed) return;
+    removed = true;
+    f.DeviceChanged1->OnDeviceArrived(f.DeviceChanged1, 'e');
+  };
+  Close();
+  desktop.onShellCall = nullptr;
+  EXPECT_TRUE(removed);
+  EXPECT_EQ(CountTag("rebuild_drivelist"), 0);
+}
+
 TEST_F(PanelsTest, BigDrivesAndLabelsBeyondAscii) {
   machine.drives.drives['e'] = {kDriveFixed, "Архив 数据 é", true, 400'000'000'000, 4'000'000'000'000};
   TForm1& f = Start();

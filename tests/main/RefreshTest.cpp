@@ -183,6 +183,8 @@ TEST_F(RefreshTest, WarningActionsInOrderAndMissingFilesSkipped) {
   EXPECT_EQ(run.window, f.Handle());
   EXPECT_EQ(run.parameters + run.directory, "");
   EXPECT_EQ(run.show, SW_SHOWNORMAL);
+  // A program that cannot start fails silently: the shell raises none of its own dialogs.
+  EXPECT_EQ(run.mask & SEE_MASK_FLAG_NO_UI, static_cast<DWORD>(SEE_MASK_FLAG_NO_UI));
 }
 
 // The balloon is silent exactly when the user's wave file plays with it; its texts and

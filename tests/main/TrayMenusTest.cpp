@@ -34,6 +34,24 @@ TEST_F(TrayMenusTest, TrayClickHidesWithAFadeAndShowsFullyOpaque) {
   EXPECT_EQ(f.AlphaBlendValue(), 255);
 }
 
+// Minimised (the taskbar, the desktop shown, a program's SW_MINIMIZE), the window goes
+// into the tray; shown from there, by a click or by "Show", it comes back as it was, not
+// as a minimised window.
+TEST_F(TrayMenusTest, AMinimisedWindowComesBackRestoredFromTheTray) {
+  TForm1& f = Start();
+  for (int way = 0; way < 2; ++way) {
+    SCOPED_TRACE(way == 0 ? "a click on the icon" : "Show in the tray menu");
+    ShowWindow(f.Handle(), SW_MINIMIZE);
+    EXPECT_FALSE(f.Visible()) << "minimised into the tray";
+    if (way == 0) f.TrayIcon->OnClick(f.TrayIcon);
+    else f.TrayMnu->Items()->Items(1)->Click();
+    EXPECT_TRUE(f.Visible());
+    EXPECT_TRUE(IsWindowVisible(f.Handle()));
+    EXPECT_FALSE(IsIconic(f.Handle()));
+    EXPECT_EQ(f.AlphaBlendValue(), 255);
+  }
+}
+
 // A later start of the program hands over: the hidden window comes back as a tray click
 // brings it (faded in, fully opaque); a shown one stays shown.
 TEST_F(TrayMenusTest, ALaterStartBringsTheWindowBack) {

@@ -72,6 +72,16 @@ TEST_F(VersionCheckTest, ADownloadAddressIsOffered_NoKeepsRunning_YesOpensItAndC
   EXPECT_EQ(desktop.messages[0].buttons, static_cast<UINT>(MB_YESNO));
   EXPECT_TRUE(desktop.documents.empty());
   EXPECT_TRUE(f.Visible());
+  // A box closed without an answer (Escape, closed from outside: 0 or IDCANCEL) is no Yes.
+  for (const int answer : {IDCANCEL, 0}) {
+    desktop.messageAnswer = answer;
+    const std::size_t asked = desktop.messages.size();
+    f.checkfornewerversion1Click(nullptr);
+    ASSERT_TRUE(testing::PumpUntil([&] { return desktop.messages.size() > asked; }, 30000)) << answer;
+    EXPECT_TRUE(desktop.documents.empty()) << answer;
+    EXPECT_FALSE(Application().Terminated()) << answer;
+    EXPECT_TRUE(f.Visible()) << answer;
+  }
 
   desktop.messageAnswer = IDYES;
   f.checkfornewerversion1Click(nullptr);

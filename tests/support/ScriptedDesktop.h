@@ -33,6 +33,8 @@ class ScriptedDesktop : public IDesktop {
   std::string exeName = "DorvaneTest";
   // Runs while a popup menu would be open (the test may pick an item).
   std::function<void(TPopupMenu&, int x, int y)> onPopup;
+  // Runs while the shell handles a tray call (another program's messages may come then).
+  std::function<void(DWORD message)> onShellCall;
 
   // -- what was asked --
   std::vector<MessageRequest> messages;
@@ -62,6 +64,7 @@ class ScriptedDesktop : public IDesktop {
   }
   BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
     shellCalls.push_back({message, data});
+    if (onShellCall) onShellCall(message);
     return shellAnswer;
   }
   bool OpenDocument(const std::string& target) override {

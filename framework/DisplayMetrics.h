@@ -1,0 +1,19 @@
+#pragma once
+// What the system says about the display scale: a window's DPI, the system's, and the
+// size of the small icons the notification area shows. Each asks the newest call the
+// system has and falls back to what older systems offer.
+#include <windows.h>
+
+namespace dorvane {
+
+// The DPI of the monitor the window is on as the window sees it (per-monitor aware); on
+// systems without per-monitor DPI, the system's.
+int WindowDpi(HWND wnd);
+
+// The system's DPI (the primary monitor's at log-on): the notification area's.
+int SystemDpi();
+
+// The side in pixels of the small icons (the tray's) at `dpi`.
+int SmallIconSize(int dpi);
+
+}  // namespace dorvane

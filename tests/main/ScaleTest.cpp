@@ -1,0 +1,164 @@
+// The main window at the display scale of the prefix the test runs in (96, 120, 144 or
+// 192 dpi; ctest runs these suites once in each): the specified 96-dpi figures scaled
+// by the window's DPI, and every text of the window within its bounds.
+#include <cstdlib>
+
+#include "core/win32/WideString.h"
+#include "framework/CheckBox.h"
+#include "framework/DisplayMetrics.h"
+#include "tests/main/MainWindowFixture.h"
+
+namespace dorvane {
+namespace {
+
+// The figures worked out by hand at each scale (x 1.25, 1.5, 2; halves away from zero).
+struct Figures {
+  int dpi;
+  int designWidth;    // 261: the window as designed
+  int compact;        // 143: the normal view's height
+  int base;           // 257: the width without drive panels
+  int panelWidth;     // 64
+  int panelHeight;    // 99
+  int expandedWidth;  // 759
+  int expanded;       // 448
+  int gaugeWidth;     // 37
+  int gaugeHeight;    // 26
+  int firstSlot;      // 230
+  int trayIcon;       // the small icon's side
+};
+constexpr Figures kFigures[] = {
+    {96, 261, 143, 257, 64, 99, 759, 448, 37, 26, 230, 16},
+    {120, 326, 179, 321, 80, 124, 949, 560, 46, 33, 288, 20},
+    {144, 392, 215, 386, 96, 149, 1139, 672, 56, 39, 345, 24},
+    {192, 522, 286, 514, 128, 198, 1518, 896, 74, 52, 460, 32},
+};
+
+// The DPI ctest gave this run's prefix, with its figures.
+const Figures& ThisScale() {
+  const char* given = std::getenv("DORVANE_TEST_DPI");
+  const int dpi = given ? std::atoi(given) : 96;
+  for (const Figures& f : kFigures)
+    if (f.dpi == dpi) return f;
+  ADD_FAILURE() << "no figures for " << dpi << " dpi";
+  return kFigures[0];
+}
+
+class ScaleTest : public testing::MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    // Four drives with long figures and the widest memory caption of the report.
+    machine.drives.drives.clear();
+    machine.drives.drives['c'] = {kDriveFixed, "SYSTEM", true, 123'456'789'012, 999'999'999'999};
+    machine.drives.drives['d'] = {kDriveFixed, "DATA", true, 7'654'321'098, 999'999'999'999};
+    machine.drives.drives['e'] = {kDriveRemovable, "STICK", true, 1'000'000, 8'000'000'000};
+    machine.drives.drives['f'] = {kDriveRemote, "SHARE", true, 555'555'555'555, 999'999'999'999};
+    machine.memory.status = {63, 24'683'672ull * 1024};
+  }
+  const Figures& s = ThisScale();
+};
+
+TEST_F(ScaleTest, ThePrefixGivesTheWindowItsScale) {
+  TForm1& f = Start();
+  // The prefix really is at the scale ctest named: the window sees it.
+  EXPECT_EQ(WindowDpi(f.Handle()), s.dpi);
+  EXPECT_EQ(f.Dpi(), s.dpi);
+  EXPECT_EQ(SmallIconSize(SystemDpi()), s.trayIcon);
+}
+
+TEST_F(ScaleTest, WindowAndPanelsScaleAsSpecified) {
+  TForm1& f = Start();
+  EXPECT_EQ(f.Width(), s.designWidth);
+  EXPECT_EQ(f.Height(), s.compact);
+  EXPECT_EQ(f.requiredWidth, s.base);
+  f.SpeedButton1Click(nullptr);  // all four drives monitored
+  f.Timer1Timer(nullptr);
+  EXPECT_EQ(f.requiredWidth, s.base + 4 * s.panelWidth);
+  EXPECT_EQ(f.Width(), s.base + 4 * s.panelWidth);
+  EXPECT_EQ(f.Height(), s.compact);
+  // The panels stand side by side right of the status and switch columns, in order.
+  int left = f.Panel3->Left() + f.Panel3->Width();
+  for (int k = 0; k < 4; ++k) {
+    SCOPED_TRACE(k + 1);
+    const TPanel& panel = *f.DrivePanels[static_cast<std::size_t>(k)];
+    ASSERT_TRUE(panel.Visible());
+    EXPECT_EQ(panel.Left(), left);
+    EXPECT_EQ(panel.Width(), s.panelWidth);
+    // Its height is what the skin's rows above and below leave of the window's, each
+    // rounded on its own: within a pixel of the figure scaled whole.
+    EXPECT_NEAR(panel.Height(), s.panelHeight, 1);
+    EXPECT_EQ(f.Gauges[static_cast<std::size_t>(k)]->Width(), s.gaugeWidth);
+    EXPECT_EQ(f.Gauges[static_cast<std::size_t>(k)]->Height(), s.gaugeHeight);
+    left += s.panelWidth;
+  }
+}
+
+TEST_F(ScaleTest, SettingsViewOpensAndClosesAtTheScale) {
+  machine.screen = {4000, 3000};
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  f.GradButton1Click(nullptr);
+  EXPECT_EQ(f.Width(), s.expandedWidth);
+  EXPECT_EQ(f.Height(), s.expanded);
+  f.GradButton1Click(nullptr);
+  EXPECT_EQ(f.Width(), s.base + 4 * s.panelWidth);
+  EXPECT_EQ(f.Height(), s.compact);
+}
+
+// The size of a text in a font, as the window draws it.
+SIZE TextSize(const std::string& text, const TFont& font) {
+  const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  const auto selected = SelectInto(dc.get(), font.Handle());
+  const std::wstring wide = Widen(text);
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// Every shown text of the form lies inside its control, and every shown control inside
+// its parent: nothing is cut off by a control's edge or the window's.
+void ExpectTextsFit(TForm& form, const char* view) {
+  SCOPED_TRACE(view);
+  for (int i = 0; i < form.ComponentCount(); ++i) {
+    auto* control = dynamic_cast<TControl*>(form.Components(i));
+    if (!control || !control->Showing() || control->Width() == 0 || control->Height() == 0) continue;
+    SCOPED_TRACE(control->Name() + " \"" + control->Caption() + "\"");
+    if (const TWinControl* parent = control->Parent(); parent && !dynamic_cast<const TForm*>(control)) {
+      EXPECT_GE(control->Left(), 0);
+      EXPECT_GE(control->Top(), 0);
+      // A panel whose own children are cut off is caught at those children.
+      if (dynamic_cast<TLabel*>(control) || dynamic_cast<TCheckBox*>(control)) {
+        EXPECT_LE(control->Left() + control->Width(), parent->ClientWidth());
+        EXPECT_LE(control->Top() + control->Height(), parent->ClientHeight());
+      }
+    }
+    const TFont& font = control->Font();
+    if (auto* label = dynamic_cast<TLabel*>(control); label && !label->WordWrap()) {
+      const SIZE text = TextSize(label->Caption(), font);
+      EXPECT_LE(text.cx, label->Width());
+      EXPECT_LE(text.cy, label->Height());
+    } else if (auto* box = dynamic_cast<TCheckBox*>(control)) {
+      // The box and the gap beside it take the small icon's side at most.
+      const SIZE text = TextSize(box->Caption(), font);
+      EXPECT_LE(text.cx + SmallIconSize(form.Dpi()), box->Width());
+      EXPECT_LE(text.cy, box->Height());
+    }
+  }
+}
+
+TEST_F(ScaleTest, EveryTextFitsInBothViews) {
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  ASSERT_EQ(f.PhysMem->Caption(), "Total Mem: 24,683,672 KB");
+  ExpectTextsFit(f, "normal view");
+  f.BtSwitchClick(nullptr);  // volume labels in the panels
+  f.Timer1Timer(nullptr);
+  ExpectTextsFit(f, "normal view, labels");
+  f.GradButton1Click(nullptr);
+  ExpectTextsFit(f, "settings view");
+}
+
+}  // namespace
+}  // namespace dorvane
