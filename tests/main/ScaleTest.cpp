@@ -3,6 +3,7 @@
 // by the window's DPI, and every text of the window within its bounds.
 #include <cstdlib>
 
+#include "core/DisplayScale.h"
 #include "core/win32/WideString.h"
 #include "framework/CheckBox.h"
 #include "framework/DisplayMetrics.h"
@@ -104,6 +105,39 @@ TEST_F(ScaleTest, SettingsViewOpensAndClosesAtTheScale) {
   f.GradButton1Click(nullptr);
   EXPECT_EQ(f.Width(), s.base + 4 * s.panelWidth);
   EXPECT_EQ(f.Height(), s.compact);
+}
+
+// The window moved to a monitor of another scale (or the user changed the scale): the
+// system's WM_DPICHANGED with its suggested rectangle.
+void ChangeDpi(TForm1& f, const Figures& to, int width, int height) {
+  RECT suggested{40, 30, 40 + width, 30 + height};
+  SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(to.dpi, to.dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST_F(ScaleTest, DpiChangesRescaleTheWindowAndComeBackExactly) {
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  for (const Figures& to : kFigures) {
+    SCOPED_TRACE(to.dpi);
+    ChangeDpi(f, to, to.base + 4 * to.panelWidth, to.compact);
+    f.Timer1Timer(nullptr);
+    EXPECT_EQ(f.Dpi(), to.dpi);
+    EXPECT_EQ(f.Left(), 40);  // the suggested place
+    EXPECT_EQ(f.Top(), 30);
+    EXPECT_EQ(f.Width(), to.base + 4 * to.panelWidth);
+    EXPECT_EQ(f.Height(), to.compact);
+    EXPECT_EQ(f.requiredWidth, to.base + 4 * to.panelWidth);
+    EXPECT_EQ(f.DrivePanels[0]->Width(), to.panelWidth);
+    EXPECT_NEAR(f.DrivePanels[0]->Height(), to.panelHeight, 1);
+    EXPECT_EQ(f.Gauges[0]->Width(), to.gaugeWidth);
+    EXPECT_EQ(f.Gauges[0]->Height(), to.gaugeHeight);
+    EXPECT_EQ(f.Font().Height(), ScaleForDpi(-11, to.dpi));
+  }
+  // Back at the prefix's own scale, every figure is what the start gave it.
+  ChangeDpi(f, s, s.base + 4 * s.panelWidth, s.compact);
+  EXPECT_EQ(f.Gauges[3]->Width(), s.gaugeWidth);
+  EXPECT_EQ(f.Gauges[3]->Height(), s.gaugeHeight);
 }
 
 // The size of a text in a font, as the window draws it.
