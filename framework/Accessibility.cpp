@@ -158,30 +158,14 @@ class TAccessibleObject final : public IAccessible {
     return S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!role) return E_POINTER;
-    VariantInit(role);
-    return Guarded([&] {
-      TAccessibleElement element;
-      const HRESULT found = Element(child, element);
-      if (FAILED(found)) return found;
-      role->vt = VT_I4;
-      role->lVal = found == S_FALSE ? ROLE_SYSTEM_CLIENT : RoleCode(element.role);
-      return S_OK;
-    });
+    return Number(child, role, [](const TAccessibleElement* e) { return e ? RoleCode(e->role) : ROLE_SYSTEM_CLIENT; });
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-    if (!state) return E_POINTER;
-    VariantInit(state);
-    return Guarded([&] {
-      TAccessibleElement element;
-      const HRESULT found = Element(child, element);
-      if (FAILED(found)) return found;
+    return Number(child, state, [this](const TAccessibleElement* e) {
       LONG bits = 0;
       if (!IsWindowVisible(wnd_)) bits |= STATE_SYSTEM_INVISIBLE;
-      if (found == S_OK && element.role != arPushButton) bits |= STATE_SYSTEM_READONLY;
-      state->vt = VT_I4;
-      state->lVal = bits;
-      return S_OK;
+      if (e && e->role != arPushButton) bits |= STATE_SYSTEM_READONLY;
+      return bits;
     });
   }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
@@ -306,6 +290,21 @@ class TAccessibleObject final : public IAccessible {
       if (text.empty()) return S_FALSE;
       *out = NewBstr(text);
       return *out ? S_OK : E_OUTOFMEMORY;
+    });
+  }
+
+  // A whole-number property of an element or of the client area.
+  template <typename Of>
+  HRESULT Number(const VARIANT& child, VARIANT* out, Of of) const {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    return Guarded([&] {
+      TAccessibleElement element;
+      const HRESULT found = Element(child, element);
+      if (FAILED(found)) return found;
+      out->vt = VT_I4;
+      out->lVal = of(found == S_OK ? &element : nullptr);
+      return S_OK;
     });
   }
 
