@@ -34,6 +34,10 @@ std::vector<std::string> RowSubItems(const DriveEntry& row) {
 
 std::string FreeSizeText(const DriveEntry& row) { return FormatSize(row.FreeBytes()); }
 
+std::string PanelReading(const DriveEntry& row) {
+  return FreeSizeText(row) + " free, " + std::to_string(PercentOf(row.FreeBytes(), row.TotalBytes())) + " %";
+}
+
 std::string PanelCaption(const DriveEntry& row, bool showRoots) { return showRoots ? row.root : row.label; }
 
 GaugeFigures PanelGauge(const DriveEntry& row) {

@@ -24,6 +24,10 @@ std::string FreeSizeText(const DriveEntry& row);
 // The panel's top label: the root, or the volume label.
 std::string PanelCaption(const DriveEntry& row, bool showRoots);
 
+// What a reader of the screen hears of a panel besides its caption: the free space and
+// the free share, "55.36 Gb free, 21 %" (no figures yet: "0 bytes free, 0 %").
+std::string PanelReading(const DriveEntry& row);
+
 // The gauge's maximum and progress: whole megabytes of total and free space. Beyond what
 // 32 bits hold (drives of 2^51 bytes and more) both are halved together until they fit,
 // so the share stays right.

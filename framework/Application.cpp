@@ -44,7 +44,9 @@ bool OfferDialogKey(const MSG& msg) {
   const auto key = static_cast<WORD>(msg.wParam);
   const TShiftState shift = CurrentShiftState();
   try {
-    return focused->DialogKey(key, shift) || OfferToControls(*root, key, shift);
+    // The form itself last: a control of it that takes the key comes first.
+    return (focused != root && focused->DialogKey(key, shift)) || OfferToControls(*root, key, shift) ||
+           root->DialogKey(key, shift);
   } catch (...) {
     HandleException(root);
     return true;

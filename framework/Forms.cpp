@@ -72,6 +72,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 TForm::~TForm() = default;
 
 void TForm::BeforeDestruction() {
+  accessibility_.reset();  // readers that still hold it learn that the window has gone
   try {
     Fire(OnDestroy, this);
   } catch (...) {
@@ -83,6 +84,16 @@ void TForm::BeforeDestruction() {
   // icon leaves the notification area as it goes).
   DestroyHandle();
   TWinControl::BeforeDestruction();
+}
+
+bool TForm::DialogKey(WORD key, TShiftState) {
+  if (key != VK_ESCAPE || !OnEscape) return false;
+  Fire(OnEscape, this);
+  return true;
+}
+
+void TForm::SetAccessibleSource(TAccessibleSource source) {
+  accessibility_ = source ? std::make_unique<TAccessibility>(this, std::move(source)) : nullptr;
 }
 
 void TForm::CreateParams(TCreateParams& p) {
@@ -350,6 +361,9 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
       return true;
+    case WM_GETOBJECT:
+      if (accessibility_ && accessibility_->Answer(Handle(), wp, lp, result)) return true;
+      return TWinControl::WndProc(msg, wp, lp, result);
     case WM_ENDSESSION:
       // The process may be ended once this is answered: the program ends now. This
       // form may be gone when EndSession returns.

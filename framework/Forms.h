@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "framework/Accessibility.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/UtilityWindow.h"
@@ -87,8 +88,15 @@ class TForm : public TWinControl {
   TNotifyEvent OnDestroy;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  // Escape pressed in the form and taken by none of its controls (no cancel button).
+  TNotifyEvent OnEscape;
+  bool DialogKey(WORD key, TShiftState shift) override;
 
   const MethodEntry* FindMethod(std::string_view name) const override;
+
+  // What assistive technology reads of the window's client area (see Accessibility.h);
+  // without a source the system's default answer stands.
+  void SetAccessibleSource(TAccessibleSource source);
 
  protected:
   // Loads the form description resource `resourceName`, binds the fields, raises
@@ -136,6 +144,7 @@ class TForm : public TWinControl {
   bool hasRegion_ = false;
   int dpi_ = 96;
   mutable std::vector<MethodEntry> methods_;
+  std::unique_ptr<TAccessibility> accessibility_;
 };
 
 #define BIND(field) Bind(field, #field)

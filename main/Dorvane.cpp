@@ -157,6 +157,9 @@ void TForm1::BindFields() {
     if (!type) return std::nullopt;
     return type->value;
   });
+  // Escape hides the window to the tray, as the hide button does.
+  OnEscape = [this](TObject* sender) { hide1Click(sender); };
+  SetAccessibleSource([this] { return AccessibleElements(); });
 }
 
 std::vector<MethodEntry> TForm1::Methods() const {
@@ -275,6 +278,21 @@ void TForm1::FadeOutHide() {
 void TForm1::ComeForward() {
   if (Visible()) BringToFront();
   else show1Click(this);
+}
+
+std::vector<TAccessibleElement> TForm1::AccessibleElements() {
+  std::vector<TAccessibleElement> elements;
+  elements.push_back({arProgressBar, PhysMem->Caption(),
+                      FreeRes->Caption() + " " + std::to_string(FreeBar->Position()) + " %", Panel2, {}});
+  elements.push_back({arPushButton, SpeedButton2->Hint(), {}, SpeedButton2, [this] { GradButton1Click(SpeedButton2); }});
+  // The panels in the order they stand (the layout keeps them in row order).
+  const auto& rows = Rows();
+  for (std::size_t i = 0; i < DrivePanels.size() && i < rows.size(); ++i)
+    if (DrivePanels[i]->Visible() && rows[i].active)
+      elements.push_back({arProgressBar, PanelLabels[i]->Caption(), PanelReading(rows[i]), DrivePanels[i], {}});
+  elements.push_back({arPushButton, btHide->Hint(), {}, btHide, [this] { hide1Click(btHide); }});
+  elements.push_back({arPushButton, btClose->Hint(), {}, btClose, [this] { btCloseClick(btClose); }});
+  return elements;
 }
 
 void TForm1::RoundWindowCorners() { SetRoundedRegion(ClientRect(), Scaled(9), Scaled(9)); }

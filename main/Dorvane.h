@@ -216,6 +216,9 @@ class TForm1 : public TForm {
   // Another start of the program asked for the window: a hidden one is shown as a tray
   // click shows it, a shown one comes to the front.
   void ComeForward();
+  // What a screen reader finds in the strip, left to right: the memory readout, the
+  // settings button, the shown drive panels, the hide and close buttons.
+  std::vector<TAccessibleElement> AccessibleElements();
   // The window's outline: its client rectangle with corners rounded by a 9 x 9 ellipse.
   void RoundWindowCorners();
 

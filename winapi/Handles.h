@@ -62,6 +62,11 @@ inline void CloseIcon(HICON i) noexcept { ::DestroyIcon(i); }
 inline void CloseMemoryDc(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void CloseImageList(HIMAGELIST l) noexcept { ::ImageList_Destroy(l); }
 inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
+// A reference to a COM object: given back once.
+template <typename Interface>
+void ReleaseCom(Interface* object) noexcept {
+  object->Release();
+}
 
 using UniqueHkey = UniqueHandle<HKEY, NullHandleTraits<HKEY, CloseKey>>;
 using UniqueHwnd = UniqueHandle<HWND, NullHandleTraits<HWND, DestroyWindowHandle>>;
@@ -72,6 +77,8 @@ using UniqueMemoryDc = UniqueHandle<HDC, NullHandleTraits<HDC, CloseMemoryDc>>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, NullHandleTraits<HIMAGELIST, CloseImageList>>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, NullHandleTraits<HANDLE, CloseKernelHandle>>;
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
+template <typename Interface>
+using UniqueCom = UniqueHandle<Interface*, NullHandleTraits<Interface*, ReleaseCom<Interface>>>;
 
 // Any GDI object (pen, brush, font, bitmap, region).
 template <typename T>

@@ -312,6 +312,27 @@ TEST(DriveTextsTest, GaugeFiguresOfAnySize) {
   EXPECT_EQ(unread.progress, 0);
 }
 
+// What a screen reader hears of a panel: its free space and share (truncated).
+TEST(DriveTextsTest, PanelReadingForScreenReaders) {
+  SetCurrentSeparators({".", ","});
+  constexpr std::int64_t kGb = 1073741824;
+  const struct {
+    std::int64_t free, total;
+    const char* reading;
+  } cases[] = {
+      {kGb * 55 + kGb / 4, kGb * 263, "55.25 Gb free, 21 %"},
+      {kGb * 2, kGb * 2, "2.00 Gb free, 100 %"},
+      {999, 100'000, "999 bytes free, 0 %"},
+      {0, 0, "0 bytes free, 0 %"},
+  };
+  for (const auto& c : cases) {
+    DriveEntry row;
+    row.reading = DriveReading{DriveSpace{c.free, c.total}, 1, {}};
+    EXPECT_EQ(PanelReading(row), c.reading) << c.free;
+  }
+  EXPECT_EQ(PanelReading(DriveEntry{}), "0 bytes free, 0 %");
+}
+
 TEST_F(DriveCatalogTest, RowsByRootAndTheirVolumes) {
   api.drives['c'].serial = 0x1234'ABCD;
   Build(true);

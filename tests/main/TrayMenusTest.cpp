@@ -69,6 +69,18 @@ TEST_F(TrayMenusTest, ALaterStartBringsTheWindowBack) {
   EXPECT_TRUE(f.Visible());
 }
 
+// Escape in the window hides it to the tray as the hide button does; other keys do not.
+TEST_F(TrayMenusTest, EscapeHidesTheWindowToTheTray) {
+  TForm1& f = Start();
+  PostMessageW(f.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  Application().ProcessMessages();
+  EXPECT_TRUE(f.Visible());
+  PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(testing::PumpUntil([&] { return !f.Visible(); }, 5000));
+  EXPECT_EQ(f.AlphaBlendValue(), 0);  // faded out, as by the hide button
+  EXPECT_TRUE(f.TrayIcon->IconVisible());
+}
+
 TEST_F(TrayMenusTest, SeventyFivePercentStores190AndComesBackAfterARestart) {
   TForm1& f = Start();
   f.N751Click(nullptr);
