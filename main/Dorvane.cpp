@@ -6,14 +6,12 @@
 
 #include "core/DriveTexts.h"
 #include "core/FirstStart.h"
-#include "core/HistoryStorage.h"
 #include "core/MakerServer.h"
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Dialogs.h"
-#include "framework/Registry.h"
 #include "framework/ShellServices.h"
 #include "framework/SysUtils.h"
 #include "framework/Trace.h"
@@ -88,34 +86,6 @@ std::string PanelHint(const DriveEntry& row, const std::string& estimate) {
 
 void SetHintIfChanged(TControl& control, const std::string& hint) {
   if (control.Hint() != hint) control.SetHint(hint);
-}
-
-// The history's values are written apart from the settings; a registry that refuses them
-// loses this save and nothing else (the next one writes them all again).
-void WriteHistoryValues(const std::string& path, const std::vector<StoredHistoryValue>& values) {
-  try {
-    TRegistry reg;
-    if (!reg.OpenKey(path, true)) return;
-    const std::vector<std::string> stale = StaleHistoryValues(reg.GetValueNames(), values);
-    for (const StoredHistoryValue& value : values) reg.WriteBinary(value.name, value.data);
-    for (const std::string& name : stale) reg.DeleteValue(name);
-  } catch (const ERegistryException&) {
-  }
-}
-
-std::vector<StoredHistoryValue> ReadHistoryValues(const std::string& path) {
-  std::vector<StoredHistoryValue> values;
-  TRegistry reg;
-  if (!reg.OpenKeyReadOnly(path)) return values;
-  for (const std::string& name : reg.GetValueNames()) {
-    // Anything but binary data is foreign here: left out, and gone at the next save.
-    if (reg.GetDataType(name) != TRegDataType::rdBinary) continue;
-    try {
-      values.push_back({name, reg.ReadBinary(name)});
-    } catch (const ERegistryException&) {
-    }
-  }
-  return values;
 }
 
 }  // namespace
@@ -472,34 +442,7 @@ void TForm1::GiveLowSpaceWarning(const TrayFigures& figures, const std::string& 
   if (CbExec->Checked() && machine_.Shell().FileExists(program)) RunWarningProgram(program);
 }
 
-// -- the free-space history ---------------------------------------------------------------
-
-void TForm1::SampleHistory() {
-  if (!historyEnabled_) return;
-  const std::int64_t now = machine_.Now();
-  for (const DriveEntry& row : catalog_->Rows()) {
-    if (const DriveReading* reading = catalog_->ReadThisRound(static_cast<std::uint8_t>(row.number)))
-      history_.Record(row.root, row.volumeSerial, now, reading->value.freeBytes, reading->value.totalBytes);
-  }
-}
-
-std::string TForm1::HistoryKeyPath() const { return "Software\\" + Application().Desktop().ExeName() + "\\History"; }
-
-void TForm1::LoadHistory() { history_.Load(ReadHistoryValues(HistoryKeyPath()), machine_.Now()); }
-
-void TForm1::SaveHistory(bool now) {
-  auto values = std::make_shared<const std::vector<StoredHistoryValue>>(history_.Save(machine_.Now()));
-  if (now) {
-    WriteHistoryValues(HistoryKeyPath(), *values);
-    return;
-  }
-  Application().Later(this, [this, values] { WriteHistoryValues(HistoryKeyPath(), *values); });
-}
-
-std::string TForm1::EstimateText(const std::string& root) {
-  if (root.empty() || !historyEnabled_) return std::string();
-  return FullEstimateText(history_.Estimate(root, machine_.Now()));
-}
+// -- the free-space history chart ------------------------------------------------------
 
 void TForm1::UpdateHistoryChart() {
   if (!Visible() || Height() <= kCompactHeight) return;
