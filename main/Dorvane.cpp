@@ -445,7 +445,7 @@ void TForm1::GiveLowSpaceWarning(const TrayFigures& figures, const std::string& 
 // -- the free-space history chart ------------------------------------------------------
 
 void TForm1::UpdateHistoryChart() {
-  if (!Visible() || Height() <= kCompactHeight) return;
+  if (!Visible() || Height() <= Scaled(kCompactHeight)) return;
   const auto& rows = catalog_->Rows();
   const TListItem* selected = DList->Selected();
   const int row = selected ? selected->Index() : -1;
