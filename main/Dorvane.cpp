@@ -119,6 +119,7 @@ void TForm1::BindFields() {
     Bind(PanelLabels[i], "l" + n);
     Bind(Gauges[i], "gd" + n);
     Bind(FreeLabels[i], "fs" + n);
+    Bind(DriveImages[i], "dp" + n);
   }
   // The dialog learns its drive's type as every drive answer comes, from the drive
   // queries: a drive that does not answer cannot stop the window when the warning fires.

@@ -201,6 +201,7 @@ class TForm1 : public TForm {
   std::array<TLabel*, 10> PanelLabels{};     // l1 .. l10
   std::array<TGauge*, 10> Gauges{};          // gd1 .. gd10
   std::array<TLabel*, 10> FreeLabels{};      // fs1 .. fs10
+  std::array<TImage*, 10> DriveImages{};     // dp1 .. dp10
 
   // -- the handlers the form description names --
 #define DORVANE_HANDLER_DECLARATION(name, params) void name params;

@@ -1,33 +1,76 @@
 #include "main/Dorvane.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/DisplayScale.h"
+#include "core/PictureScale.h"
 #include "core/SkinDrawing.h"
+#include "framework/Resources.h"
 
-// The main window's pictures at its display scale: the resources' own at 96 dpi, drawn
-// in device pixels at any other (a picture stretched from 96 dpi would blur).
+// The main window's pictures at its display scale: the resources' own at 96 dpi; at any
+// other the skin drawn in device pixels and the other pictures taken from their drawings
+// at 200 % (the about picture: at 150 %) to the scaled size. A picture stretched up from
+// 96 dpi would blur.
 
 namespace dorvane {
+namespace {
+
+constexpr std::uint32_t kKey = 0x00FF00FF;  // magenta: the transparent colour of every BMP
+
+std::unique_ptr<TBitmap> BitmapOf(const std::vector<std::uint32_t>& pixels, int width, int height) {
+  auto bitmap = std::make_unique<TBitmap>(width, height);
+  for (int y = 0; y < height; ++y)
+    std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width, width, bitmap->ScanLine(y));
+  return bitmap;
+}
+
+// A picture of the resources at the size a `figureWidth` x `figureHeight` picture has at `dpi`.
+std::unique_ptr<TBitmap> ResourcePictureAt(std::string_view name, int figureWidth, int figureHeight, int dpi) {
+  const std::vector<std::uint8_t> bytes = ResourceBytes(name);
+  TBitmap source;
+  source.LoadFromBytes(bytes.data(), bytes.size());
+  const int width = ScaleForDpi(figureWidth, dpi), height = ScaleForDpi(figureHeight, dpi);
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < source.Height(); ++y) pixels.insert(pixels.end(), source.ScanLine(y), source.ScanLine(y) + source.Width());
+  if (source.Width() == width && source.Height() == height) return BitmapOf(pixels, width, height);
+  return BitmapOf(ResizeKeyed(pixels, source.Width(), source.Height(), width, height, kKey), width, height);
+}
+
+}  // namespace
 
 void TForm1::ShowPicturesAtDpi() {
   const int dpi = Dpi();
   if (dpi == picturesDpi_) return;
   picturesDpi_ = dpi;
+  const bool own = dpi == kDesignDpi;
   for (TImage* image : {ITL, ITM, ITR, ITBL, ITBM, ITBR, IL, IR, IBL, IB, IBR}) {
     const auto tiles = SkinTiles();
     const auto tile = std::find_if(tiles.begin(), tiles.end(), [&](const SkinTile& t) { return t.name == image->Name(); });
     if (tile == tiles.end()) continue;
-    if (dpi == kDesignDpi) {
+    if (own) {
       image->Picture().LoadFromResourceName(image->Name());
       continue;
     }
     const int width = ScaleForDpi(tile->width, dpi), height = ScaleForDpi(tile->height, dpi);
-    const std::vector<std::uint32_t> pixels = DrawSkinTile(*tile, width, height);
-    auto bitmap = std::make_unique<TBitmap>(width, height);
-    for (int y = 0; y < height; ++y)
-      std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width, width, bitmap->ScanLine(y));
-    image->Picture().SetGraphic(std::move(bitmap));
+    image->Picture().SetGraphic(BitmapOf(DrawSkinTile(*tile, width, height), width, height));
+  }
+  for (TImage* image : DriveImages) {
+    if (own) image->Picture().LoadFromResourceName("DRIVE");
+    else image->Picture().SetGraphic(ResourcePictureAt("DRIVE_200", 37, 25, dpi));
+  }
+  if (own) Image1->Picture().LoadFromResourceName("ABOUT");
+  else Image1->Picture().SetGraphic(ResourcePictureAt("ABOUT_150", 32, 32, dpi));
+  const struct {
+    TBitmap& glyph;
+    std::string_view own, scaled;
+    int side;
+  } glyphs[] = {{SpeedButton2->Glyph(), "GLYPH_SETTINGS", "GLYPH_SETTINGS_200", 36},
+                {btHide->Glyph(), "BTN_HIDE", "BTN_HIDE_200", 12},
+                {btClose->Glyph(), "BTN_CLOSE", "BTN_CLOSE_200", 12}};
+  for (const auto& g : glyphs) {
+    if (own) g.glyph.LoadFromResourceName(std::string(g.own));
+    else g.glyph.Assign(*ResourcePictureAt(g.scaled, g.side, g.side, dpi));
   }
 }
 

@@ -51,11 +51,14 @@ def vgrad(y0, y1, *stops):
 
 
 class Canvas:
-    """Straight (non-premultiplied) RGBA, colour 0..255 floats, alpha 0..1."""
+    """Straight (non-premultiplied) RGBA, colour 0..255 floats, alpha 0..1. A canvas at
+    scale k has k x k pixels for each pixel of the drawing: shapes, paints, rectangles
+    and points take the drawing's coordinates, so one drawing serves every scale."""
 
-    def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(w * h)]
+    def __init__(self, w, h, k=1):
+        self.k = k
+        self.w, self.h = w * k, h * k
+        self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(self.w * self.h)]
 
     def blend(self, x, y, rgb, a):
         if a <= 0.0 or not (0 <= x < self.w and 0 <= y < self.h):
@@ -67,9 +70,15 @@ class Canvas:
             p[i] = (rgb[i] * a + p[i] * da) / oa
         p[3] = oa
 
-    def put(self, x, y, rgb):
+    def set(self, x, y, rgb):
+        """One pixel of the canvas (not of the drawing)."""
         if 0 <= x < self.w and 0 <= y < self.h:
             self.px[y * self.w + x] = [float(rgb[0]), float(rgb[1]), float(rgb[2]), 1.0]
+
+    def put(self, x, y, rgb):
+        for dy in range(self.k):
+            for dx in range(self.k):
+                self.set(x * self.k + dx, y * self.k + dy, rgb)
 
     def rect(self, x0, y0, x1, y1, rgb):
         for y in range(y0, y1):
@@ -81,35 +90,38 @@ class Canvas:
         ss=1 gives crisp pixel art (a pixel belongs to the shape if its centre does)."""
         offs = [(i + 0.5) / ss for i in range(ss)]
         n = float(ss * ss) / alpha
+        k = self.k
         for y in range(self.h):
             for x in range(self.w):
                 hit = 0
                 for oy in offs:
                     for ox in offs:
-                        if shape(x + ox, y + oy):
+                        if shape((x + ox) / k, (y + oy) / k):
                             hit += 1
                 if hit:
-                    rgb = paint(x + 0.5, y + 0.5) if callable(paint) else paint
+                    rgb = paint((x + 0.5) / k, (y + 0.5) / k) if callable(paint) else paint
                     self.blend(x, y, rgb, hit / n)
 
     def fill_outlined(self, shape, paint, outline):
-        """Crisp fill whose border pixels (4-neighbourhood) take the outline colour."""
-        inside = [[shape(x + 0.5, y + 0.5) for x in range(self.w)] for y in range(self.h)]
+        """Crisp fill whose border pixels (4-neighbourhood, a drawing's pixel wide) take the
+        outline colour."""
+        k = self.k
+        inside = [[shape((x + 0.5) / k, (y + 0.5) / k) for x in range(self.w)] for y in range(self.h)]
 
         def at(x, y):
             return 0 <= x < self.w and 0 <= y < self.h and inside[y][x]
         for y in range(self.h):
             for x in range(self.w):
                 if inside[y][x]:
-                    edge = not (at(x - 1, y) and at(x + 1, y) and at(x, y - 1) and at(x, y + 1))
-                    self.put(x, y, outline if edge else
-                             (paint(x + 0.5, y + 0.5) if callable(paint) else paint))
+                    edge = not (at(x - k, y) and at(x + k, y) and at(x, y - k) and at(x, y + k))
+                    self.set(x, y, outline if edge else
+                             (paint((x + 0.5) / k, (y + 0.5) / k) if callable(paint) else paint))
 
     def paste(self, other, ox, oy):
         for y in range(other.h):
             for x in range(other.w):
                 p = other.px[y * other.w + x]
-                self.blend(ox + x, oy + y, p[:3], p[3])
+                self.blend(ox * self.k + x, oy * self.k + y, p[:3], p[3])
 
     def rgba8(self):
         """Rows of (r, g, b, a) bytes; fully transparent pixels become (0, 0, 0, 0)."""
@@ -669,8 +681,8 @@ def skin_tiles():
 # ----------------------------------------------------------------------------------------
 
 
-def drive_picture():
-    c = Canvas(37, 25)
+def drive_picture(k=1):
+    c = Canvas(37, 25, k)
     c.fill(rrect(1, 2, 36, 23, 3), (70, 76, 90))
     body = rrect(2, 3, 35, 22, 2)
     c.fill(body, vgrad(3, 22, (250, 251, 253), (224, 227, 232), (196, 201, 209)))
@@ -763,8 +775,8 @@ DRIVE_TYPES = [type_removable, type_fixed, type_cdrom, type_network, type_ram]
 SLATE_DARK = (38, 54, 82)
 
 
-def glyph_settings():
-    c = Canvas(36, 36)
+def glyph_settings(k=1):
+    c = Canvas(36, 36, k)
     cx = cy = 18.0
 
     def gear(grow):
@@ -843,14 +855,14 @@ BTN_FACE = (190, 214, 250)
 MENU_BACK = (240, 240, 240)       # what the edges of the menu pictures are smoothed against
 
 
-def btn_hide():
-    c = Canvas(12, 12)
+def btn_hide(k=1):
+    c = Canvas(12, 12, k)
     c.rect(2, 7, 10, 9, BTN_INK)
     return c
 
 
-def btn_close():
-    c = Canvas(12, 12)
+def btn_close(k=1):
+    c = Canvas(12, 12, k)
     c.fill(union(capsule(2.5, 2.5, 9.5, 9.5, 0.9), capsule(9.5, 2.5, 2.5, 9.5, 0.9)), BTN_INK)
     return c
 
@@ -880,6 +892,11 @@ CATALOGUE = [
     ("dorvane.ico", "16, 32, 48", "program icon"),
     ("about.bmp", "32 x 32", "about picture, top left of the status panel"),
     ("drive.bmp", "37 x 25", "drive picture in every drive panel"),
+    ("drive_200.bmp, glyph_settings_200.bmp, btn_hide_200.bmp, btn_close_200.bmp",
+     "74 x 50, 72 x 72, 24 x 24, 24 x 24", "the same drawings at 200 % (the window shrinks "
+     "them for 125 and 150 %)"),
+    ("about_150.bmp", "48 x 48", "the about picture at 150 % (the window resizes it for "
+     "125 and 200 %)"),
     ("drive_types.bmp", "80 x 16", "drive list images: removable, fixed, CD-ROM, network, "
      "RAM drive"),
     ("glyph_settings.bmp", "36 x 36", "settings toggle button"),
@@ -947,6 +964,11 @@ def generate():
     icons = [app_icon(s) for s in (16, 32, 48)]
     files["dorvane.ico"] = ico([c.rgba8() for c in icons])
     files["about.bmp"] = bmp(icons[1].keyed(PANEL))
+    files["about_150.bmp"] = bmp(icons[2].keyed(PANEL))
+    files["drive_200.bmp"] = bmp(drive_picture(2).keyed(PANEL))
+    files["glyph_settings_200.bmp"] = bmp(glyph_settings(2).keyed(PANEL))
+    files["btn_hide_200.bmp"] = bmp(btn_hide(2).keyed(BTN_FACE))
+    files["btn_close_200.bmp"] = bmp(btn_close(2).keyed(BTN_FACE))
     files["drive.bmp"] = bmp(drive_picture().keyed(PANEL))
     files["drive_types.bmp"] = bmp(strip([f() for f in DRIVE_TYPES], WHITE))
     files["glyph_settings.bmp"] = bmp(glyph_settings().keyed(PANEL))
@@ -1157,6 +1179,8 @@ def check_structure(files, tiles):
         "glyph_browse.bmp": (28, 13), "btn_hide.bmp": (12, 12), "btn_close.bmp": (12, 12),
         "menu_dorvane.bmp": (16, 16), "menu_recycle.bmp": (16, 16),
         "tray_icons.bmp": (288, 16),
+        "about_150.bmp": (48, 48), "drive_200.bmp": (74, 50), "glyph_settings_200.bmp": (72, 72),
+        "btn_hide_200.bmp": (24, 24), "btn_close_200.bmp": (24, 24),
     }
     bmps = {}
     for name, (w, h) in sizes.items():
@@ -1166,7 +1190,7 @@ def check_structure(files, tiles):
             name + ": top corners must be the transparent colour"
         assert sum(p != MAGENTA for r in rows for p in r) > w * h // 16, name + ": nearly empty"
         bmps[name] = rows
-    for name in ("btn_hide.bmp", "btn_close.bmp"):
+    for name in ("btn_hide.bmp", "btn_close.bmp", "btn_hide_200.bmp", "btn_close_200.bmp"):
         ink = [p for r in bmps[name] for p in r if p != MAGENTA]
         assert all(p[2] > p[0] + 60 and p[2] > p[1] + 40 for p in ink), name + ": blue on key"
     cells = [tuple(tuple(r[16 * i:16 * i + 16]) for r in bmps["drive_types.bmp"]) for i in range(5)]

@@ -262,6 +262,39 @@ TEST_F(ScaleTest, TheSkinIsDrawnInDevicePixelsAtEveryScale) {
   }
 }
 
+// The other pictures of the window at each scale: the resources' own at 100 %, else their
+// drawings at 200 % (the about picture's at 150 %) taken to the scaled size. At 200 % the
+// drive picture is its drawing with every pixel doubled: its lamp, drawn at (29..30, 18)
+// in (64, 232, 88) beside a highlight at (28, 18) in (190, 255, 196), covers (58..61,
+// 36..37) with the highlight at (56..57, 36..37).
+TEST_F(ScaleTest, ThePicturesComeAtTheScaledSize) {
+  TForm1& f = Start();
+  std::vector<const Figures*> order{&s};
+  for (const Figures& to : kFigures) order.push_back(&to);
+  for (const Figures* to : order) {
+    SCOPED_TRACE(to->dpi);
+    if (to->dpi != f.Dpi()) ChangeDpi(f, *to, to->base, to->compact);
+    for (TImage* drive : {f.DriveImages[0], f.DriveImages[9]}) {
+      EXPECT_EQ(drive->Picture().Width(), ScaleForDpi(37, to->dpi));
+      EXPECT_EQ(drive->Picture().Height(), ScaleForDpi(25, to->dpi));
+    }
+    EXPECT_EQ(f.Image1->Picture().Width(), ScaleForDpi(32, to->dpi));
+    EXPECT_EQ(f.SpeedButton2->Glyph().Width(), ScaleForDpi(36, to->dpi));
+    EXPECT_EQ(f.btHide->Glyph().Height(), ScaleForDpi(12, to->dpi));
+    EXPECT_EQ(f.btClose->Glyph().Width(), ScaleForDpi(12, to->dpi));
+    const TBitmap& drive = f.DriveImages[0]->Picture().Bitmap();
+    // The corners stay transparent at every size.
+    EXPECT_EQ(drive.Pixel(0, 0), clFuchsia);
+    EXPECT_EQ(drive.Pixel(drive.Width() - 1, drive.Height() - 1), clFuchsia);
+    if (to->dpi == 192) {
+      for (int y : {36, 37}) {
+        for (int x : {58, 59, 60, 61}) EXPECT_EQ(drive.Pixel(x, y), TColor{0x0058E840}) << x << "," << y;
+        for (int x : {56, 57}) EXPECT_EQ(drive.Pixel(x, y), TColor{0x00C4FFBE}) << x << "," << y;
+      }
+    }
+  }
+}
+
 // A drive panel's gauge at 200 %: a pie of 74 x 52 pixels on the window's colour, half
 // full, its outline two pixels wide as the one pixel is at 100 %; the share's wedge is the
 // right half, the rest the back colour. The points lie clear of the "50%" in the middle.
