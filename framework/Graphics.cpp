@@ -720,6 +720,11 @@ void TIcon::SetHandle(HICON icon) {
   Changed();
 }
 
+void TIcon::LoadProgramIcon(int size) {
+  SetHandle(static_cast<HICON>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
 void TIcon::Draw(TCanvas& canvas, const RECT& r) const {
   if (!icon_) return;
   if (!canvas.HandleAllocated()) throw EInvalidOperation("Canvas does not allow drawing");

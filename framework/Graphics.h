@@ -298,6 +298,9 @@ class TIcon : public TGraphic {
   HICON Handle() const { return icon_.get(); }
   // Takes ownership of an icon handle (null empties the icon).
   void SetHandle(HICON icon);
+  // The program's own icon (MAINICON) at size x size: its image of that size, or the
+  // system's scaling of the nearest one. Empty when the program has none.
+  void LoadProgramIcon(int size);
   void Draw(TCanvas& canvas, const RECT& r) const override;
   void LoadFromBytes(const std::uint8_t* data, std::size_t size) override;  // an ICO file image
   void Assign(const TPersistent& source) override;

@@ -9,9 +9,9 @@
 #include "framework/Resources.h"
 
 // The main window's pictures at its display scale: the resources' own at 96 dpi; at any
-// other the skin drawn in device pixels and the other pictures taken from their drawings
-// at 200 % (the about picture: at 150 %) to the scaled size. A picture stretched up from
-// 96 dpi would blur.
+// other the skin drawn in device pixels, the about picture the program icon's image of
+// that size, and the other pictures taken from their drawings at 200 % to the scaled
+// size. A picture stretched up from 96 dpi would blur.
 
 namespace dorvane {
 namespace {
@@ -59,8 +59,20 @@ void TForm1::ShowPicturesAtDpi() {
     if (own) image->Picture().LoadFromResourceName("DRIVE");
     else image->Picture().SetGraphic(ResourcePictureAt("DRIVE_200", 37, 25, dpi));
   }
-  if (own) Image1->Picture().LoadFromResourceName("ABOUT");
-  else Image1->Picture().SetGraphic(ResourcePictureAt("ABOUT_150", 32, 32, dpi));
+  if (own) {
+    Image1->Picture().LoadFromResourceName("ABOUT");
+  } else {
+    // The about picture is the program icon on the panel's colour, which as the bitmap's
+    // corner colour is also its transparent one; the icon has an image of every scale's size.
+    const int side = ScaleForDpi(32, dpi);
+    TIcon icon;
+    icon.LoadProgramIcon(side);
+    auto bitmap = std::make_unique<TBitmap>(side, side);
+    bitmap->Canvas().Brush().SetColor(Panel2->Color());
+    bitmap->Canvas().FillRect(RECT{0, 0, side, side});
+    bitmap->Canvas().Draw(0, 0, icon);
+    Image1->Picture().SetGraphic(std::move(bitmap));
+  }
   const struct {
     TBitmap& glyph;
     std::string_view own, scaled;

@@ -536,6 +536,11 @@ PIE_FREE = (66, 196, 86)
 PIE_USED = (54, 124, 222)
 
 
+# The program icon's sizes: the small icon (16) and the large one (32) at 100, 125, 150
+# and 200 %, each drawn at its own size.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+
+
 def app_icon(size):
     if size <= 16:
         # hand-placed pixels stay sharp where a scaled drawing would blur
@@ -889,14 +894,13 @@ CATALOGUE = [
      "magenta key: 0 no figures, 1..16 used (grey) / free (green, orange at 14, red at "
      "15 and 16) bar in rows 14-15, 17 drive unreadable"),
     ("tray/trayNN.ico", "16 x 16", "the same 18 pictures as icons (32-bit alpha + mask)"),
-    ("dorvane.ico", "16, 32, 48", "program icon"),
+    ("dorvane.ico", "16, 20, 24, 32, 40, 48, 64", "program icon (the small and the large icon "
+     "at 100, 125, 150 and 200 %; the about picture at 125 % and above)"),
     ("about.bmp", "32 x 32", "about picture, top left of the status panel"),
     ("drive.bmp", "37 x 25", "drive picture in every drive panel"),
     ("drive_200.bmp, glyph_settings_200.bmp, btn_hide_200.bmp, btn_close_200.bmp",
      "74 x 50, 72 x 72, 24 x 24, 24 x 24", "the same drawings at 200 % (the window shrinks "
      "them for 125 and 150 %)"),
-    ("about_150.bmp", "48 x 48", "the about picture at 150 % (the window resizes it for "
-     "125 and 200 %)"),
     ("drive_types.bmp", "80 x 16", "drive list images: removable, fixed, CD-ROM, network, "
      "RAM drive"),
     ("glyph_settings.bmp", "36 x 36", "settings toggle button"),
@@ -961,10 +965,9 @@ def generate():
     files["tray_icons.bmp"] = bmp(strip(trays, PANEL))
     for i, t in enumerate(trays):
         files["tray/tray%02d.ico" % i] = ico([t.rgba8()])
-    icons = [app_icon(s) for s in (16, 32, 48)]
-    files["dorvane.ico"] = ico([c.rgba8() for c in icons])
-    files["about.bmp"] = bmp(icons[1].keyed(PANEL))
-    files["about_150.bmp"] = bmp(icons[2].keyed(PANEL))
+    icons = {s: app_icon(s) for s in ICON_SIZES}
+    files["dorvane.ico"] = ico([c.rgba8() for c in icons.values()])
+    files["about.bmp"] = bmp(icons[32].keyed(PANEL))
     files["drive_200.bmp"] = bmp(drive_picture(2).keyed(PANEL))
     files["glyph_settings_200.bmp"] = bmp(glyph_settings(2).keyed(PANEL))
     files["btn_hide_200.bmp"] = bmp(btn_hide(2).keyed(BTN_FACE))
@@ -978,7 +981,7 @@ def generate():
     files["glyph_browse.bmp"] = bmp(glyph_browse().keyed(PANEL))
     files["btn_hide.bmp"] = bmp(btn_hide().keyed(BTN_FACE))
     files["btn_close.bmp"] = bmp(btn_close().keyed(BTN_FACE))
-    files["menu_dorvane.bmp"] = bmp(icons[0].keyed(MENU_BACK))
+    files["menu_dorvane.bmp"] = bmp(icons[16].keyed(MENU_BACK))
     files["menu_recycle.bmp"] = bmp(menu_recycle().keyed(MENU_BACK))
     tiles = skin_tiles()
     for name, rows in tiles.items():
@@ -1179,7 +1182,7 @@ def check_structure(files, tiles):
         "glyph_browse.bmp": (28, 13), "btn_hide.bmp": (12, 12), "btn_close.bmp": (12, 12),
         "menu_dorvane.bmp": (16, 16), "menu_recycle.bmp": (16, 16),
         "tray_icons.bmp": (288, 16),
-        "about_150.bmp": (48, 48), "drive_200.bmp": (74, 50), "glyph_settings_200.bmp": (72, 72),
+        "drive_200.bmp": (74, 50), "glyph_settings_200.bmp": (72, 72),
         "btn_hide_200.bmp": (24, 24), "btn_close_200.bmp": (24, 24),
     }
     bmps = {}
@@ -1201,7 +1204,7 @@ def check_structure(files, tiles):
     assert ticks > 30 and not any(is_green(p) for r in bmps["glyph_uncheck_all.bmp"] for p in r), \
         "only check-all carries ticks"
     icons = read_ico(files["dorvane.ico"])
-    assert [len(i) for i in icons] == [16, 32, 48], "program icon sizes"
+    assert [len(i) for i in icons] == list(ICON_SIZES), "program icon sizes"
     for img in icons:
         n = len(img)
         assert img[0][0][3] == 0, "program icon corner must be transparent"
