@@ -133,7 +133,6 @@ class TrayIconTest : public ::testing::Test {
 TEST_F(TrayIconTest, RecordHoldsTheHandlerWindowAndAUniqueIdentity) {
   auto* other = new TNotifyTrayIcon(form);
   const NOTIFYICONDATAW& d = tray->Data();
-  EXPECT_EQ(sizeof(NOTIFYICONDATAW), d.cbSize);
   EXPECT_EQ(TTrayIconHandler::CurrentWindow(), d.hWnd);
   EXPECT_EQ(other->Data().hWnd, d.hWnd);  // one handler window for both
   EXPECT_NE(other->Id(), tray->Id());
@@ -305,11 +304,17 @@ TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {
   tray->AddIcon();
   EXPECT_EQ(6u, calls.size());
 
-  testing::InstalledDesktop real(RealDesktop());  // the real shell (refuses everything headless)
-  tray->SetHint("real");
-  tray->ShowBalloon("Dorvane", "text", bitInfo, 1);
-  EXPECT_TRUE(tray->IconVisible());
-  EXPECT_EQ(std::wstring(L"real"), tray->Data().szTip);
+  // The real shell (no notification area headless): its refusal is seen, so the record
+  // goes to the shell again at the next update once the shell answers.
+  {
+    testing::InstalledDesktop real(RealDesktop());
+    tray->SetHint("real");
+  }
+  EXPECT_EQ(6u, calls.size());
+  EXPECT_TRUE(tray->UpdateIcon());
+  ASSERT_EQ(7u, calls.size());
+  EXPECT_EQ(DWORD(NIM_MODIFY), calls.back().message);
+  EXPECT_EQ(std::wstring(L"real"), calls.back().data.szTip);
 }
 
 // At log-on the shell may refuse the first add (it is not ready yet): the icon's
@@ -494,6 +499,23 @@ TEST_F(TrayIconTest, TaskbarRecreationAddsTheVisibleIconsAgain) {
   EXPECT_EQ(DWORD(NIM_ADD), calls[0].message);
   EXPECT_EQ(tray->Id(), calls[0].data.uID);
   hidden->Free();
+}
+
+// The shell announces a new taskbar to every top-level window: sent as a broadcast, the
+// message must reach the icons' window (a message-only window would miss it). Run alone
+// (RUN_SERIAL): the broadcast reaches every program of the session.
+class TrayIconBroadcastTest : public TrayIconTest {};
+
+TEST_F(TrayIconBroadcastTest, ANewTaskbarAnnouncedToAllWindowsAddsTheIconAgain) {
+  tray->SetIconVisible(true);
+  calls.clear();
+  DWORD_PTR answer = 0;
+  ASSERT_NE(SendMessageTimeoutW(HWND_BROADCAST, TTrayIconHandler::TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                                5000, &answer),
+            0);
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ(DWORD(NIM_ADD), calls[0].message);
+  EXPECT_EQ(tray->Id(), calls[0].data.uID);
 }
 
 TEST_F(TrayIconTest, MinimisingHidesTheMainFormIntoTheTray) {
