@@ -312,7 +312,19 @@ TModalResult TForm::ModalLoop() {
   return modalResult_;
 }
 
+void TForm::Show() {
+  SetVisible(true);
+  // Minimised while it stayed shown (nothing hid it into the tray): no change of the
+  // visibility would restore it.
+  RestoreIfMinimised();
+}
+
+void TForm::RestoreIfMinimised() {
+  if (Visible() && HandleAllocated() && IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+}
+
 void TForm::BringToFront() {
+  RestoreIfMinimised();
   if (HandleAllocated()) {
     SetWindowPos(Handle(), formStyle_ == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);

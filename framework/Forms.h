@@ -58,6 +58,9 @@ class TForm : public TWinControl {
   void BeginMoveByMouse();
   // Shows the form modally until its ModalResult is set; the desktop runs the loop.
   TModalResult ShowModal();
+  // Shows the form; one minimised while it stayed shown comes back as it was before.
+  void Show();
+  // Raises the form above the others (restored when it was minimised) and activates it.
   void BringToFront();
   bool Showing() const override;
 
@@ -129,6 +132,7 @@ class TForm : public TWinControl {
   // lasts.
   TModalResult ModalLoop();
   void ApplyLayered();
+  void RestoreIfMinimised();
   void Finish();
   TFormBorderStyle borderStyle_ = fbsSizeable;
   TFormStyle formStyle_ = fsNormal;
