@@ -372,6 +372,13 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
+      if (result) {
+        try {
+          SessionMayEnd();
+        } catch (...) {
+          HandleException(this);
+        }
+      }
       return true;
     case WM_GETOBJECT:
       if (accessibility_ && accessibility_->Answer(Handle(), wp, lp, result)) return true;

@@ -125,6 +125,9 @@ class TForm : public TWinControl {
   virtual void DoShow();
   virtual void DoHide();
   virtual void DoClose(TCloseAction& action);
+  // The session may end (the form agreed when asked): what must outlast an end that
+  // follows without another word is written here.
+  virtual void SessionMayEnd() {}
 
  private:
   friend class Win32Desktop;
