@@ -37,7 +37,8 @@ With --trace the program also writes its own marks (DORVANE_TRACE) and the media
 each mark after launch is printed.
 
 With --dpi 144 every program is launched a second time in a prefix at that display scale
-(a copy of build/wine-144, made by tools/setup.sh), in the same rounds, named NAME@144.
+(a copy of build/wine-x11-144 or build/wine-144, made by tools/setup.sh), in the same rounds,
+named NAME@144.
 
 Usage: bench/startup_bench.py [--rounds 5] [--spacing 4] [--no-keeper] [--no-window-states] [--trace]
                               [--only NAME ...] [--compare EXE] [--dpi 144]
@@ -315,7 +316,8 @@ def main():
                     help="the dorvane.exe to launch (default: the release build if built)")
     ap.add_argument("--compare", help="another dorvane.exe (an earlier build) launched in the same rounds")
     ap.add_argument("--dpi", type=int, choices=(120, 144, 192),
-                    help="also launch each program in a prefix at this display scale (a copy of build/wine-DPI), "
+                    help="also launch each program in a prefix at this display scale (a copy of build/wine-x11-DPI "
+                         "or build/wine-DPI), "
                          "named NAME@DPI, in the same rounds")
     opts = ap.parse_args()
 
@@ -334,9 +336,13 @@ def main():
     copy_prefix(os.path.join(ROOT, "build", "wine-x11"), opts.prefix)
     prefixes = [opts.prefix]
     if scaled_prefix:
-        source = os.path.join(ROOT, "build", f"wine-{opts.dpi}")
-        if not os.path.exists(os.path.join(source, ".dorvane-ready")):
-            sys.exit(f"missing the prefix {source}: run tools/setup.sh")
+        # The display prefix at that scale when tools/setup.sh made one, else the headless
+        # one (both are made alike, the scale apart).
+        source = next((p for p in (os.path.join(ROOT, "build", f"wine-x11-{opts.dpi}"),
+                                   os.path.join(ROOT, "build", f"wine-{opts.dpi}"))
+                       if os.path.exists(os.path.join(p, ".dorvane-ready"))), None)
+        if not source:
+            sys.exit(f"missing the prefix build/wine-{opts.dpi}: run tools/setup.sh")
         copy_prefix(source, scaled_prefix)
         prefixes.append(scaled_prefix)
 
