@@ -7,6 +7,7 @@
 #include "winapi/Handles.h"
 #include "framework/ClassBuilder.h"
 #include "framework/SysUtils.h"
+#include "core/DisplayScale.h"
 
 namespace dorvane {
 
@@ -37,10 +38,11 @@ void SolidBrush(TCanvas& canvas, TColor color) {
   canvas.Brush().SetColor(color);
 }
 
-void SolidPen(TCanvas& canvas, TColor color) {
-  canvas.Pen().SetStyle(psSolid);
+// A pen wider than a pixel stays inside the figure's box, as the one-pixel pen does.
+void SolidPen(TCanvas& canvas, TColor color, int width = 1) {
+  canvas.Pen().SetStyle(width > 1 ? psInsideFrame : psSolid);
   canvas.Pen().SetMode(pmCopy);
-  canvas.Pen().SetWidth(1);
+  canvas.Pen().SetWidth(width);
   canvas.Pen().SetColor(color);
 }
 
@@ -161,6 +163,11 @@ void TGauge::SetBackColor(TColor color) {
   Refresh();
 }
 
+void TGauge::ChangeScale(int fromDpi, int toDpi) {
+  dpi_ = toDpi;
+  TGraphicControl::ChangeScale(fromDpi, toDpi);
+}
+
 RECT TGauge::PaintRect() const {
   RECT r{0, 0, Width(), Height()};
   if (borderStyle_ == bsSingle) InflateRect(&r, -1, -1);
@@ -258,7 +265,7 @@ void TGauge::PaintAsPie(TCanvas& canvas, const RECT& paintRect) {
   SolidBrush(canvas, Color());
   canvas.FillRect(paintRect);
   canvas.Brush().SetColor(backColor_);
-  SolidPen(canvas, foreColor_);
+  SolidPen(canvas, foreColor_, ScaleForDpi(1, dpi_));
   canvas.Ellipse(paintRect.left, paintRect.top, w, h);
   const int percent = PercentDone();
   if (percent > 0) {
@@ -285,7 +292,7 @@ void TGauge::PaintAsNeedle(TCanvas& canvas, const RECT& paintRect) {
   SolidBrush(canvas, Color());
   canvas.FillRect(paintRect);
   canvas.Brush().SetColor(backColor_);
-  SolidPen(canvas, foreColor_);
+  SolidPen(canvas, foreColor_, ScaleForDpi(1, dpi_));
   // The upper half of an ellipse whose centre lies on the bottom edge, and its base line.
   canvas.Pie(x, y, w, h * 2 - 1, x + w, paintRect.bottom - 1, x, paintRect.bottom - 1);
   canvas.MoveTo(x, paintRect.bottom);

@@ -52,6 +52,8 @@ class TGauge : public TGraphicControl {
   int PercentDone() const;
 
   void Paint() override;
+  // The outlines of the pie and the needle keep their 96-dpi width of one pixel scaled.
+  void ChangeScale(int fromDpi, int toDpi) override;
 
  private:
   RECT PaintRect() const;
@@ -71,6 +73,7 @@ class TGauge : public TGraphicControl {
   TBorderStyle borderStyle_ = bsSingle;
   TColor foreColor_ = clBlack;
   TColor backColor_ = clWhite;
+  int dpi_ = 96;
 };
 
 }  // namespace dorvane

@@ -153,6 +153,9 @@ void TForm1::FormCreate(TObject*) {
 
   if (IsNtPlatform()) SetTransparency(Read(*Saver, kAlpha));
 
+  ShowPicturesAtDpi();
+  OnDpiChanged = [this](TObject*) { ShowPicturesAtDpi(); };
+
   SetDoubleBuffered(true);
   DList->SetDoubleBuffered(true);
   Panel11->SetDoubleBuffered(true);
@@ -481,7 +484,7 @@ void TForm1::UpdateHistoryChart() {
     canvas.LineTo(2 + run.back().x, 1 + run.back().y);  // the last pixel too
   }
   canvas.Font().Assign(Font());
-  canvas.TextOut(4, 2, plot.caption);
+  canvas.TextOut(Scaled(4), Scaled(2), plot.caption);
   HistoryChart->Picture().SetGraphic(std::move(bitmap));
 }
 

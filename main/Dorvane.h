@@ -221,6 +221,8 @@ class TForm1 : public TForm {
   std::vector<TAccessibleElement> AccessibleElements();
   // The window's outline: its client rectangle with corners rounded by a 9 x 9 ellipse.
   void RoundWindowCorners();
+  // The skin's pictures for the window's DPI (on start and whenever the DPI changes).
+  void ShowPicturesAtDpi();
 
   // -- the one-second refresh --
   void RefreshDrives();
@@ -339,6 +341,8 @@ class TForm1 : public TForm {
   std::string chartKey_;
   // Saves the history every few minutes, apart from the tick.
   TTimer* historyTimer_ = nullptr;
+  // The DPI the skin's pictures are drawn for (the form's description loads them at 96).
+  int picturesDpi_ = 96;
 };
 
 // The about box, made when it is first shown.

@@ -164,7 +164,8 @@ def prefix_ready(prefix):
     try:
         with open(os.path.join(prefix, ".dorvane-ready")) as ready, \
                 open(os.path.join(ROOT, "tools", "prefix-version")) as version:
-            return ready.read().strip() == version.read().strip()
+            # A copy at another display scale says so after the version ("2 dpi 144").
+            return ready.read().split(" dpi ")[0].strip() == version.read().strip()
     except OSError:
         return False
 

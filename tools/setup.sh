@@ -98,18 +98,19 @@ make_prefix "$build/wine"
 make_prefix "$build/wine-x11"
 
 # Copies of the headless prefix at the other display scales (125, 150 and 200 %), for the
-# tests that render the windows at each: the DPI every program of a prefix sees is the
+# tests that render the windows at each, and of the display prefix at 150 % for the
+# end-to-end screenshots at that scale: the DPI every program of a prefix sees is the
 # prefix's LogPixels, under both keys Wine reads it from.
 make_scaled_prefix() {
-  local dpi=$1 prefix=$build/wine-$1
+  local base=$1 dpi=$2 prefix=$build/$1-$2
   [ "$(cat "$prefix/.dorvane-ready" 2>/dev/null)" = "$prefix_version dpi $dpi" ] && return 0
   log "preparing Wine prefix $prefix"
   if [ -d "$prefix" ]; then WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; fi
   rm -rf "$prefix"
-  cp -a "$build/wine" "$prefix"
+  cp -a "$build/$base" "$prefix"
   rm -f "$prefix/.dorvane-ready"
   rm -rf "$prefix/fontconfig/cache"
-  sed -i "s|$build/wine/fontconfig|$prefix/fontconfig|" "$prefix/fontconfig/fonts.conf"
+  sed -i "s|$build/$base/fontconfig|$prefix/fontconfig|" "$prefix/fontconfig/fonts.conf"
   (
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export FONTCONFIG_FILE=$prefix/fontconfig/fonts.conf LC_ALL=C.UTF-8
@@ -120,7 +121,8 @@ make_scaled_prefix() {
   )
   echo "$prefix_version dpi $dpi" >"$prefix/.dorvane-ready"
 }
-for dpi in 120 144 192; do make_scaled_prefix "$dpi"; done
+for dpi in 120 144 192; do make_scaled_prefix wine "$dpi"; done
+make_scaled_prefix wine-x11 144
 
 # 4. Configure and build: the Windows build first (the native build's ctest includes its
 #    tests), then the native one; the i686 build only has to compile.

@@ -45,9 +45,9 @@ MESSAGE_BOX = "#32770"
 class App:
     """One session: Xvfb, our maker's server, the Wine prefix, and the program."""
 
-    def __init__(self, exe, server_args=()):
+    def __init__(self, exe, server_args=(), prefix=None):
         self.exe = exe
-        self.session = ds.Session(server_args=server_args)
+        self.session = ds.Session(prefix=prefix, server_args=server_args)
         self.wintool = sys.argv[2] if len(sys.argv) > 2 else os.path.join(ds.BUILD, "mingw64", "tests", "e2e",
                                                                           "wintool.exe")
 

@@ -1,7 +1,10 @@
 // The main window at the display scale of the prefix the test runs in (96, 120, 144 or
 // 192 dpi; ctest runs these suites once in each): the specified 96-dpi figures scaled
 // by the window's DPI, and every text of the window within its bounds.
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include "core/DisplayScale.h"
 #include "core/win32/WideString.h"
@@ -221,6 +224,153 @@ TEST_F(ScaleTest, EveryTextFitsInBothViews) {
   ExpectTextsFit(f, "normal view, labels");
   f.GradButton1Click(nullptr);
   ExpectTextsFit(f, "settings view");
+}
+
+// A control as the window paints it, into a bitmap of its size.
+template <typename C>
+std::unique_ptr<TBitmap> Render(C& control) {
+  auto bitmap = std::make_unique<TBitmap>(control.Width(), control.Height());
+  control.PaintTo(bitmap->Canvas().Handle());
+  return bitmap;
+}
+
+// The skin at each scale, worked out from its drawing by hand: the outermost band of the
+// frame (its first 1.25 figures) mixes the frame's blue (100, 152, 216) towards the light
+// (186, 216, 249) or the shade (52, 92, 150) by 0.9 x how squarely that edge faces the
+// light from the upper left (0.55 sideways, 0.835 from above); the frame's innermost
+// figure is its sunken edge (66, 108, 168). A pixel lies wholly in a band when its share
+// of the 10-figure frame does: 10 / 13 and 10 / 15 of a figure at 125 and 150 %, half a
+// figure at 200 % (two pixels).
+TEST_F(ScaleTest, TheSkinIsDrawnInDevicePixelsAtEveryScale) {
+  constexpr TColor kLeftBevel = 0x00E8B88F;    // (143, 184, 232): 0.495 towards the light
+  constexpr TColor kTopBevel = 0x00F1C8A5;     // (165, 200, 241): 0.7515 towards the light
+  constexpr TColor kRightBevel = 0x00B77A4C;   // (76, 122, 183): 0.495 towards the shade
+  constexpr TColor kBottomBevel = 0x00A66B40;  // (64, 107, 166): 0.7515 towards the shade
+  constexpr TColor kSunken = 0x00A86C42;       // (66, 108, 168)
+  const struct {
+    int dpi, frame, whole;  // the frame's pixels, and how many of them lie wholly in a band
+  } scales[] = {{120, 13, 1}, {144, 15, 1}, {192, 20, 2}};
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  // First at the prefix's own scale (the pictures chosen as the window is made), then
+  // at each of the others as WM_DPICHANGED takes the window there.
+  std::vector<const Figures*> order{&s};
+  for (const Figures& to : kFigures) order.push_back(&to);
+  for (const Figures* to : order) {
+    SCOPED_TRACE(to->dpi);
+    if (to->dpi != f.Dpi()) ChangeDpi(f, *to, to->base + 4 * to->panelWidth, to->compact);
+    if (to->dpi == 96) {
+      // The resources' own pictures, as ever.
+      EXPECT_NE(dynamic_cast<TJpegImage*>(f.IL->Picture().Graphic()), nullptr);
+      EXPECT_EQ(f.ITL->Picture().Width(), 10);
+      continue;
+    }
+    const auto* scale = &scales[0];
+    while (scale->dpi != to->dpi) ++scale;
+    const int n = scale->frame;
+    EXPECT_EQ(f.ITL->Picture().Width(), n);
+    EXPECT_EQ(f.ITL->Picture().Height(), n);
+    EXPECT_EQ(f.ITBL->Picture().Height(), ScaleForDpi(20, to->dpi));
+    const auto left = Render(*f.IL), right = Render(*f.IR), top = Render(*f.ITM), bottom = Render(*f.IB);
+    ASSERT_EQ(left->Width(), n);
+    ASSERT_EQ(top->Height(), n);
+    for (int i = 0; i < scale->whole; ++i)
+      for (int along : {0, 7, left->Height() - 1}) {
+        SCOPED_TRACE(::testing::Message() << "pixel " << i << " in, " << along << " along");
+        EXPECT_EQ(left->Pixel(i, along), kLeftBevel);
+        EXPECT_EQ(left->Pixel(n - 1 - i, along), kSunken);
+        EXPECT_EQ(right->Pixel(n - 1 - i, along), kRightBevel);
+        EXPECT_EQ(right->Pixel(i, along), kSunken);
+        const int x = along * top->Width() / left->Height();
+        EXPECT_EQ(top->Pixel(x, i), kTopBevel);
+        EXPECT_EQ(top->Pixel(x, n - 1 - i), kSunken);
+        EXPECT_EQ(bottom->Pixel(x, n - 1 - i), kBottomBevel);
+        EXPECT_EQ(bottom->Pixel(x, i), kSunken);
+      }
+  }
+}
+
+// A drive panel's gauge at 200 %: a pie of 74 x 52 pixels on the window's colour, half
+// full, its outline two pixels wide as the one pixel is at 100 %; the share's wedge is the
+// right half, the rest the back colour. The points lie clear of the "50%" in the middle.
+TEST_F(ScaleTest, TheGaugeAt200PercentHasItsOwnPixels) {
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  f.Timer1Timer(nullptr);
+  const Figures& at200 = kFigures[3];
+  if (f.Dpi() != at200.dpi) ChangeDpi(f, at200, at200.base + 4 * at200.panelWidth, at200.compact);
+  TGauge& gauge = *f.Gauges[0];
+  constexpr TColor kWindow = 15446654, kFore = 0x00336699;
+  gauge.SetMaxValue(100);
+  gauge.SetProgress(50);
+  gauge.SetForeColor(kFore);
+  gauge.SetBackColor(clWhite);
+  const auto b = Render(gauge);
+  ASSERT_EQ(b->Width(), 74);
+  ASSERT_EQ(b->Height(), 52);
+  for (auto [x, y] : {std::pair{0, 0}, {73, 0}, {0, 51}, {73, 51}, {3, 4}, {70, 47}})
+    EXPECT_EQ(b->Pixel(x, y), kWindow) << x << "," << y;
+  // The outline at the left end of the middle rows: two pixels, then the back colour.
+  for (int y : {25, 26}) {
+    EXPECT_EQ(b->Pixel(0, y), kFore) << y;
+    EXPECT_EQ(b->Pixel(1, y), kFore) << y;
+    EXPECT_EQ(b->Pixel(4, y), clWhite) << y;
+  }
+  // ((x + 0.5 - 37) / 37)^2 + ((y + 0.5 - 26) / 26)^2 well below 1: inside the ellipse.
+  for (auto [x, y] : {std::pair{12, 20}, {10, 33}, {25, 8}, {25, 44}}) EXPECT_EQ(b->Pixel(x, y), clWhite) << x << "," << y;
+  for (auto [x, y] : {std::pair{62, 20}, {60, 40}, {48, 8}, {48, 44}}) EXPECT_EQ(b->Pixel(x, y), kFore) << x << "," << y;
+}
+
+// The settings view's free-space chart at the scale: a picture of the chart's scaled
+// size, its frame whole (no line or text runs over it) and its caption inside it.
+TEST_F(ScaleTest, TheHistoryChartDrawsAtTheScaledSizeWithinItsFrame) {
+  machine.screen = {4000, 3000};
+  TForm1& f = Start();
+  f.SpeedButton1Click(nullptr);
+  for (int minute = 0; minute < 30; ++minute) {
+    machine.now += 60;
+    // c: drains from about 12 % free to empty and below: the line ends on the bottom row.
+    machine.drives.SetSpace('c', std::max<std::int64_t>(0, 123'456'789'012 - minute * 5'000'000'000), 999'999'999'999);
+    f.Timer1Timer(nullptr);
+  }
+  f.GradButton1Click(nullptr);
+  f.DList->Items().Item(0)->SetSelected(true);
+  const TBitmap& chart = f.HistoryChart->Picture().Bitmap();
+  const int w = ScaleForDpi(296, s.dpi), h = ScaleForDpi(96, s.dpi);
+  ASSERT_EQ(chart.Width(), w);
+  ASSERT_EQ(chart.Height(), h);
+  ASSERT_EQ(f.HistoryChart->Width(), w);
+  for (int x = 0; x < w; ++x) {
+    ASSERT_EQ(chart.Pixel(x, 0), clGray) << x;
+    ASSERT_EQ(chart.Pixel(x, h - 1), clGray) << x;
+  }
+  for (int y = 0; y < h; ++y) {
+    ASSERT_EQ(chart.Pixel(0, y), clGray) << y;
+    ASSERT_EQ(chart.Pixel(w - 1, y), clGray) << y;
+  }
+  // The line reaches the bottom row inside the frame at the right.
+  constexpr TColor kLine = 0x00D08000;
+  int bottomRow = 0;
+  for (int x = 1; x < w - 1; ++x) bottomRow += chart.Pixel(x, h - 2) == kLine;
+  EXPECT_GT(bottomRow, 0);
+  // The caption at its scaled place, 4 x 2 figures in: nothing but white left of it and
+  // above it, the text's ink inside its extent, and that extent inside the frame.
+  const SIZE caption = TextSize("c:\\ last day", f.Font());
+  const int left = ScaleForDpi(4, s.dpi), top = ScaleForDpi(2, s.dpi);
+  EXPECT_LT(left + caption.cx, w - 1);
+  EXPECT_LT(top + caption.cy, h - 1);
+  int ink = 0;
+  for (int y = 1; y < top + caption.cy; ++y)
+    for (int x = 1; x < left + caption.cx; ++x) {
+      const bool inText = x >= left && y >= top;
+      if (!inText) {
+        EXPECT_EQ(chart.Pixel(x, y), clWhite) << x << "," << y;
+      }
+      ink += inText && chart.Pixel(x, y) == clBlack;
+    }
+  EXPECT_GT(ink, 10);
+  EXPECT_EQ(f.Font().Height(), ScaleForDpi(-11, s.dpi));
 }
 
 }  // namespace
