@@ -29,12 +29,19 @@ desktop process waits about 2.3 s for it to be withdrawn, holding back the first
 any program launched meanwhile. So the benchmark keeps a "keeper" running for the whole run
 (a hidden window with a tray icon, bench/BareStyledWindow.cpp) and spaces the launches
 (--spacing, default 4 s). --no-keeper measures without it, to show those waits.
+Nor does anybody acknowledge a window being shown, which Wine waits for (2 s at most)
+before it hides that window again: the benchmark does that one duty of a window manager
+for every window (WindowStates below); --no-window-states measures without it.
 
 With --trace the program also writes its own marks (DORVANE_TRACE) and the median time of
 each mark after launch is printed.
 
-Usage: bench/startup_bench.py [--rounds 5] [--spacing 4] [--no-keeper] [--trace] [--only NAME ...]
-                              [--compare EXE]
+With --dpi 144 every program is launched a second time in a prefix at that display scale
+(a copy of build/wine-x11-144 or build/wine-144, made by tools/setup.sh), in the same rounds,
+named NAME@144.
+
+Usage: bench/startup_bench.py [--rounds 5] [--spacing 4] [--no-keeper] [--no-window-states] [--trace]
+                              [--only NAME ...] [--compare EXE] [--dpi 144]
 """
 import argparse
 import ctypes
@@ -46,6 +53,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -83,17 +91,24 @@ class XEvent(ctypes.Union):
     _fields_ = [("any", XAnyEvent), ("client", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
 
 
+UNMAP_NOTIFY = 18
 MAP_NOTIFY = 19
 CLIENT_MESSAGE = 33
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+PROP_MODE_REPLACE = 0
+WITHDRAWN_STATE, NORMAL_STATE = 0, 1
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+_threads_ready = False
 
 
 class XWatch:
     """Sees windows being mapped on the root window and sends close requests."""
 
     def __init__(self, display):
-        self.x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+        # Each instance its own library handle and connection: one per thread.
+        self.x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
         self.x.XOpenDisplay.restype = ctypes.c_void_p
         self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
         for name in ("XDefaultRootWindow", "XInternAtom"):
@@ -109,9 +124,16 @@ class XWatch:
         self.x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                       ctypes.POINTER(XEvent)]
         self.x.XFlush.argtypes = [ctypes.c_void_p]
+        self.x.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong,
+                                           ctypes.c_int, ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
+        self.x.XCloseDisplay.argtypes = [ctypes.c_void_p]
         self.x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
         # A window can go away between its event and our look at it: ignore such errors
         # (the default handler would end this process).
+        global _threads_ready
+        if not _threads_ready:
+            self.x.XInitThreads()  # before any other call: two connections in two threads
+            _threads_ready = True
         self._on_error = ERROR_HANDLER(lambda d, e: 0)
         self.x.XSetErrorHandler(self._on_error)
         self.d = self.x.XOpenDisplay(display.encode())
@@ -120,6 +142,7 @@ class XWatch:
         self.root = self.x.XDefaultRootWindow(self.d)
         self.wm_protocols = self.x.XInternAtom(self.d, b"WM_PROTOCOLS", 0)
         self.wm_delete = self.x.XInternAtom(self.d, b"WM_DELETE_WINDOW", 0)
+        self.wm_state = self.x.XInternAtom(self.d, b"WM_STATE", 0)
         self.x.XSelectInput(self.d, self.root, SUBSTRUCTURE_NOTIFY_MASK)
         self.x.XSync(self.d, 0)
         self.fd = self.x.XConnectionNumber(self.d)
@@ -140,13 +163,16 @@ class XWatch:
     def wait_map(self, title, deadline):
         """Returns (monotonic time, window) when a window whose name starts with title maps."""
         ev = XEvent()
+        self.others = []  # what mapped meanwhile, for the message when the window never comes
         while True:
             while self.x.XPending(self.d):
                 self.x.XNextEvent(self.d, ctypes.byref(ev))
                 if ev.any.type == MAP_NOTIFY:
                     seen = time.monotonic()
-                    if self.name(ev.any.window).startswith(title):
+                    name = self.name(ev.any.window)
+                    if name.startswith(title):
                         return seen, ev.any.window
+                    self.others.append(name)
             left = deadline - time.monotonic()
             if left <= 0:
                 return None, None
@@ -164,10 +190,52 @@ class XWatch:
         self.x.XFlush(self.d)
 
 
+class WindowStates(threading.Thread):
+    """The one duty of a window manager that Wine waits for, done for every top-level window:
+    WM_STATE set to normal when it is mapped and to withdrawn when it is unmapped.
+
+    Under Xvfb there is no window manager, and before Wine hides a window it has mapped it
+    waits for the manager to have acknowledged the map (WM_STATE), for 2 s at most: without
+    this every window that goes away while shown costs 2 s (a bare window's close included),
+    which no program pays on Windows. --no-window-states measures without it."""
+
+    def __init__(self, display):
+        super().__init__(daemon=True)
+        self.watch = XWatch(display)  # a connection of its own, used by this thread only
+        self.stopping = False
+
+    def set_state(self, window, state):
+        data = (ctypes.c_long * 2)(state, 0)
+        self.watch.x.XChangeProperty(self.watch.d, window, self.watch.wm_state, self.watch.wm_state, 32,
+                                     PROP_MODE_REPLACE, data, 2)
+
+    def run(self):
+        w = self.watch
+        ev = XEvent()
+        while not self.stopping:
+            while w.x.XPending(w.d):
+                w.x.XNextEvent(w.d, ctypes.byref(ev))
+                # The unmap Wine sends to the root window when it withdraws a window counts as
+                # well: the event's window is the one unmapped.
+                if ev.any.type == MAP_NOTIFY:
+                    self.set_state(ev.any.window, NORMAL_STATE)
+                elif ev.any.type == UNMAP_NOTIFY:
+                    self.set_state(ev.any.window, WITHDRAWN_STATE)
+                w.x.XFlush(w.d)
+            select.select([w.fd], [], [], 0.2)
+
+
 # -- the run ------------------------------------------------------------------------------------
-def launch(session, watch, program, settle, trace_file=None):
-    name, exe, args, title = program
+def prefix_env(session, prefix):
     env = session.env()
+    env["WINEPREFIX"] = prefix
+    env["FONTCONFIG_FILE"] = os.path.join(prefix, "fontconfig", "fonts.conf")
+    return env
+
+
+def launch(session, watch, program, settle, trace_file=None):
+    name, exe, args, title, prefix = program
+    env = prefix_env(session, prefix)
     if trace_file:
         env["DORVANE_TRACE"] = trace_file
     watch.drain()
@@ -177,9 +245,11 @@ def launch(session, watch, program, settle, trace_file=None):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     seen, window = watch.wait_map(title, launched + 60)
     if seen is None:
+        ended = proc.poll() is not None
         proc.kill()
         proc.wait()
-        raise RuntimeError(f"{name}: no window titled {title!r} within 60 s")
+        raise RuntimeError(f"{name}: no window titled {title!r} within 60 s (mapped meanwhile: {watch.others}, "
+                           f"the process {'ended with ' + str(proc.returncode) if ended else 'still ran'})")
     time.sleep(settle)
     closing = time.monotonic()
     watch.close(window)
@@ -206,6 +276,31 @@ def read_trace(path, launched_unix):
     return marks
 
 
+def copy_prefix(source, target, dpi=None):
+    """The benchmark's own copy of a prepared prefix (its registry is changed by the runs)."""
+    if os.path.exists(os.path.join(target, ".dorvane-ready")):
+        return
+    print(f"copying the Wine prefix {source} to {target} ...", flush=True)
+    shutil.rmtree(target, ignore_errors=True)
+    shutil.copytree(source, target, symlinks=True)
+    # Its fonts' cache beside its own fonts, not in the prefix it was copied from.
+    conf = os.path.join(target, "fontconfig", "fonts.conf")
+    with open(conf) as f:
+        text = f.read().replace(os.path.join(source, "fontconfig"), os.path.join(target, "fontconfig"))
+    with open(conf, "w") as f:
+        f.write(text)
+    shutil.rmtree(os.path.join(target, "fontconfig", "cache"), ignore_errors=True)
+
+
+def log_pixels(env):
+    out = subprocess.run(["wine", "reg", "query", r"HKCU\Control Panel\Desktop", "/v", "LogPixels"], env=env,
+                         capture_output=True, text=True).stdout
+    for line in out.splitlines():
+        if "LogPixels" in line:
+            return int(line.split()[-1], 0)
+    return 96  # not set: Wine's default
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--rounds", type=int, default=5)
@@ -213,42 +308,73 @@ def main():
     ap.add_argument("--settle", type=float, default=1.5, help="seconds a window stays up before it is closed")
     ap.add_argument("--trace", action="store_true", help="also print the program's own marks")
     ap.add_argument("--no-keeper", action="store_true", help="let Wine's desktop process end between launches")
+    ap.add_argument("--no-window-states", action="store_true",
+                    help="nobody acknowledges maps and unmaps (Wine then waits 2 s for each shown window that goes)")
     ap.add_argument("--only", nargs="*", help="names of the programs to launch")
     ap.add_argument("--prefix", default=os.path.join(ROOT, "build", "wine-bench-x11"))
     ap.add_argument("--exe", default=RELEASE_EXE if os.path.exists(RELEASE_EXE) else PROGRAMS[-1][1],
                     help="the dorvane.exe to launch (default: the release build if built)")
     ap.add_argument("--compare", help="another dorvane.exe (an earlier build) launched in the same rounds")
+    ap.add_argument("--dpi", type=int, choices=(120, 144, 192),
+                    help="also launch each program in a prefix at this display scale (a copy of build/wine-x11-DPI "
+                         "or build/wine-DPI), "
+                         "named NAME@DPI, in the same rounds")
     opts = ap.parse_args()
 
     programs = [p if p[0] != "dorvane" else (p[0], opts.exe, p[2], p[3]) for p in PROGRAMS]
     if opts.compare:
         programs.append(("before", opts.compare, [], "Dorvane v."))
-    programs = [p for p in programs if not opts.only or p[0] in opts.only]
+    programs = [p + (opts.prefix,) for p in programs if not opts.only or p[0] in opts.only]
+    scaled_prefix = None
+    if opts.dpi:
+        scaled_prefix = f"{opts.prefix}-{opts.dpi}"
+        programs += [(f"{p[0]}@{opts.dpi}",) + p[1:4] + (scaled_prefix,) for p in programs]
     for p in programs:
         if not os.path.exists(p[1]):
             sys.exit(f"missing {p[1]}: build the targets dorvane, bare_window, bare_window_imports, bare_styled_window, "
                      "bare_styled_window_imports")
-    if not os.path.exists(os.path.join(opts.prefix, ".dorvane-ready")):
-        print(f"copying the Xvfb Wine prefix to {opts.prefix} ...", flush=True)
-        shutil.rmtree(opts.prefix, ignore_errors=True)
-        shutil.copytree(os.path.join(ROOT, "build", "wine-x11"), opts.prefix, symlinks=True)
+    copy_prefix(os.path.join(ROOT, "build", "wine-x11"), opts.prefix)
+    prefixes = [opts.prefix]
+    if scaled_prefix:
+        # The display prefix at that scale when tools/setup.sh made one, else the headless
+        # one (both are made alike, the scale apart).
+        source = next((p for p in (os.path.join(ROOT, "build", f"wine-x11-{opts.dpi}"),
+                                   os.path.join(ROOT, "build", f"wine-{opts.dpi}"))
+                       if os.path.exists(os.path.join(p, ".dorvane-ready"))), None)
+        if not source:
+            sys.exit(f"missing the prefix build/wine-{opts.dpi}: run tools/setup.sh")
+        copy_prefix(source, scaled_prefix)
+        prefixes.append(scaled_prefix)
 
     work = tempfile.mkdtemp(prefix="dorvane-startup-")
     results = {p[0]: ([], [], []) for p in programs}
     traces = []
+    scales = {}
     with ds.Session(prefix=opts.prefix, workdir=work) as session:
-        session.wine(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], check=False)
-        # A persistent wineserver with the prefix's services up: launches then measure the
-        # program, not Wine's own start.
-        subprocess.run([os.path.join(ROOT, "tools", "wine-server"), "start", opts.prefix, session.display],
-                       check=True, stdout=subprocess.DEVNULL)
-        keeper = None
+        states = None
+        if not opts.no_window_states:
+            states = WindowStates(session.display)
+            states.start()
+        keepers = []
         try:
+            for prefix in prefixes:
+                env = prefix_env(session, prefix)
+                if prefix != opts.prefix:
+                    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+                subprocess.run(["wine", "reg", "delete", r"HKCU\Software\dorvane", "/f"], env=env,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                scales[prefix] = log_pixels(env)
+                # A persistent wineserver with the prefix's services up: launches then measure
+                # the program, not Wine's own start.
+                subprocess.run([os.path.join(ROOT, "tools", "wine-server"), "start", prefix, session.display],
+                               check=True, stdout=subprocess.DEVNULL)
+                if not opts.no_keeper:
+                    keepers.append(subprocess.Popen(["wine", PROGRAMS[2][1], "keeper"], env=env,
+                                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                                    stderr=subprocess.DEVNULL))
             watch = XWatch(session.display)
-            if not opts.no_keeper:
-                keeper = subprocess.Popen(["wine", PROGRAMS[2][1], "keeper"], env=session.env(),
-                                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                          stderr=subprocess.DEVNULL)
+            if keepers:
                 time.sleep(opts.spacing)
             # One launch of each first, not counted: files are in the cache afterwards.
             for p in programs:
@@ -273,21 +399,32 @@ def main():
                           f"exit {exit_ms:8.1f} ms", flush=True)
                     time.sleep(opts.spacing)
         finally:
-            if keeper:
+            for keeper in keepers:
                 keeper.terminate()
                 keeper.wait()
-            subprocess.run([os.path.join(ROOT, "tools", "wine-server"), "stop", opts.prefix],
-                           stdout=subprocess.DEVNULL)
+            for prefix in prefixes:
+                subprocess.run([os.path.join(ROOT, "tools", "wine-server"), "stop", prefix],
+                               stdout=subprocess.DEVNULL)
+            if states:
+                states.stopping = True
+                states.join()
 
-    bare = statistics.median(results["bare"][0]) if "bare" in results else None
-    bare_exit = statistics.median(results["bare"][1]) if "bare" in results else None
     print()
     print(f"dorvane.exe: {opts.exe}")
+    if opts.compare:
+        print(f"before:      {opts.compare}")
     print(f"median of {opts.rounds} launches, {opts.spacing:g} s apart, "
-          f"{'without' if opts.no_keeper else 'with'} a keeper (Wine {wine_version()}, Xvfb)")
+          f"{'without' if opts.no_keeper else 'with'} a keeper, "
+          f"{'without' if opts.no_window_states else 'with'} window states (Wine {wine_version()}, Xvfb)")
+    for prefix in prefixes:
+        print(f"prefix {prefix}: {scales[prefix]} dpi")
     print(f"{'program':<13}{'launch→visible':>16}{'× bare':>8}{'→ wWinMain':>13}{'wWinMain→visible':>19}"
           f"{'close→exit':>13}{'× bare':>8}")
     for name, (vis, ext, entries) in results.items():
+        # Each against the bare window of its own prefix.
+        bare_name = "bare" + name[len(name.split("@")[0]):]
+        bare = statistics.median(results[bare_name][0]) if bare_name in results else None
+        bare_exit = statistics.median(results[bare_name][1]) if bare_name in results else None
         v, e = statistics.median(vis), statistics.median(ext)
         rv = f"{v / bare:.2f}" if bare else "-"
         re_ = f"{e / bare_exit:.2f}" if bare_exit else "-"
@@ -299,6 +436,14 @@ def main():
         else:
             to_entry, after_entry = f"{'-':>13}", f"{'-':>19}"
         print(f"{name:<13}{v:>13.1f} ms{rv:>8}{to_entry}{after_entry}{e:>10.1f} ms{re_:>8}")
+    # This build against the earlier one, and each program at the other scale against 96 dpi.
+    pairs = [("dorvane", "before")] + [(f"dorvane@{opts.dpi}", f"before@{opts.dpi}")] * bool(opts.dpi)
+    pairs += [(f"{p[0]}@{opts.dpi}", p[0]) for p in programs if opts.dpi and "@" not in p[0]]
+    for a, b in pairs:
+        if a in results and b in results:
+            va, vb = statistics.median(results[a][0]), statistics.median(results[b][0])
+            ea, eb = statistics.median(results[a][1]), statistics.median(results[b][1])
+            print(f"{a} / {b}: launch→visible {va / vb:.2f}, close→exit {ea / eb:.2f}")
     if traces:
         print_trace(traces)
 

@@ -10,6 +10,7 @@
 #include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
+#include "framework/DisplayMetrics.h"
 #include "framework/Forms.h"
 #include "winapi/Handles.h"
 #include "framework/Menus.h"
@@ -134,6 +135,8 @@ std::optional<LRESULT> TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp)
     for (TNotifyTrayIcon* icon : visible) {
       try {
         icon->inShell_ = false;
+        // The new taskbar may be at another scale: the add carries the picture for it.
+        icon->PickIconSide(NotificationAreaDpi());
         icon->AddIcon();
       } catch (...) {
         HandleException(icon);
@@ -142,6 +145,17 @@ std::optional<LRESULT> TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp)
     return 0;
   }
   switch (msg) {
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+      // A display or its scale changed: the shell's small icons may have another size.
+      for (const auto& entry : icons_) {
+        try {
+          entry.second->ShellScaleChanged(NotificationAreaDpi());
+        } catch (...) {
+          HandleException(entry.second);
+        }
+      }
+      return std::nullopt;
     case WM_DESTROY:
       // Our own release detaches the window first; anything else destroying it means
       // the program is going down.
@@ -444,9 +458,25 @@ bool TNotifyTrayIcon::CopyListPicture(int index) {
   if (index == iconSource_) return false;
   copyingPicture_ = true;
   const auto reset = OnScopeExit([this] { copyingPicture_ = false; });
-  iconList_->GetIcon(index, *icon_);
+  if (iconSide_ == 0) iconSide_ = SmallIconSize(NotificationAreaDpi());
+  iconList_->GetIcon(index, *icon_, iconSide_);
   iconSource_ = index;
   return true;
+}
+
+bool TNotifyTrayIcon::PickIconSide(int dpi) {
+  const int side = SmallIconSize(dpi);
+  if (side == iconSide_) return false;
+  iconSide_ = side;
+  // Only a picture of the list can be made anew; one set directly stays as it is.
+  const int source = iconSource_;
+  if (source < 0 || !iconList_ || source >= iconList_->Count()) return false;
+  iconSource_ = -1;
+  return CopyListPicture(source);
+}
+
+void TNotifyTrayIcon::ShellScaleChanged(int dpi) {
+  if (PickIconSide(dpi)) UpdateIcon();
 }
 
 void TNotifyTrayIcon::SetPopupMenu(TPopupMenu* menu) {
@@ -478,6 +508,7 @@ void TNotifyTrayIcon::Loaded() {
   // What the description set reaches the shell in one call: the icon is added with its
   // picture and hint (or taken away when it is not to be shown), not changed first.
   Grouped([this] {
+    PickIconSide(NotificationAreaDpi());
     SetIconIndex(iconIndex_);
     if (OwnerControl()) {
       bool showMainForm = true;
@@ -688,6 +719,12 @@ void TNotifyTrayIcon::UnhookOwnerForm() {
 }
 
 void TNotifyTrayIcon::OwnerFormMessage(UINT msg, WPARAM wp, LPARAM lp, bool beforeDefault) {
+  if (msg == WM_DPICHANGED && !beforeDefault) {
+    // The form moved to another monitor or its monitor's scale changed: on the
+    // notification area's monitor the message carries that monitor's new DPI.
+    ShellScaleChanged(OnNotificationAreaMonitor(ownerWindow_) ? HIWORD(wp) : NotificationAreaDpi());
+    return;
+  }
   if (msg == WM_SHOWWINDOW && beforeDefault) {
     // Shown again by a ShowWindow call (from the tray): undo the minimised state of
     // the application and bring the form to the front.

@@ -141,6 +141,11 @@ class TNotifyTrayIcon : public TComponent, private TWindowListener {
   // Opens PopupMenu at the cursor.
   void PopupAtCursor();
 
+  // The side of the pictures taken from IconList: the shell's small-icon size at the
+  // notification area's DPI, picked when the icon is loaded, when the owner form's DPI or
+  // the display changes and when the taskbar is made anew.
+  int IconSide() const { return iconSide_; }
+
   // The identity the shell reports back for this icon (uID of the record).
   UINT Id() const { return data_.uID; }
   const NOTIFYICONDATAW& Data() const { return data_; }
@@ -167,6 +172,11 @@ class TNotifyTrayIcon : public TComponent, private TWindowListener {
   void RefreshRecord();
   void IconChanged();
   bool CopyListPicture(int index);
+  // Picks the picture size for the notification area at `dpi`; a list picture shown at
+  // another size is copied again at the new one. Returns whether the picture changed.
+  bool PickIconSide(int dpi);
+  // The same, with the shell told of a new picture.
+  void ShellScaleChanged(int dpi);
   void TrayMessage(LPARAM message);
   void ClickTimer();
   void EnterExitTimer();
@@ -214,6 +224,7 @@ class TNotifyTrayIcon : public TComponent, private TWindowListener {
   // The list picture Icon was last copied from (-1: Icon came from elsewhere).
   int iconSource_ = -1;
   bool copyingPicture_ = false;
+  int iconSide_ = 0;  // 0: not picked yet
 
   std::unique_ptr<TSimpleTimer> cycleTimer_;
   std::unique_ptr<TSimpleTimer> clickTimer_;

@@ -22,6 +22,25 @@ int WindowDpi(HWND wnd) {
   return dpi > 0 ? dpi : SystemDpi();
 }
 
+namespace {
+
+HMONITOR NotificationAreaMonitor() { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
+
+}  // namespace
+
+int NotificationAreaDpi() {
+  // MDT_EFFECTIVE_DPI (0) of shcore's GetDpiForMonitor: the scale the user chose.
+  using GetDpiForMonitorFn = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
+  static GetDpiForMonitorFn* const forMonitor = SystemFunctionAs<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  if (forMonitor && SUCCEEDED(forMonitor(NotificationAreaMonitor(), 0, &x, &y)) && y > 0) return static_cast<int>(y);
+  return SystemDpi();
+}
+
+bool OnNotificationAreaMonitor(HWND wnd) {
+  return wnd && MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST) == NotificationAreaMonitor();
+}
+
 int SmallIconSize(int dpi) {
   using GetSystemMetricsForDpiFn = int WINAPI(int, UINT);
   static GetSystemMetricsForDpiFn* const forDpi =

@@ -312,7 +312,19 @@ TModalResult TForm::ModalLoop() {
   return modalResult_;
 }
 
+void TForm::Show() {
+  SetVisible(true);
+  // Minimised while it stayed shown (nothing hid it into the tray): no change of the
+  // visibility would restore it.
+  RestoreIfMinimised();
+}
+
+void TForm::RestoreIfMinimised() {
+  if (Visible() && HandleAllocated() && IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+}
+
 void TForm::BringToFront() {
+  RestoreIfMinimised();
   if (HandleAllocated()) {
     SetWindowPos(Handle(), formStyle_ == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);
@@ -360,6 +372,13 @@ bool TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     case WM_QUERYENDSESSION:
       result = CloseQuery() ? TRUE : FALSE;
+      if (result) {
+        try {
+          SessionMayEnd();
+        } catch (...) {
+          HandleException(this);
+        }
+      }
       return true;
     case WM_GETOBJECT:
       if (accessibility_ && accessibility_->Answer(Handle(), wp, lp, result)) return true;

@@ -58,6 +58,9 @@ class TForm : public TWinControl {
   void BeginMoveByMouse();
   // Shows the form modally until its ModalResult is set; the desktop runs the loop.
   TModalResult ShowModal();
+  // Shows the form; one minimised while it stayed shown comes back as it was before.
+  void Show();
+  // Raises the form above the others (restored when it was minimised) and activates it.
   void BringToFront();
   bool Showing() const override;
 
@@ -122,6 +125,9 @@ class TForm : public TWinControl {
   virtual void DoShow();
   virtual void DoHide();
   virtual void DoClose(TCloseAction& action);
+  // The session may end (the form agreed when asked): what must outlast an end that
+  // follows without another word is written here.
+  virtual void SessionMayEnd() {}
 
  private:
   friend class Win32Desktop;
@@ -129,6 +135,7 @@ class TForm : public TWinControl {
   // lasts.
   TModalResult ModalLoop();
   void ApplyLayered();
+  void RestoreIfMinimised();
   void Finish();
   TFormBorderStyle borderStyle_ = fbsSizeable;
   TFormStyle formStyle_ = fsNormal;

@@ -213,7 +213,6 @@ void TForm1::FormClose(TObject*, TCloseAction&) {
   Saver->WriteString(kLabels.name, BtSwitch->Caption());
   Saver->WriteInteger(kPosX.name, Left());
   Saver->WriteInteger(kPosY.name, Top());
-  SaveHistory(true);
   FadeOutHide();
 }
 

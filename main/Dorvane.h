@@ -305,6 +305,10 @@ class TForm1 : public TForm {
  protected:
   void BindFields() override;
   std::vector<MethodEntry> Methods() const override;
+  // Every way out destroys the main window (the closing steps, the answered error report,
+  // the end of the session): the history is written then, and when the session may end.
+  void BeforeDestruction() override;
+  void SessionMayEnd() override;
 
  private:
   // Puts the catalogue's rows into the drive list, the tray drive combo box and the

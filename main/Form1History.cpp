@@ -62,6 +62,17 @@ void TForm1::SaveHistory(bool now) {
   Application().Later(this, [this, values] { WriteHistoryValues(HistoryKeyPath(), *values); });
 }
 
+void TForm1::BeforeDestruction() {
+  try {
+    SaveHistory(true);
+  } catch (...) {
+    HandleException(this);
+  }
+  TForm::BeforeDestruction();
+}
+
+void TForm1::SessionMayEnd() { SaveHistory(true); }
+
 std::string TForm1::EstimateText(const std::string& root) {
   if (root.empty() || !historyEnabled_) return std::string();
   return FullEstimateText(history_.Estimate(root, machine_.Now()));

@@ -3,7 +3,9 @@
 #include "components/ComponentsRegistration.h"
 #include "controls/ControlsRegistration.h"
 #include "core/NumberFormat.h"
+#include "core/TrayPictures.h"
 #include "framework/Forms.h"
+#include "framework/ImageList.h"
 #include "framework/SingleInstance.h"
 #include "framework/Trace.h"
 #include "main/Dorvane.h"
@@ -17,6 +19,8 @@ void RegisterProgramClasses() {
   RegisterServiceComponents();
   RegisterVisualControls();
   RegisterWeblinkClasses();
+  // The tray's pictures at the small-icon sizes of the other display scales.
+  RegisterSizedPictures("TRAY_ICONS", &DrawTrayPicture);
 }
 
 void CreateProgramWindows(IMachine& machine) {

@@ -514,7 +514,8 @@ TRAY_COUNT = 18
 
 def tray_picture(i):
     """0: no figures; k = 1..16: (k-1) used pixels then (17-k) free pixels; 17: the
-    drive cannot be read."""
+    drive cannot be read. The program draws the same layout at the other small-icon
+    sizes (core/TrayPictures.cpp); its test holds both to the same 16-pixel pictures."""
     c = Canvas(16, 16)
     disk_box(c, 1, 1, 14, 11, RED_BOX if i == 17 else GREY_BOX)
     if i == 0:

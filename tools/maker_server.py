@@ -21,6 +21,7 @@ Misbehaviour is scripted per path (or "*" for every path), on the command line w
   big:N         a body of N bytes ("0123456789" repeated), with its Content-Length
   cut:N         announces the whole reply, sends its first N bytes and closes
   never         reads the request and never answers (until /_release or the end)
+  cacheable     the reply with headers that let any cache keep it for a day
 
 Every request is recorded: GET /_requests answers the list as JSON (method, target,
 path, query with its raw and decoded values, version, headers), /_requests.txt the same as
@@ -100,9 +101,11 @@ def main():
                 with open(args.log, "a", encoding="utf-8") as f:
                     f.write(json.dumps(entry) + "\n")
 
-        def send_body(self, status, body, kind="text/plain; charset=utf-8", length=True):
+        def send_body(self, status, body, kind="text/plain; charset=utf-8", length=True, extra=()):
             self.send_response(status)
             self.send_header("Content-Type", kind)
+            for name, value in extra:
+                self.send_header(name, value)
             if length is True:
                 self.send_header("Content-Length", str(len(body)))
             elif length is not False:
@@ -181,6 +184,12 @@ def main():
                 self.send_body(200, body, kind, length=False)
                 self.close_connection = True
                 return
+            elif mode == "cacheable":
+                # A reply any cache may keep for a day: only a request that bypasses the
+                # cache reaches the server again, and without asking whether it changed.
+                return self.send_body(200, body, kind, extra=(
+                    ("Cache-Control", "public, max-age=86400"), ("Expires", "Thu, 31 Dec 2099 23:59:59 GMT"),
+                    ("Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"), ("ETag", '"reply-1"')))
             elif mode == "404":
                 return self.send_body(404, body, kind)
             elif mode == "big":

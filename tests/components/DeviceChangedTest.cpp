@@ -157,5 +157,20 @@ TEST_F(DeviceChangedTest, AFailingHandlerAfterABurstReachesTheApplication) {
   EXPECT_EQ(errors, std::vector<std::string>{"rebuild failed"});
 }
 
+// The system sends device changes to every top-level window: sent as a broadcast, not to
+// the notifier's window by name, it must still arrive (a message-only window would not get
+// it). Run alone (RUN_SERIAL): the broadcast reaches every program of the session.
+class DeviceBroadcastTest : public DeviceChangedTest {};
+
+TEST_F(DeviceBroadcastTest, AVolumeBroadcastToAllWindowsReachesTheNotifier) {
+  (void)notifier->Handle();
+  DEV_BROADCAST_VOLUME v{sizeof v, DBT_DEVTYP_VOLUME, 0, Bit('H') | Bit('K'), DBTF_MEDIA};
+  DWORD_PTR answer = 0;
+  ASSERT_NE(SendMessageTimeoutW(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&v),
+                                SMTO_ABORTIFHUNG, 5000, &answer),
+            0);
+  EXPECT_EQ(reports, (std::vector<Report>{{false, 'H'}}));
+}
+
 }  // namespace
 }  // namespace dorvane

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <iterator>
 #include <set>
@@ -16,6 +17,7 @@
 #include "components/SimpleTimer.h"
 #include "core/Text.h"
 #include "framework/ClassBuilder.h"
+#include "framework/DisplayMetrics.h"
 #include "framework/Edit.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -133,7 +135,6 @@ class TrayIconTest : public ::testing::Test {
 TEST_F(TrayIconTest, RecordHoldsTheHandlerWindowAndAUniqueIdentity) {
   auto* other = new TNotifyTrayIcon(form);
   const NOTIFYICONDATAW& d = tray->Data();
-  EXPECT_EQ(sizeof(NOTIFYICONDATAW), d.cbSize);
   EXPECT_EQ(TTrayIconHandler::CurrentWindow(), d.hWnd);
   EXPECT_EQ(other->Data().hWnd, d.hWnd);  // one handler window for both
   EXPECT_NE(other->Id(), tray->Id());
@@ -305,11 +306,17 @@ TEST_F(TrayIconTest, FailedShellCallIsRepeatedAndAnAcceptedRecordIsNot) {
   tray->AddIcon();
   EXPECT_EQ(6u, calls.size());
 
-  testing::InstalledDesktop real(RealDesktop());  // the real shell (refuses everything headless)
-  tray->SetHint("real");
-  tray->ShowBalloon("Dorvane", "text", bitInfo, 1);
-  EXPECT_TRUE(tray->IconVisible());
-  EXPECT_EQ(std::wstring(L"real"), tray->Data().szTip);
+  // The real shell (no notification area headless): its refusal is seen, so the record
+  // goes to the shell again at the next update once the shell answers.
+  {
+    testing::InstalledDesktop real(RealDesktop());
+    tray->SetHint("real");
+  }
+  EXPECT_EQ(6u, calls.size());
+  EXPECT_TRUE(tray->UpdateIcon());
+  ASSERT_EQ(7u, calls.size());
+  EXPECT_EQ(DWORD(NIM_MODIFY), calls.back().message);
+  EXPECT_EQ(std::wstring(L"real"), calls.back().data.szTip);
 }
 
 // At log-on the shell may refuse the first add (it is not ready yet): the icon's
@@ -496,6 +503,23 @@ TEST_F(TrayIconTest, TaskbarRecreationAddsTheVisibleIconsAgain) {
   hidden->Free();
 }
 
+// The shell announces a new taskbar to every top-level window: sent as a broadcast, the
+// message must reach the icons' window (a message-only window would miss it). Run alone
+// (RUN_SERIAL): the broadcast reaches every program of the session.
+class TrayIconBroadcastTest : public TrayIconTest {};
+
+TEST_F(TrayIconBroadcastTest, ANewTaskbarAnnouncedToAllWindowsAddsTheIconAgain) {
+  tray->SetIconVisible(true);
+  calls.clear();
+  DWORD_PTR answer = 0;
+  ASSERT_NE(SendMessageTimeoutW(HWND_BROADCAST, TTrayIconHandler::TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                                5000, &answer),
+            0);
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ(DWORD(NIM_ADD), calls[0].message);
+  EXPECT_EQ(tray->Id(), calls[0].data.uID);
+}
+
 TEST_F(TrayIconTest, MinimisingHidesTheMainFormIntoTheTray) {
   Application().SetMainForm(form);
   form->Show();
@@ -632,6 +656,152 @@ TEST_F(TrayIconTest, FormDescriptionSetsTheIconAndAsksAboutTheMainForm) {
   loaded->Free();
   EXPECT_EQ(DWORD(NIM_DELETE), calls.back().message);
   mainForm->Free();
+}
+
+// -- the picture at the display scale (the suites run in a prefix at each DPI) --
+
+// The DPI ctest gave this run's prefix.
+int PrefixDpi() {
+  const char* given = std::getenv("DORVANE_TEST_DPI");
+  return given ? std::atoi(given) : 96;
+}
+
+// The small-icon side at each DPI the prefixes are given (x 1.25, 1.5, 2).
+int PrefixIconSide() {
+  const int dpi = PrefixDpi();
+  switch (dpi) {
+    case 96: return 16;
+    case 120: return 20;
+    case 144: return 24;
+    case 192: return 32;
+    default: ADD_FAILURE() << "no icon side for " << dpi << " dpi"; return 0;
+  }
+}
+
+// The pictures the sized-picture painter draws: one colour each, unlike the strip's.
+constexpr TColor kDrawnColors[] = {RGBColor(10, 10, 10), RGBColor(60, 60, 60), RGBColor(110, 110, 110),
+                                   RGBColor(160, 160, 160)};
+void DrawSolid(int index, int side, std::uint32_t* pixels) {
+  std::fill_n(pixels, side * side, ColorToDib(kDrawnColors[index]));
+}
+
+struct IconPicture {
+  int side = 0;
+  TColor centre = 0;
+};
+IconPicture PictureOf(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {};
+  BITMAP bm{};
+  GetObjectW(info.hbmColor, sizeof bm, &bm);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  TBitmap bitmap(bm.bmWidth, bm.bmHeight);
+  DrawIconEx(bitmap.Canvas().Handle(), 0, 0, icon, bm.bmWidth, bm.bmHeight, 0, nullptr, DI_NORMAL);
+  return {bm.bmWidth, bitmap.Pixel(bm.bmWidth / 2, bm.bmHeight / 2)};
+}
+
+class TrayIconScaleTest : public TrayIconTest {
+ protected:
+  static void SetUpTestSuite() {
+    TrayIconTest::SetUpTestSuite();
+    AddTestResource("TRAYSCALESTRIP", StripBmp());
+    RegisterSizedPictures("TRAYSCALESTRIP", &DrawSolid);
+  }
+  void SetUp() override {
+    TrayIconTest::SetUp();
+    auto* list = new TImageList(form);
+    list->Strip().LoadFromResourceName("TRAYSCALESTRIP");
+    tray->SetIconList(list);
+    tray->SetIconIndex(2);
+    tray->SetIconVisible(true);
+  }
+  // The colour of picture 2 at `side`: the strip's at its own size, else the painter's.
+  static TColor Picture2At(int side) { return side == 16 ? kColors[2] : kDrawnColors[2]; }
+  // A DPI whose small icons differ from the prefix's.
+  static int OtherDpi() { return PrefixIconSide() == 32 ? 120 : 192; }
+  static int OtherSide() { return PrefixIconSide() == 32 ? 20 : 32; }
+  void ChangeFormDpi(int dpi) {
+    RECT suggested{0, 0, 200, 100};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  }
+  // The last call handed the shell the current picture: its side and colour.
+  IconPicture Sent() const {
+    EXPECT_EQ(tray->Icon()->Handle(), calls.back().data.hIcon);
+    return PictureOf(calls.back().data.hIcon);
+  }
+};
+
+TEST_F(TrayIconScaleTest, TheShellGetsThePictureAtThePrefixsSmallIconSize) {
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(PrefixIconSide(), SmallIconSize(NotificationAreaDpi()));
+  EXPECT_EQ(PrefixIconSide(), tray->IconSide());
+  const IconPicture sent = Sent();
+  EXPECT_EQ(PrefixIconSide(), sent.side);
+  EXPECT_EQ(Picture2At(PrefixIconSide()), sent.centre);
+}
+
+TEST_F(TrayIconScaleTest, ADpiChangeOfTheFormMakesThePictureAgainAtTheNewSize) {
+  calls.clear();
+  ChangeFormDpi(OtherDpi());
+  ASSERT_EQ((std::vector<DWORD>{NIM_MODIFY}), Messages());
+  IconPicture sent = Sent();
+  EXPECT_EQ(OtherSide(), sent.side);
+  EXPECT_EQ(kDrawnColors[2], sent.centre);
+  // The same scale again changes nothing; the picture chosen next comes at the new size.
+  ChangeFormDpi(OtherDpi());
+  EXPECT_EQ(1u, calls.size());
+  tray->SetIconIndex(1);
+  ASSERT_EQ(2u, calls.size());
+  sent = Sent();
+  EXPECT_EQ(OtherSide(), sent.side);
+  EXPECT_EQ(kDrawnColors[1], sent.centre);
+  // Back at the prefix's scale.
+  ChangeFormDpi(PrefixDpi());
+  ASSERT_EQ(3u, calls.size());
+  EXPECT_EQ(PrefixIconSide(), Sent().side);
+}
+
+TEST_F(TrayIconScaleTest, TheNewTaskbarAndADisplayChangeGetTheNotificationAreasSize) {
+  const struct {
+    const char* what;
+    UINT message;
+    DWORD call;
+  } cases[] = {
+      {"taskbar created", TTrayIconHandler::TaskbarCreatedMessage(), NIM_ADD},
+      {"display change", WM_DISPLAYCHANGE, NIM_MODIFY},
+      {"setting change", WM_SETTINGCHANGE, NIM_MODIFY},
+  };
+  for (const auto& c : cases) {
+    ChangeFormDpi(OtherDpi());
+    ASSERT_EQ(OtherSide(), Sent().side) << c.what;
+    calls.clear();
+    SendMessageW(TTrayIconHandler::CurrentWindow(), c.message, 0, 0);
+    ASSERT_EQ((std::vector<DWORD>{c.call}), Messages()) << c.what;
+    const IconPicture sent = Sent();
+    EXPECT_EQ(PrefixIconSide(), sent.side) << c.what;
+    EXPECT_EQ(Picture2At(PrefixIconSide()), sent.centre) << c.what;
+  }
+  // Nothing changed: no call.
+  calls.clear();
+  SendMessageW(TTrayIconHandler::CurrentWindow(), WM_DISPLAYCHANGE, 0, 0);
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(TrayIconScaleTest, APictureSetDirectlyOrWithoutAPainterIsNotRemade) {
+  // A list without drawn sizes hands its own 16-pixel pictures at every scale.
+  tray->SetIconList(MakeList());
+  tray->SetIconIndex(3);
+  ChangeFormDpi(OtherDpi());
+  EXPECT_EQ(16, Sent().side);
+  EXPECT_EQ(kColors[3], Sent().centre);
+  // An icon set directly stays as it is.
+  TIcon own;
+  tray->IconList()->GetIcon(0, own);
+  tray->SetIcon(&own);
+  calls.clear();
+  ChangeFormDpi(PrefixDpi());
+  EXPECT_TRUE(calls.empty());
 }
 
 // -- the light timer --

@@ -125,6 +125,24 @@ TEST_F(GradientButtonTest, SkyFaceIsShadedLineByLineInsideItsBorder) {
   EXPECT_EQ(bmp->Pixel(10, 10), kSkyLines[10]);
 }
 
+// Steps of exactly a half (red 0.5, green 1.5 a line over 8 lines) put every other line on
+// a tie, rounded to the even neighbour: red 0, 0.5, 1, 1.5, ... gives 0 0 1 2 2 2 3 4 where
+// rounding halves up would give 0 1 1 2 2 3 3 4; green 16, 17.5, 19, 20.5, ... gives
+// 16 18 19 20 22 24 25 26 (halves up: 16 18 19 21 22 24 25 27). Lines 1 to 6 lie inside
+// the border.
+TEST_F(GradientButtonTest, ATieBetweenTwoShadesRoundsToTheEvenOne) {
+  auto* b = Make<TGradientButton>(22, 8);
+  b->SetColorAt(bcFace, RGB(0, 16, 64));
+  b->SetColorAt(bcGrad, RGB(4, 28, 64));
+  b->SetCtl3D(false);
+  ASSERT_TRUE(b->Gradient());
+  const int red[] = {0, 0, 1, 2, 2, 2, 3, 4};
+  const int green[] = {16, 18, 19, 20, 22, 24, 25, 26};
+  auto bmp = Render(*b);
+  for (int y = 1; y < 7; ++y)
+    for (int x = 1; x < 21; ++x) ASSERT_EQ(bmp->Pixel(x, y), RGB(red[y], green[y], 64)) << x << "," << y;
+}
+
 TEST_F(GradientButtonTest, ZeroHeightDrawsNothingAndDoesNotFail) {
   auto* b = Make<TGradientButton>(22, 20);
   b->SetColorScheme(csNeoSky);

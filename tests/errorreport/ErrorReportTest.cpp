@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/win32/WideString.h"
 #include "errorreport/ErrorReport.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
@@ -46,6 +47,16 @@ TEST(ReportQuery, KeepsTheUnderscoreRuleAndEscapesEverythingElse) {
                               {"email", "anonymous"}}),
             "?program=Dorvane&version=3.3.0.0&exception=List_index_out_of_bounds_(5)&event=set_tray"
             "&os=Microsoft_Windows_XP_5.1&email=anonymous");
+}
+
+// A text value of the system's version key, read with the system's own call.
+std::string SystemValue(const wchar_t* name) {
+  wchar_t value[256] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", name, RRF_RT_REG_SZ,
+                   nullptr, value, &size) != ERROR_SUCCESS)
+    return {};
+  return Narrow(value);
 }
 
 class ErrorReportTest : public testing::MakerServerTest {
@@ -166,14 +177,20 @@ TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheRepl
   ASSERT_TRUE(f.Visible());
   EXPECT_EQ(f.ErrLabel->Caption(), message);
   EXPECT_NE(f.TimeLabel->Caption(), "Date/time");
-  EXPECT_EQ(f.OSLabel->Caption(), GetOSName());
+  // The system's own name for itself, read here from the two values the report names.
+  const std::string os = SystemValue(L"ProductName") + " " + SystemValue(L"CurrentVersion");
+  ASSERT_GT(os.size(), 2u);
+  EXPECT_EQ(f.OSLabel->Caption(), os);
 
+  // The server's reply is shown as it came, blanks and line breaks around it included.
+  const std::string reply = "  Thank you,\r\n your report has been received. \n";
+  server->Script(kReportPath, "normal", reply);
   f.BtOkClick(nullptr);
   EXPECT_EQ(f.BtOk->Caption(), "Connecting...");
   EXPECT_FALSE(f.BtOk->Enabled());
   ASSERT_TRUE(PumpUntil([&] { return Application().Terminated(); }, 20000));
   ASSERT_EQ(desktop.messages.size(), 1u);
-  EXPECT_EQ(desktop.messages[0].text, "Thank you, your report has been received.");
+  EXPECT_EQ(desktop.messages[0].text, reply);
   EXPECT_EQ(desktop.messages[0].buttons, static_cast<UINT>(MB_OK));
 
   const auto requests = server->Requests();
@@ -186,10 +203,10 @@ TEST_F(ErrorReportTest, TheReportCarriesTheMessageAndTheLastActivity_ThenTheRepl
   // What the server decodes is the message with its blanks and slashes underscored.
   EXPECT_EQ(r.query.at("exception"), "\"50%_of_a&b_#1___c:_x\\nis_\xC3\x9C" "ber\"");
   EXPECT_EQ(r.query.at("event"), "\"set_tray\"");
-  std::string os = GetOSName();
-  for (char& c : os)
+  std::string sentOs = os;
+  for (char& c : sentOs)
     if (c == ' ') c = '_';
-  EXPECT_EQ(r.query.at("os"), "\"" + os + "\"");
+  EXPECT_EQ(r.query.at("os"), "\"" + sentOs + "\"");
   EXPECT_EQ(r.query.at("email"), "\"anonymous\"");
 }
 

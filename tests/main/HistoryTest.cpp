@@ -1,6 +1,7 @@
 // The free-space history of the main window: sampled from the tick's own readings, its
 // estimate in the drive list, the panels' hints and the tooltip, and kept under a key of
 // its own across restarts, where damaged or foreign values are dropped without a word.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,51 @@ TEST_F(HistoryTest, TheTimedSaveWritesInAnIdleTurn) {
   EXPECT_TRUE(HistoryNames().empty());
   Application().ProcessMessages();
   EXPECT_EQ(HistoryNames(), std::vector<std::string>{"c:\\ 0A1B2C3D"});
+}
+
+// Every way out writes the history: the main window's closing steps, an answered error
+// report and the end of the session (whichever window hears of it first) all destroy the
+// window; when the session may end it is written at once, whatever follows.
+TEST_F(HistoryTest, EveryWayOutWritesTheHistory) {
+  struct Way {
+    const char* name;
+    bool inLoop;  // taken from inside the message loop, which ends and frees the application
+    std::function<void(TForm1&)> take;
+  };
+  const Way ways[] = {
+      {"Exit in the tray menu", true, [](TForm1& f) { f.close1Click(nullptr); }},
+      {"the error report answered", true, [](TForm1&) { ErrorForm->HTTPDoneString(nullptr, "Thank you"); }},
+      {"the end of the session", false, [](TForm1& f) { SendMessageW(f.Handle(), WM_ENDSESSION, TRUE, 0); }},
+      {"the end of the session, heard by the application window first", false,
+       [](TForm1&) { SendMessageW(Application().Handle(), WM_ENDSESSION, TRUE, 0); }},
+      {"the question whether the session may end", false,
+       [](TForm1& f) { EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE); }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    desktop.messageAnswer = IDOK;
+    free_ = kStartFree;
+    TForm1& f = StartWatchingC();
+    DrainFor(f, 3);
+    ASSERT_TRUE(HistoryNames().empty());
+    HWND window = f.Handle();
+    if (way.inLoop) {
+      Application().Later(&f, [&] { way.take(f); });
+      RunProgram();
+    } else {
+      way.take(f);
+    }
+    if (!IsWindow(window)) form = nullptr;  // destroyed on the way out
+    EXPECT_EQ(HistoryNames(), std::vector<std::string>{"c:\\ 0A1B2C3D"});
+    // A fresh start for the next way (on a new application object after the loop's end).
+    Close();
+    if (way.inLoop) {
+      Application().SetDesktop(&desktop);
+      RegisterProgramClasses();
+    }
+    Application().ClearTerminated();
+    DeleteSettings();
+  }
 }
 
 // "or full within 24 h": the test waits for the estimate (the arming is kept), then

@@ -29,12 +29,14 @@ struct Figures {
   int gaugeHeight;    // 26
   int firstSlot;      // 230
   int trayIcon;       // the small icon's side
+  int lampX, lampY;   // the lamp's left top pixel in the tray picture: (10, 3) at 16
+  int trayUsed14;     // the grey part of tray picture 14's bar: 13 of 16
 };
 constexpr Figures kFigures[] = {
-    {96, 261, 143, 257, 64, 99, 759, 448, 37, 26, 230, 16},
-    {120, 326, 179, 321, 80, 124, 949, 560, 46, 33, 288, 20},
-    {144, 392, 215, 386, 96, 149, 1139, 672, 56, 39, 345, 24},
-    {192, 522, 286, 514, 128, 198, 1518, 896, 74, 52, 460, 32},
+    {96, 261, 143, 257, 64, 99, 759, 448, 37, 26, 230, 16, 10, 3, 13},
+    {120, 326, 179, 321, 80, 124, 949, 560, 46, 33, 288, 20, 13, 3, 16},
+    {144, 392, 215, 386, 96, 149, 1139, 672, 56, 39, 345, 24, 15, 5, 20},
+    {192, 522, 286, 514, 128, 198, 1518, 896, 74, 52, 460, 32, 20, 6, 26},
 };
 
 // The DPI ctest gave this run's prefix, with its figures.
@@ -68,6 +70,33 @@ TEST_F(ScaleTest, ThePrefixGivesTheWindowItsScale) {
   EXPECT_EQ(WindowDpi(f.Handle()), s.dpi);
   EXPECT_EQ(f.Dpi(), s.dpi);
   EXPECT_EQ(SmallIconSize(SystemDpi()), s.trayIcon);
+}
+
+// The tray picture comes drawn at the shell's size, not stretched from 16 pixels.
+TEST_F(ScaleTest, TheTrayPictureIsDrawnAtTheSmallIconSize) {
+  TForm1& f = Start();
+  f.CbShowTray->SetChecked(true);
+  f.Timer1Timer(nullptr);
+  ASSERT_EQ(f.TrayIcon->IconIndex(), 14);  // c: 12 % free, 88 % used
+  HICON icon = f.TrayIcon->Icon()->Handle();
+  ASSERT_FALSE(desktop.shellCalls.empty());
+  EXPECT_EQ(desktop.shellCalls.back().data.hIcon, icon);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  BITMAP bm{};
+  GetObjectW(info.hbmColor, sizeof bm, &bm);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  ASSERT_EQ(bm.bmWidth, s.trayIcon);
+  ASSERT_EQ(bm.bmHeight, s.trayIcon);
+  TBitmap picture(s.trayIcon, s.trayIcon);
+  DrawIconEx(picture.Canvas().Handle(), 0, 0, icon, s.trayIcon, s.trayIcon, 0, nullptr, DI_NORMAL);
+  const int bottom = s.trayIcon - 1;
+  EXPECT_EQ(picture.Pixel(s.lampX, s.lampY), RGBColor(64, 232, 88));          // the lamp
+  EXPECT_NE(picture.Pixel(s.lampX - 1, s.lampY), RGBColor(64, 232, 88));      // left of it
+  EXPECT_EQ(picture.Pixel(s.trayUsed14 - 1, bottom), RGBColor(136, 136, 136)); // used: grey
+  EXPECT_EQ(picture.Pixel(s.trayUsed14, bottom), RGBColor(232, 128, 16));      // free: orange
+  EXPECT_EQ(picture.Pixel(bottom, bottom), RGBColor(232, 128, 16));
 }
 
 TEST_F(ScaleTest, WindowAndPanelsScaleAsSpecified) {

@@ -52,6 +52,37 @@ TEST_F(TrayMenusTest, AMinimisedWindowComesBackRestoredFromTheTray) {
   }
 }
 
+// Minimised while nothing hides it into the tray, the window stays shown: "Show" in the
+// tray menu, a click on the icon and a later start of the program each bring it back
+// restored, not left minimised.
+TEST_F(TrayMenusTest, AWindowMinimisedButStillShownComesBackRestored) {
+  TForm1& f = Start();
+  f.TrayIcon->SetMinimizeToTray(false);
+  const std::string name = "DorvaneTest." + std::to_string(GetCurrentProcessId()) + ".minimised";
+  TSingleInstance first(name);
+  AnswerLaterStarts(first);
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way == 0 ? "Show in the tray menu" : way == 1 ? "a click on the icon" : "a later start");
+    ShowWindow(f.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(f.Handle()));
+    ASSERT_TRUE(f.Visible()) << "still marked shown";
+    if (way == 0) {
+      f.TrayMnu->Items()->Items(1)->Click();
+    } else if (way == 1) {
+      f.TrayIcon->OnClick(f.TrayIcon);
+      f.TrayIcon->OnClick(f.TrayIcon);  // the first click hides it, the second shows it
+    } else {
+      const TSingleInstance later(name);
+      EXPECT_TRUE(later.HandedOver());
+      testing::PumpUntil([&] { return !IsIconic(f.Handle()); }, 5000);
+    }
+    EXPECT_TRUE(f.Visible());
+    EXPECT_TRUE(IsWindowVisible(f.Handle()));
+    EXPECT_FALSE(IsIconic(f.Handle()));
+    EXPECT_EQ(f.AlphaBlendValue(), 255);
+  }
+}
+
 // A later start of the program hands over: the hidden window comes back as a tray click
 // brings it (faded in, fully opaque); a shown one stays shown.
 TEST_F(TrayMenusTest, ALaterStartBringsTheWindowBack) {

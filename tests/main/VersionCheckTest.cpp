@@ -101,9 +101,12 @@ TEST_F(VersionCheckTest, AnAddressInCapitalsIsOnlyAMessage) {
 }
 
 TEST_F(VersionCheckTest, AskingWhileTheStartUpCheckRunsSendsNothingNew_TheReplyIsShown) {
-  server->Script(kVersionPath, "delay:1");
+  server->Script(kVersionPath, "delay:3");
   TForm1& f = Start();
+  // The deferred start-up check has begun: its request is with the server, which holds it.
+  ASSERT_TRUE(testing::PumpUntil([&] { return f.UPDATER->Running() && server->Requests().size() == 1; }, 30000));
   f.checkfornewerversion1Click(nullptr);
+  EXPECT_TRUE(f.UPDATER->Running());
   ASSERT_TRUE(Answered(1));
   testing::PumpFor(300);
   EXPECT_EQ(server->Requests().size(), 1u);
