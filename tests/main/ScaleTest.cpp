@@ -90,8 +90,15 @@ TEST_F(ScaleTest, TheTrayPictureIsDrawnAtTheSmallIconSize) {
   ASSERT_EQ(bm.bmWidth, s.trayIcon);
   ASSERT_EQ(bm.bmHeight, s.trayIcon);
   TBitmap picture(s.trayIcon, s.trayIcon);
+  picture.Canvas().Brush().SetColor(clWhite);
+  picture.Canvas().FillRect(RECT{0, 0, s.trayIcon, s.trayIcon});
   DrawIconEx(picture.Canvas().Handle(), 0, 0, icon, s.trayIcon, s.trayIcon, 0, nullptr, DI_NORMAL);
   const int bottom = s.trayIcon - 1;
+  // Around the box the picture is transparent: above it, left of it, and between it and the bar.
+  EXPECT_EQ(picture.Pixel(0, 0), clWhite);
+  EXPECT_EQ(picture.Pixel(0, s.trayIcon / 2), clWhite);
+  EXPECT_EQ(picture.Pixel(s.trayIcon / 2, s.trayIcon * 13 / 16 - 1), clWhite);
+  EXPECT_EQ(picture.Pixel(bottom, s.trayIcon * 13 / 16 - 1), clWhite);
   EXPECT_EQ(picture.Pixel(s.lampX, s.lampY), RGBColor(64, 232, 88));          // the lamp
   EXPECT_NE(picture.Pixel(s.lampX - 1, s.lampY), RGBColor(64, 232, 88));      // left of it
   EXPECT_EQ(picture.Pixel(s.trayUsed14 - 1, bottom), RGBColor(136, 136, 136)); // used: grey
