@@ -220,6 +220,37 @@ void ExpectTextsFit(TForm& form, const char* view) {
   }
 }
 
+// The faces the system really selects for the window's texts at this scale: the names the
+// form gives, both sans faces, the gauges' Tahoma at its scaled height (its em, the cell
+// less the internal leading: 11 pixels at 100 %). A fallback to another face, as when a
+// name has no font at some size, shows here.
+TEST_F(ScaleTest, TextsKeepTheirSansFacesAtTheScale) {
+  TForm1& f = Start();
+  const struct {
+    const char* what;
+    const TFont& font;
+    const wchar_t* face;
+  } texts[] = {{"the window's labels", f.FreeLabels[0]->Font(), L"MS Sans Serif"},
+               {"a gauge's percent", f.Gauges[0]->Font(), L"Tahoma"}};
+  for (const auto& t : texts) {
+    SCOPED_TRACE(t.what);
+    const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    const auto selected = SelectInto(dc.get(), t.font.Handle());
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc.get(), LF_FACESIZE, face);
+    EXPECT_STREQ(face, t.face);
+    TEXTMETRICW metrics{};
+    ASSERT_TRUE(GetTextMetricsW(dc.get(), &metrics));
+    EXPECT_EQ(metrics.tmPitchAndFamily & 0xF0, FF_SWISS);
+  }
+  const int em = s.dpi == 96 ? 11 : s.dpi == 120 ? 14 : s.dpi == 144 ? 17 : 22;
+  const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  const auto selected = SelectInto(dc.get(), f.Gauges[0]->Font().Handle());
+  TEXTMETRICW metrics{};
+  ASSERT_TRUE(GetTextMetricsW(dc.get(), &metrics));
+  EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, em);
+}
+
 TEST_F(ScaleTest, EveryTextFitsInBothViews) {
   TForm1& f = Start();
   f.SpeedButton1Click(nullptr);
