@@ -9,9 +9,9 @@
 #include "framework/Resources.h"
 
 // The main window's pictures at its display scale: the resources' own at 96 dpi; at any
-// other the skin drawn in device pixels, the about picture the program icon's image of
-// that size, and the other pictures taken from their drawings at 200 % to the scaled
-// size. A picture stretched up from 96 dpi would blur.
+// other the skin drawn in device pixels, and the other pictures taken from their drawings
+// at 200 % (the about picture: the program icon's 48-pixel image) to the scaled size by
+// area. A picture stretched up from 96 dpi would blur.
 
 namespace dorvane {
 namespace {
@@ -62,16 +62,20 @@ void TForm1::ShowPicturesAtDpi() {
   if (own) {
     Image1->Picture().LoadFromResourceName("ABOUT");
   } else {
-    // The about picture is the program icon on the panel's colour, which as the bitmap's
-    // corner colour is also its transparent one; the icon has an image of every scale's size.
-    const int side = ScaleForDpi(32, dpi);
+    // The about picture is the program icon's largest image on the panel's colour (as the
+    // bitmap's corner colour also its transparent one), taken to the scaled size.
+    constexpr int kLargest = 48;
     TIcon icon;
-    icon.LoadProgramIcon(side);
-    auto bitmap = std::make_unique<TBitmap>(side, side);
-    bitmap->Canvas().Brush().SetColor(Panel2->Color());
-    bitmap->Canvas().FillRect(RECT{0, 0, side, side});
-    bitmap->Canvas().Draw(0, 0, icon);
-    Image1->Picture().SetGraphic(std::move(bitmap));
+    icon.LoadProgramIcon(kLargest);
+    TBitmap drawn(kLargest, kLargest);
+    drawn.Canvas().Brush().SetColor(Panel2->Color());
+    drawn.Canvas().FillRect(RECT{0, 0, kLargest, kLargest});
+    drawn.Canvas().Draw(0, 0, icon);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < kLargest; ++y) pixels.insert(pixels.end(), drawn.ScanLine(y), drawn.ScanLine(y) + kLargest);
+    const int side = ScaleForDpi(32, dpi);
+    Image1->Picture().SetGraphic(
+        side == kLargest ? BitmapOf(pixels, side, side) : BitmapOf(ResizeKeyed(pixels, kLargest, kLargest, side, side, kKey), side, side));
   }
   const struct {
     TBitmap& glyph;

@@ -537,9 +537,8 @@ PIE_FREE = (66, 196, 86)
 PIE_USED = (54, 124, 222)
 
 
-# The program icon's sizes: the small icon (16) and the large one (32) at 100, 125, 150
-# and 200 %, each drawn at its own size.
-ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+# The program icon's sizes.
+ICON_SIZES = (16, 32, 48)
 
 
 def app_icon(size):
@@ -895,8 +894,8 @@ CATALOGUE = [
      "magenta key: 0 no figures, 1..16 used (grey) / free (green, orange at 14, red at "
      "15 and 16) bar in rows 14-15, 17 drive unreadable"),
     ("tray/trayNN.ico", "16 x 16", "the same 18 pictures as icons (32-bit alpha + mask)"),
-    ("dorvane.ico", "16, 20, 24, 32, 40, 48, 64", "program icon (the small and the large icon "
-     "at 100, 125, 150 and 200 %; the about picture at 125 % and above)"),
+    ("dorvane.ico", "16, 32, 48", "program icon (its 48-pixel image is also the about picture "
+     "at 125, 150 and 200 %)"),
     ("about.bmp", "32 x 32", "about picture, top left of the status panel"),
     ("drive.bmp", "37 x 25", "drive picture in every drive panel"),
     ("drive_200.bmp, glyph_settings_200.bmp, btn_hide_200.bmp, btn_close_200.bmp",
