@@ -18,9 +18,7 @@ SPACE = r"\d+\.\d\d [KMGT]b free, \d+ %"
 
 def test(exe):
     with e2e.App(exe) as app:
-        app.reset_settings(first_start=True)
-        app.start()
-        e2e.wait_for(lambda: app.stored("FormVersion") == "0", 20, "the first start's choice to be stored")
+        app.first_start()
         # The panels come with the first start's drives, their figures with the first reading.
         read = re.compile(r"^\d+\t[cz]:\\\t" + SPACE + "$", re.M)
 
