@@ -348,7 +348,7 @@ def main():
 
     work = tempfile.mkdtemp(prefix="dorvane-startup-")
     results = {p[0]: ([], [], []) for p in programs}
-    traces = []
+    traces = {}
     scales = {}
     with ds.Session(prefix=opts.prefix, workdir=work) as session:
         states = None
@@ -392,8 +392,8 @@ def main():
                     results[p[0]][0].append(visible)
                     results[p[0]][1].append(exit_ms)
                     results[p[0]][2].append(entry)
-                    if opts.trace and p[0] == "dorvane":
-                        traces.append(marks + [("(window mapped)", visible)])
+                    if opts.trace and p[0].split("@")[0] == "dorvane":
+                        traces.setdefault(p[0], []).append(marks + [("(window mapped)", visible)])
                     shown_entry = f"{entry:8.1f}" if entry is not None else "       -"
                     print(f"round {r + 1}: {p[0]:<12} wWinMain {shown_entry} ms   visible {visible:8.1f} ms   "
                           f"exit {exit_ms:8.1f} ms", flush=True)
@@ -449,31 +449,44 @@ def main():
 
 
 def print_trace(traces):
-    """Median time after launch of each mark, in the order of the first trace."""
+    """Median time after launch of each mark, in the order of the 96-dpi program's first
+    trace; with a second scale its medians and their step beside them."""
     print()
-    print("dorvane.exe's own marks, median ms after launch (+ begins, - ends a step):")
-    # The n-th occurrence of a text in one trace pairs with the n-th in the others.
-    keyed = []
-    for marks in traces:
+    names = sorted(traces, key=lambda n: ("@" in n, n))
+    print("dorvane.exe's own marks, median ms after launch (+ begins, - ends a step)"
+          + (f"; beside them {names[1]}" if len(names) > 1 else "") + ":")
+
+    def medians(runs):
+        # The n-th occurrence of a text in one trace pairs with the n-th in the others.
+        keyed = []
+        for marks in runs:
+            seen = {}
+            k = []
+            for text, t in marks:
+                seen[text] = seen.get(text, 0) + 1
+                k.append(((text, seen[text]), t))
+            keyed.append(dict(k))
+        order = []
         seen = {}
-        k = []
-        for text, t in marks:
+        for text, _ in runs[0]:
             seen[text] = seen.get(text, 0) + 1
-            k.append(((text, seen[text]), t))
-        keyed.append(dict(k))
-    first = []
-    seen = {}
-    for text, _ in traces[0]:
-        seen[text] = seen.get(text, 0) + 1
-        first.append((text, seen[text]))
-    rows = []
-    for key in first:
-        times = [k[key] for k in keyed if key in k]
-        rows.append((statistics.median(times), key))
-    rows.sort()
-    last = 0.0
+            order.append((text, seen[text]))
+        return order, {key: statistics.median([k[key] for k in keyed if key in k]) for key in order}
+
+    order, main = medians(traces[names[0]])
+    other = medians(traces[names[1]])[1] if len(names) > 1 else {}
+    rows = sorted((main[key], key) for key in order)
+    last, last_other = 0.0, 0.0
     for t, (text, n) in rows:
-        print(f"{t:9.1f}  (+{t - last:7.1f})  {text}{'' if n == 1 else f' #{n}'}")
+        beside = ""
+        if other:
+            o = other.get((text, n))
+            if o is None:
+                beside = " " * 22
+            else:
+                beside = f"{o:9.1f}  (+{o - last_other:7.1f})  "
+                last_other = o
+        print(f"{t:9.1f}  (+{t - last:7.1f})  {beside}{text}{'' if n == 1 else f' #{n}'}")
         last = t
 
 

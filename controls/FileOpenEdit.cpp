@@ -78,6 +78,13 @@ class TButtonEditField : public TEdit {
       result = DefaultHandler(msg, wp, lp);  // the caret first, then our display rules
       if (msg == WM_SETFOCUS) host_->EditEnter();
       else host_->EditExit();
+      host_->Invalidate();  // the button shows where the keyboard is
+      return true;
+    }
+    // F4 or Alt+Down press the button, as they open a combo box's list.
+    if (host_ && ((msg == WM_KEYDOWN && wp == VK_F4) || (msg == WM_SYSKEYDOWN && wp == VK_DOWN))) {
+      host_->ButtonClick();
+      result = 0;
       return true;
     }
     return TEdit::WndProc(msg, wp, lp, result);
@@ -96,7 +103,9 @@ void FreeField(TButtonEditField* field) {
 // -- TCustomButtonEdit ----------------------------------------------------------------------
 
 const ClassInfo& TCustomButtonEdit::StaticClass() {
-  static const ClassInfo info = ClassBuilder<TCustomButtonEdit>("TCustomButtonEdit", &TCustomControl::StaticClass()).Build();
+  static const ClassInfo info = ClassBuilder<TCustomButtonEdit>("TCustomButtonEdit", &TCustomControl::StaticClass())
+                                    .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
+                                    .Build();
   return info;
 }
 
@@ -105,6 +114,9 @@ TCustomButtonEdit::TCustomButtonEdit(TComponent* owner)
   SetColor(clWindow);
   edit_.reset(new TButtonEditField(this));
   edit_->SetParentColor(true);
+  // The control is the tab stop; its edit part takes the keyboard when it gets the focus.
+  SetTabStop(true);
+  edit_->SetTabStop(false);
   edit_->SetParent(this);
   edit_->OnChange = [this](TObject*) { EditTextChanged(); };
 }
@@ -287,6 +299,11 @@ void TCustomButtonEdit::Paint() {
   if (pressed_) DrawEdge(dc, &edge, buttonStyle_ == ubsRaised ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
   else if (buttonStyle_ == ubsRaised) DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
   else if (hot_) DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
+  if (EditFocused()) {
+    RECT focus = button;
+    InflateRect(&focus, -2, -2);
+    DrawFocusRect(dc, &focus);
+  }
 
   if (glyph_->Empty()) return;
   const int shift = pressed_ ? 1 : 0;

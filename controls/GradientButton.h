@@ -76,6 +76,9 @@ class TGradientButton : public TCustomControl {
   void SetCancel(bool value) { cancel_ = value; }
   bool Default() const { return default_; }
   void SetDefault(bool value);
+  // The button's own tab-stop flag: it gives the window WS_TABSTOP and lets a click take
+  // the focus. Tab moving the focus goes by the framework's flag (TWinControl::TabStop),
+  // which stays off for the drawn buttons: Tab keeps to the standard controls.
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value);
   int TabOrder() const { return tabOrder_; }

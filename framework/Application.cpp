@@ -53,6 +53,33 @@ bool OfferDialogKey(const MSG& msg) {
   }
 }
 
+// Tab and Shift+Tab move the focus through the focused control's form (its tab order,
+// wrapping around), as in a dialog, unless the focused control wants Tab itself. Once
+// the keyboard moved the focus, the form shows where it is. True when the focus moved.
+bool OfferTabKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  // The focus may be in a system control's own child window (a combo box's edit).
+  TWinControl* focused = nullptr;
+  for (HWND wnd = msg.hwnd; wnd && !focused; wnd = GetParent(wnd)) focused = TWinControl::FromHandle(wnd);
+  if (!focused) return false;
+  const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  if (wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  TWinControl* root = focused;
+  while (root->Parent()) root = root->Parent();
+  try {
+    // Shift as it was when Tab went down (the message may have waited in the queue).
+    if (!root->SelectNext(focused == root ? nullptr : focused, GetKeyState(VK_SHIFT) >= 0)) return false;
+    SendMessageW(root->Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    return true;
+  } catch (...) {
+    HandleException(root);
+    return true;
+  }
+}
+
+bool OfferKey(const MSG& msg) { return OfferTabKey(msg) || OfferDialogKey(msg); }
+
 }  // namespace
 
 const ClassInfo& TApplication::StaticClass() {
@@ -164,7 +191,7 @@ bool TApplication::HandleMessage() {
     terminated_ = true;
     return false;
   }
-  if (OfferDialogKey(msg)) return true;
+  if (OfferKey(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
@@ -178,7 +205,7 @@ void TApplication::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
       return;
     }
-    if (OfferDialogKey(msg)) continue;
+    if (OfferKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -7,6 +7,7 @@ namespace dorvane {
 
 const ClassInfo& TButton::StaticClass() {
   static const ClassInfo info = ClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
+                                    .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
                                     .Int("ModalResult", &TButton::ModalResult, &TButton::SetModalResult, 0)
                                     .Bool("Default", &TButton::Default, &TButton::SetDefault, false)
                                     .Bool("Cancel", &TButton::Cancel, &TButton::SetCancel, false)
@@ -14,7 +15,7 @@ const ClassInfo& TButton::StaticClass() {
   return info;
 }
 
-TButton::TButton(TComponent* owner) : TWinControl(owner) {}
+TButton::TButton(TComponent* owner) : TWinControl(owner) { SetTabStop(true); }
 
 TButton::~TButton() = default;
 

@@ -30,6 +30,7 @@ const EnumType& CheckBoxStateType() {
 const ClassInfo& TCheckBox::StaticClass() {
   static const ClassInfo info =
       ClassBuilder<TCheckBox>("TCheckBox", &TWinControl::StaticClass())
+          .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
           .Enum("Alignment", &TCheckBox::Alignment, &TCheckBox::SetAlignment, AlignmentType(), taRightJustify)
           .Bool("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed, false)
           .Bool("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked, false)
@@ -40,6 +41,7 @@ const ClassInfo& TCheckBox::StaticClass() {
 
 TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner) {
   SetParentColor(true);  // the box sits on its parent's colour
+  SetTabStop(true);
 }
 
 TCheckBox::~TCheckBox() = default;

@@ -91,6 +91,7 @@ void TComboBoxStrings::Clear() {
 const ClassInfo& TComboBox::StaticClass() {
   static const ClassInfo info =
       ClassBuilder<TComboBox>("TComboBox", &TWinControl::StaticClass())
+          .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
           .Enum("Style", &TComboBox::Style, &TComboBox::SetStyle, ComboBoxStyleType(), csDropDownList)
           .Bool("Sorted", &TComboBox::Sorted, &TComboBox::SetSorted, false)
           .Int("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount, 8)
@@ -106,6 +107,7 @@ const ClassInfo& TComboBox::StaticClass() {
 TComboBox::TComboBox(TComponent* owner)
     : TWinControl(owner), items_(std::make_unique<TComboBoxStrings>(*this)) {
   SetColor(clWindow);
+  SetTabStop(true);
 }
 
 TComboBox::~TComboBox() = default;

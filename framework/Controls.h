@@ -273,8 +273,27 @@ class TWinControl : public TControl, private TWindowTarget {
   void SetBorderWidth(int value);
 
   bool Focused() const;
+  // This control or one of its children has the keyboard focus.
+  bool ContainsFocus() const;
   virtual bool CanFocus() const;
   void SetFocus();
+
+  // -- moving the focus with Tab --
+  // Whether Tab stops at this control (the kinds that take the keyboard do by default),
+  // and its place among its parent's stops: -1 (the default) orders by place, rows top to
+  // bottom and left to right within a row; controls given a place come first, by place.
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool value) { tabStop_ = value; }
+  int TabOrder() const { return tabOrder_; }
+  void SetTabOrder(int value) { tabOrder_ = value; }
+  // The controls inside this one that Tab visits, in order: stops that can take the focus
+  // now (visible and enabled up to here, with a window, not outside their parents' areas).
+  // A control's own stops follow it.
+  std::vector<TWinControl*> TabOrderList() const;
+  // Focuses the stop after (or before) `current` (or the stop it lies inside) in
+  // TabOrderList, wrapping around; the first (last) when `current` is in none of them.
+  // Returns it, or null when there is none.
+  TWinControl* SelectNext(TWinControl* current, bool forward);
   void Realign() { AlignControls(nullptr); }
   bool Showing() const override;
 
@@ -373,6 +392,8 @@ class TWinControl : public TControl, private TWindowTarget {
   std::vector<TControl*> controls_;
   bool doubleBuffered_ = false;
   int borderWidth_ = 0;
+  bool tabStop_ = false;
+  int tabOrder_ = -1;
   bool aligning_ = false;
   TControl* captured_ = nullptr;     // graphic child that took the mouse on a button press
   TControl* mouseOver_ = nullptr;    // graphic child under the mouse

@@ -20,6 +20,7 @@ namespace {
 
 const ClassInfo& TEdit::StaticClass() {
   static const ClassInfo info = ClassBuilder<TEdit>("TEdit", &TWinControl::StaticClass())
+                                    .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
                                     .Bool("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly, false)
                                     .Int("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength, 0)
                                     .Str("Text", &TEdit::Text, &TEdit::SetText)
@@ -28,7 +29,10 @@ const ClassInfo& TEdit::StaticClass() {
   return info;
 }
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner) { SetColor(clWindow); }
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+  SetColor(clWindow);
+  SetTabStop(true);
+}
 
 bool TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg == WM_LBUTTONUP) Click();

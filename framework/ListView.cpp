@@ -255,6 +255,7 @@ int TListItems::IndexOf(const TListItem* item) const {
 const ClassInfo& TListView::StaticClass() {
   static const ClassInfo info =
       ClassBuilder<TListView>("TListView", &TWinControl::StaticClass())
+          .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
           .Enum("ViewStyle", &TListView::ViewStyle, &TListView::SetViewStyle, ViewStyleType(), vsIcon)
           .Object("Columns", [](const TListView& v) -> TObject* { return const_cast<TListColumns*>(&v.Columns()); },
                   TCollection::StaticClass())
@@ -277,6 +278,7 @@ TListView::TListView(TComponent* owner)
     : TWinControl(owner), columns_(std::make_unique<TListColumns>(*this)), items_(std::make_unique<TListItems>(*this)) {
   columns_->OnUpdate = [this](TCollectionItem* column) { ColumnsChanged(column); };
   SetColor(clWindow);
+  SetTabStop(true);
 }
 
 TListView::~TListView() {

@@ -25,6 +25,7 @@ const EnumType& TickMarkType() {
 const ClassInfo& TTrackBar::StaticClass() {
   static const ClassInfo info =
       ClassBuilder<TTrackBar>("TTrackBar", &TWinControl::StaticClass())
+          .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
           .Int("Max", &TTrackBar::Max, &TTrackBar::SetMax, 10)
           .Int("Min", &TTrackBar::Min, &TTrackBar::SetMin, 0)
           .Enum("Orientation", &TTrackBar::Orientation, &TTrackBar::SetOrientation, TrackBarOrientationType(),
@@ -41,7 +42,10 @@ const ClassInfo& TTrackBar::StaticClass() {
   return info;
 }
 
-TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) { SetParentColor(true); }
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
+  SetParentColor(true);
+  SetTabStop(true);
+}
 
 TTrackBar::~TTrackBar() = default;
 

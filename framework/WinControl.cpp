@@ -23,6 +23,8 @@ const ClassInfo& TWinControl::StaticClass() {
       ClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
           .Bool("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered, false)
           .Int("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth, 0)
+          .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
+          .Int("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
           .Build();
   return info;
 }
@@ -245,6 +247,11 @@ bool TWinControl::Showing() const {
 }
 
 bool TWinControl::Focused() const { return wnd_ && GetFocus() == wnd_; }
+
+bool TWinControl::ContainsFocus() const {
+  const HWND focus = GetFocus();
+  return wnd_ && focus && (focus == wnd_ || IsChild(wnd_, focus));
+}
 
 bool TWinControl::CanFocus() const { return wnd_ && Visible() && Enabled(); }
 

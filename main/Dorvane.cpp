@@ -703,6 +703,8 @@ void TForm1::GradButton1Click(TObject*) {
     if (Top() + Height() > bottom) SetTop(bottom - Height());
     Repaint();
   } else {
+    // Keys must not reach a control folded out of sight.
+    if (PanelSettings->ContainsFocus()) SetFocus();
     SetBounds(Left(), Top(), requiredWidth, Scaled(kCompactHeight));
     SetTop(Saver->ReadInteger(kFormTop.name, Top()));
     SetLeft(Saver->ReadInteger(kFormLeft.name, Left()));

@@ -22,6 +22,7 @@
 #include "framework/Resources.h"
 #include "core/win32/WideString.h"
 #include "tests/support/ScriptedDesktop.h"
+#include "tests/support/TabKeys.h"
 
 namespace dorvane {
 namespace {
@@ -250,6 +251,36 @@ TEST_F(FileOpenEditTest, NarrowInstanceIsAllButtonAndAClickBrowses) {
   SendMessageW(narrow->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 60));
   SendMessageW(narrow->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 60));
   EXPECT_EQ(browses, 1);
+}
+
+// From the keyboard: Tab stops at the control (its edit part takes the keys), the button
+// shows the focus, and F4 or Alt+Down browse as a mouse press of the button does.
+TEST_F(FileOpenEditTest, NarrowInstanceIsReachedWithTabAndBrowsesWithF4OrAltDown) {
+  TFileOpenEdit* narrow = Make<TFileOpenEdit>(22, 21);
+  narrow->SetLeft(220);  // beside edit_, before other_ below them
+  narrow->SetName("Narrow");
+  int browses = 0;
+  narrow->OnBrowse = [&](TObject*) { ++browses; };
+  ShowForm();
+  TBitmap before(narrow->ClientWidth(), narrow->ClientHeight());
+  narrow->PaintTo(before.Canvas().Handle());
+  EXPECT_EQ(testing::PressTab(*edit_, 1), std::vector<std::string>{"Narrow"});
+  ASSERT_TRUE(narrow->EditFocused());
+  TBitmap focused(narrow->ClientWidth(), narrow->ClientHeight());
+  narrow->PaintTo(focused.Canvas().Handle());
+  int changed = 0;
+  for (int y = 0; y < narrow->ClientHeight(); ++y)
+    for (int x = 0; x < narrow->ClientWidth(); ++x) changed += before.Pixel(x, y) != focused.Pixel(x, y);
+  EXPECT_GT(changed, 0) << "the focus frame on the button";
+
+  ScopedAnswerer cancel([](TOpenDialog&) { return false; });
+  HWND field = narrow->EditField().Handle();
+  SendMessageW(field, WM_KEYDOWN, VK_F4, 0);
+  EXPECT_EQ(browses, 1);
+  SendMessageW(field, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  EXPECT_EQ(browses, 2);
+  SendMessageW(field, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(browses, 2) << "Down alone moves in the edit";
 }
 
 TEST_F(FileOpenEditTest, TypingChangesTheTextOnceUnlessReadOnly) {

@@ -72,6 +72,13 @@ class App:
         self.window = wait_for(lambda: self.find_window(r"^Dorvane v\."), 60, "the main window")
         return self.window
 
+    def first_start(self):
+        """A start with nothing stored: the program chooses its drives and stores them."""
+        self.reset_settings(first_start=True)
+        window = self.start()
+        wait_for(lambda: self.stored("FormVersion") == "0", 20, "the first start's choice to be stored")
+        return window
+
     def find_window(self, name, visible=True):
         args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", name]
         out = self.session.xdotool(*args, check=False).stdout.split()

@@ -17,9 +17,7 @@ MAIN = r"^Dorvane v\."
 
 def test(exe):
     with e2e.App(exe) as app:
-        app.reset_settings(first_start=True)
-        app.start()
-        e2e.wait_for(lambda: app.stored("FormVersion") == "0", 20, "the first start's choice to be stored")
+        app.first_start()
         chosen = {name: app.stored(name) for name in ("0 root", "0 active", "1 root", "1 active",
                                                        "CbShowTray_Checked", "CbWarning_Checked",
                                                        "TrayDriveList_ItemIndex", "TbWT_Position")}

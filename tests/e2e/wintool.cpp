@@ -9,8 +9,13 @@
 //   wintool rows TITLE           the rows of the list views of the window whose title begins
 //                                with TITLE, one line each: the cells separated by tabs
 //   wintool processes NAME       how many processes run the executable NAME (letter case aside)
+//   wintool accessible TITLE [N] what assistive technology reads of the client area of the
+//                                window whose title begins with TITLE, asked from this
+//                                process: "children N", then "ROLE<TAB>NAME<TAB>VALUE" per
+//                                element; with N, then does element N's default action
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -105,6 +110,63 @@ void PrintRows(HWND list) {
   CloseHandle(process);
 }
 
+// One text property of an element: its text, "(none)", or the failing HRESULT.
+template <typename Getter>
+std::string AccText(IAccessible* object, long id, Getter getter) {
+  VARIANT child;
+  VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = id;
+  BSTR text = nullptr;
+  const HRESULT hr = (object->*getter)(child, &text);
+  std::string result;
+  if (hr == S_OK && text) result = Utf8(text);
+  else if (hr == S_OK || hr == S_FALSE) result = "(none)";
+  else {
+    char code[32];
+    std::snprintf(code, sizeof code, "(hr %08lx)", static_cast<unsigned long>(hr));
+    result = code;
+  }
+  SysFreeString(text);
+  return result;
+}
+
+// Every failure is printed with its HRESULT: the point is to see what goes across processes.
+int PrintAccessible(HWND wnd, long action) {
+  IAccessible* object = nullptr;
+  // __uuidof, not the import library's IID_IAccessible: without a dllimport declaration
+  // that name binds to an import thunk, whose code bytes would be read as the IID.
+  HRESULT hr = AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object));
+  if (hr != S_OK || !object) {
+    std::printf("AccessibleObjectFromWindow hr %08lx\n", static_cast<unsigned long>(hr));
+    return 1;
+  }
+  long count = -1;
+  hr = object->get_accChildCount(&count);
+  std::printf("children %ld (hr %08lx)\n", count, static_cast<unsigned long>(hr));
+  for (long id = 1; id <= count; ++id) {
+    VARIANT child, role;
+    VariantInit(&child);
+    VariantInit(&role);
+    child.vt = VT_I4;
+    child.lVal = id;
+    const HRESULT roleHr = object->get_accRole(child, &role);
+    std::printf("%ld\t%s\t%s\n", roleHr == S_OK && role.vt == VT_I4 ? role.lVal : -1,
+                AccText(object, id, &IAccessible::get_accName).c_str(),
+                AccText(object, id, &IAccessible::get_accValue).c_str());
+  }
+  if (action > 0) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = action;
+    std::printf("action %ld hr %08lx\n", action, static_cast<unsigned long>(object->accDoDefaultAction(child)));
+  }
+  object->Release();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -150,6 +212,19 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%d\n", count);
     return 0;
   }
-  std::fprintf(stderr, "usage: wintool list | wintool click TITLE BUTTON | wintool rows TITLE | wintool processes NAME\n");
+  if (command == L"accessible" && (argc == 3 || argc == 4)) {
+    for (HWND wnd : TopLevel()) {
+      if (TextOf(wnd).rfind(argv[2], 0) != 0) continue;
+      CoInitialize(nullptr);
+      const int code = PrintAccessible(wnd, argc == 4 ? _wtol(argv[3]) : 0);
+      CoUninitialize();
+      return code;
+    }
+    std::printf("not found\n");
+    return 1;
+  }
+  std::fprintf(stderr,
+               "usage: wintool list | wintool click TITLE BUTTON | wintool rows TITLE | wintool processes NAME"
+               " | wintool accessible TITLE [N]\n");
   return 2;
 }

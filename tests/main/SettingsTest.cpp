@@ -4,6 +4,7 @@
 #include "framework/SysUtils.h"
 #include "main/Form1Settings.h"
 #include "tests/main/MainWindowFixture.h"
+#include "tests/support/TabKeys.h"
 
 namespace dorvane {
 namespace {
@@ -482,6 +483,40 @@ TEST_F(SettingsTest, SettingsViewLayout) {
   EXPECT_EQ(drives->Width(), f.PanelSettings->ClientWidth() - 193);
   EXPECT_EQ(f.DList->Width(), drives->Width());
   EXPECT_EQ(f.DList->Height() + f.CbBelowSize->Parent()->Height(), drives->Height());
+}
+
+// Tab through the open settings view, in the order read off the form by hand: the left
+// column top to bottom (the start options, then the tray and warning options, the two
+// file edits beside their boxes), then the drive list and the rules below it. The tray's
+// drive choice only while the tray shows a drive (it is disabled otherwise).
+TEST_F(SettingsTest, TabWalksTheSettingsViewInReadingOrder) {
+  using testing::PressTab;
+  using Names = std::vector<std::string>;
+  TForm1& f = Start();
+  EXPECT_EQ(PressTab(f, 1), Names{"Form1"}) << "the settings folded away: nothing to reach";
+  f.GradButton1Click(nullptr);
+  const Names column = {"CbAutoStart", "CbHidden", "CbIgnore", "CheckBox1", "CbShowTray"};
+  const Names rest = {"CbWarning", "TbWT", "CbSnd", "SoundEdit", "CbExec", "ExecEdit", "cbSD",
+                      "DList", "CbBelowSize", "TbBelowSize", "CbFullWithin", "TbFullWithin"};
+  Names all = column;
+  all.insert(all.end(), rest.begin(), rest.end());
+  Names round = all;
+  round.push_back("CbAutoStart");  // and round again
+  EXPECT_EQ(PressTab(f, round.size()), round);
+  // Shift+Tab: the same round backwards, through the file edits too (their edit parts are
+  // not stops of their own, or the way back would stop at them).
+  EXPECT_EQ(PressTab(*f.CbAutoStart, all.size(), true), Names(all.rbegin(), all.rend()));
+
+  f.CbShowTray->SetChecked(true);
+  all.insert(all.begin() + static_cast<std::ptrdiff_t>(column.size()), "TrayDriveList");
+  Names fromStart(all.begin() + 1, all.end());
+  EXPECT_EQ(PressTab(*f.CbAutoStart, fromStart.size()), fromStart);
+
+  // Folding the view away takes the focus out of it: no key reaches a box out of sight.
+  ASSERT_TRUE(testing::Refocus(f.CbHidden->Handle()));
+  f.GradButton1Click(nullptr);
+  EXPECT_FALSE(f.CbHidden->Focused());
+  EXPECT_EQ(PressTab(f, 1), Names{"Form1"}) << "and Tab does not reach them";
 }
 
 }  // namespace
