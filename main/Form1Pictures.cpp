@@ -10,8 +10,9 @@
 
 // The main window's pictures at its display scale: the resources' own at 96 dpi; at any
 // other the skin drawn in device pixels, and the other pictures taken from their drawings
-// at 200 % (the about picture: the program icon's 48-pixel image) to the scaled size by
-// area. A picture stretched up from 96 dpi would blur.
+// at 200 % (the settings gear's at 150 %, the about picture the program icon's 48-pixel
+// image, the hide glyph, one rectangle, its own) to the scaled size by area. A picture
+// stretched up from 96 dpi would blur.
 
 namespace dorvane {
 namespace {
@@ -81,8 +82,8 @@ void TForm1::ShowPicturesAtDpi() {
     TBitmap& glyph;
     std::string_view own, scaled;
     int side;
-  } glyphs[] = {{SpeedButton2->Glyph(), "GLYPH_SETTINGS", "GLYPH_SETTINGS_200", 36},
-                {btHide->Glyph(), "BTN_HIDE", "BTN_HIDE_200", 12},
+  } glyphs[] = {{SpeedButton2->Glyph(), "GLYPH_SETTINGS", "GLYPH_SETTINGS_150", 36},
+                {btHide->Glyph(), "BTN_HIDE", "BTN_HIDE", 12},
                 {btClose->Glyph(), "BTN_CLOSE", "BTN_CLOSE_200", 12}};
   for (const auto& g : glyphs) {
     if (own) g.glyph.LoadFromResourceName(std::string(g.own));
