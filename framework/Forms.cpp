@@ -82,7 +82,11 @@ void TForm::BeforeDestruction() {
   // The window goes with all its child windows in one call, once OnDestroy (the form
   // storage saves there) has seen them; the components are then freed in order (a tray
   // icon leaves the notification area as it goes).
-  DestroyHandle();
+  {
+    const TraceScope trace(TraceEnabled() ? "destroy window " + Name() : std::string());
+    DestroyHandle();
+  }
+  const TraceScope trace(TraceEnabled() ? "free components of " + Name() : std::string());
   TWinControl::BeforeDestruction();
 }
 
