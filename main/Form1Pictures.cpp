@@ -11,8 +11,8 @@
 // The main window's pictures at its display scale: the resources' own at 96 dpi; at any
 // other the skin drawn in device pixels, and the other pictures taken from their drawings
 // at 200 % (the settings gear's at 150 %, the about picture the program icon's 48-pixel
-// image, the hide glyph, one rectangle, its own) to the scaled size by area. A picture
-// stretched up from 96 dpi would blur.
+// image, the hide and close glyphs their own: the i686 release has no room for more) to
+// the scaled size by area. A picture stretched up from 96 dpi would blur.
 
 namespace dorvane {
 namespace {
@@ -84,7 +84,7 @@ void TForm1::ShowPicturesAtDpi() {
     int side;
   } glyphs[] = {{SpeedButton2->Glyph(), "GLYPH_SETTINGS", "GLYPH_SETTINGS_150", 36},
                 {btHide->Glyph(), "BTN_HIDE", "BTN_HIDE", 12},
-                {btClose->Glyph(), "BTN_CLOSE", "BTN_CLOSE_200", 12}};
+                {btClose->Glyph(), "BTN_CLOSE", "BTN_CLOSE", 12}};
   for (const auto& g : glyphs) {
     if (own) g.glyph.LoadFromResourceName(std::string(g.own));
     else g.glyph.Assign(*ResourcePictureAt(g.scaled, g.side, g.side, dpi));

@@ -899,9 +899,8 @@ CATALOGUE = [
      "at 125, 150 and 200 %)"),
     ("about.bmp", "32 x 32", "about picture, top left of the status panel"),
     ("drive.bmp", "37 x 25", "drive picture in every drive panel"),
-    ("drive_200.bmp, btn_close_200.bmp", "74 x 50, 24 x 24", "the same drawings at 200 % (the "
-     "window shrinks them for 125 and 150 %; the hide glyph, one rectangle, is resized from "
-     "its own)"),
+    ("drive_200.bmp", "74 x 50", "the drive picture at 200 % (the window shrinks it for 125 "
+     "and 150 %)"),
     ("glyph_settings_150.bmp", "54 x 54", "the settings gear at 150 % (the window resizes it "
      "for 125 and 200 %; at 200 % it would cost the i686 release its 1 MiB limit)"),
     ("drive_types.bmp", "80 x 16", "drive list images: removable, fixed, CD-ROM, network, "
@@ -973,7 +972,6 @@ def generate():
     files["about.bmp"] = bmp(icons[32].keyed(PANEL))
     files["drive_200.bmp"] = bmp(drive_picture(2).keyed(PANEL))
     files["glyph_settings_150.bmp"] = bmp(glyph_settings(1.5).keyed(PANEL))
-    files["btn_close_200.bmp"] = bmp(btn_close(2).keyed(BTN_FACE))
     files["drive.bmp"] = bmp(drive_picture().keyed(PANEL))
     files["drive_types.bmp"] = bmp(strip([f() for f in DRIVE_TYPES], WHITE))
     files["glyph_settings.bmp"] = bmp(glyph_settings().keyed(PANEL))
@@ -1185,7 +1183,7 @@ def check_structure(files, tiles):
         "menu_dorvane.bmp": (16, 16), "menu_recycle.bmp": (16, 16),
         "tray_icons.bmp": (288, 16),
         "drive_200.bmp": (74, 50), "glyph_settings_150.bmp": (54, 54),
-        "btn_close_200.bmp": (24, 24),
+
     }
     bmps = {}
     for name, (w, h) in sizes.items():
@@ -1195,7 +1193,7 @@ def check_structure(files, tiles):
             name + ": top corners must be the transparent colour"
         assert sum(p != MAGENTA for r in rows for p in r) > w * h // 16, name + ": nearly empty"
         bmps[name] = rows
-    for name in ("btn_hide.bmp", "btn_close.bmp", "btn_close_200.bmp"):
+    for name in ("btn_hide.bmp", "btn_close.bmp"):
         ink = [p for r in bmps[name] for p in r if p != MAGENTA]
         assert all(p[2] > p[0] + 60 and p[2] > p[1] + 40 for p in ink), name + ": blue on key"
     cells = [tuple(tuple(r[16 * i:16 * i + 16]) for r in bmps["drive_types.bmp"]) for i in range(5)]
