@@ -133,7 +133,8 @@ int main() {
   std::vector<std::wstring> roots;
   for (const DriveEntry& row : form->Rows())
     if (row.active) roots.push_back(std::wstring(1, static_cast<wchar_t>(L'A' + (row.number - 1))) + L":\\");
-  std::printf("monitored drives: %zu, tray drive number %d\n", roots.size(), form->trayDriveNumber);
+  std::printf("monitored drives: %zu, tray drive number %d; window %d x %d at %d dpi\n", roots.size(),
+              form->trayDriveNumber, form->Width(), form->Height(), form->Dpi());
   const std::wstring trayRoot = std::wstring(1, static_cast<wchar_t>(L'@' + form->trayDriveNumber)) + L":\\";
   constexpr int kRounds = 2000;
   const bool trayMonitored = std::find(roots.begin(), roots.end(), trayRoot) != roots.end();
