@@ -7,6 +7,7 @@
 #include "core/PictureScale.h"
 #include "core/SkinDrawing.h"
 #include "framework/Resources.h"
+#include "framework/Trace.h"
 
 // The main window's pictures at its display scale: the resources' own at 96 dpi; at any
 // other the skin drawn in device pixels, and the other pictures taken from their drawings
@@ -45,6 +46,7 @@ void TForm1::ShowPicturesAtDpi() {
   if (dpi == picturesDpi_) return;
   picturesDpi_ = dpi;
   const bool own = dpi == kDesignDpi;
+  const TraceScope trace("pictures at the display scale");
   for (TImage* image : {ITL, ITM, ITR, ITBL, ITBM, ITBR, IL, IR, IBL, IB, IBR}) {
     const auto tiles = SkinTiles();
     const auto tile = std::find_if(tiles.begin(), tiles.end(), [&](const SkinTile& t) { return t.name == image->Name(); });
@@ -56,9 +58,16 @@ void TForm1::ShowPicturesAtDpi() {
     const int width = ScaleForDpi(tile->width, dpi), height = ScaleForDpi(tile->height, dpi);
     image->Picture().SetGraphic(BitmapOf(DrawSkinTile(*tile, width, height), width, height));
   }
+  // The ten panels' drive pictures are one picture: resized once, copied to the others.
+  const std::unique_ptr<TBitmap> drive = own ? nullptr : ResourcePictureAt("DRIVE_200", 37, 25, dpi);
   for (TImage* image : DriveImages) {
-    if (own) image->Picture().LoadFromResourceName("DRIVE");
-    else image->Picture().SetGraphic(ResourcePictureAt("DRIVE_200", 37, 25, dpi));
+    if (own) {
+      image->Picture().LoadFromResourceName("DRIVE");
+      continue;
+    }
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(*drive);
+    image->Picture().SetGraphic(std::move(copy));
   }
   if (own) {
     Image1->Picture().LoadFromResourceName("ABOUT");
