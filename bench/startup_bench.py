@@ -491,6 +491,11 @@ def print_trace(traces):
                 last_other = o
         print(f"{t:9.1f}  (+{t - last:7.1f})  {beside}{text}{'' if n == 1 else f' #{n}'}")
         last = t
+    only_there = sorted((t, key) for key, t in other.items() if key not in main)
+    if only_there:
+        print(f"only in {names[1]}:")
+        for t, (text, n) in only_there:
+            print(f"{'':24}{t:9.1f}  {text}{'' if n == 1 else f' #{n}'}")
 
 
 def wine_version():
