@@ -3,6 +3,7 @@ xdotool, looked at through screenshots, its settings read with `wine reg query`.
 import json
 import os
 import re
+import shutil
 import struct
 import subprocess
 import sys
@@ -203,6 +204,17 @@ def region(png, x, y, w, h):
     raw = subprocess.run(["/usr/bin/convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8",
                           "rgb:-"], check=True, capture_output=True).stdout
     return [[tuple(raw[(r * w + c) * 3:(r * w + c) * 3 + 3]) for c in range(w)] for r in range(h)]
+
+
+def docs_picture(screenshot, x, y, w, h, name):
+    """A rectangle of a screenshot saved as the README's picture `name`: always into the
+    screenshots folder, and into docs/ too when DORVANE_UPDATE_DOCS is set."""
+    target = os.path.join(SHOTS, "crop-" + name)
+    subprocess.run(["/usr/bin/convert", screenshot, "-crop", f"{w}x{h}+{x}+{y}", "+repage", target], check=True)
+    if os.environ.get("DORVANE_UPDATE_DOCS"):
+        docs = os.path.join(ROOT, "docs")
+        os.makedirs(docs, exist_ok=True)
+        shutil.copy(target, os.path.join(docs, name))
 
 
 def strip_pictures(bmp, size):

@@ -4,7 +4,6 @@ window with two drive panels and its settings view at their scaled sizes, the sk
 at the scale rather than stretched. Saves both views beside the 100 % ones for the README
 (DORVANE_UPDATE_DOCS=1 copies them into docs/)."""
 import os
-import shutil
 import sys
 import time
 
@@ -28,7 +27,6 @@ TOP_BEVEL = (165, 200, 241)
 
 
 def test(exe):
-    docs = os.path.join(e2e.ROOT, "docs")
     with e2e.App(exe, prefix=PREFIX) as app:
         app.reset_settings()
         for name, value in (("0 root", "c:\\"), ("0 active", "true"), ("1 root", "z:\\"), ("1 active", "true")):
@@ -58,12 +56,7 @@ def test(exe):
         app.click(window, *CLOSE_BUTTON)
         e2e.check(app.program_exited(30), "the program did not end after its close button")
     for name, source, (w, h), (x, y) in crops:
-        target = os.path.join(e2e.SHOTS, "crop-" + name)
-        crop = f"{w + 2 * MARGIN}x{h + 2 * MARGIN}+{x - MARGIN}+{y - MARGIN}"
-        e2e.subprocess.run(["/usr/bin/convert", source, "-crop", crop, "+repage", target], check=True)
-        if os.environ.get("DORVANE_UPDATE_DOCS"):
-            os.makedirs(docs, exist_ok=True)
-            shutil.copy(target, os.path.join(docs, name))
+        e2e.docs_picture(source, x - MARGIN, y - MARGIN, w + 2 * MARGIN, h + 2 * MARGIN, name)
 
 
 if __name__ == "__main__":

@@ -3,7 +3,6 @@
 the next tick and the window widens. Collapse, close, restart: the same drives are ticked
 and shown. Saves screenshots of both views."""
 import os
-import shutil
 import sys
 import time
 
@@ -27,7 +26,6 @@ def has_check_mark(shot, wx, wy, x, y):
 
 
 def test(exe):
-    docs = os.path.join(e2e.ROOT, "docs")
     with e2e.App(exe) as app:
         app.reset_settings()
         window = app.start()
@@ -87,13 +85,8 @@ def test(exe):
         e2e.check(app.program_exited(30), "the program did not end the second time")
     # Both views, cut out of the screen, for the README (DORVANE_UPDATE_DOCS=1 copies
     # them into docs/).
-    for name, source, crop in (("normal-view.png", normal, "405x163+630+502"),
-                               ("settings-view.png", shot, "779x468+501+502")):
-        target = os.path.join(e2e.SHOTS, "crop-" + name)
-        e2e.subprocess.run(["/usr/bin/convert", source, "-crop", crop, "+repage", target], check=True)
-        if os.environ.get("DORVANE_UPDATE_DOCS"):
-            os.makedirs(docs, exist_ok=True)
-            shutil.copy(target, os.path.join(docs, name))
+    e2e.docs_picture(normal, 630, 502, 405, 163, "normal-view.png")
+    e2e.docs_picture(shot, 501, 502, 779, 468, "settings-view.png")
 
 
 if __name__ == "__main__":

@@ -5,7 +5,6 @@ framed like a lowered button on the menu's own colour. "Hide" and "Show" from th
 and show the window, and "Exit" ends the program with its position and switch caption
 stored and its icon taken out of the notification area. DORVANE_UPDATE_DOCS=1 copies the open menu into docs/ for the README."""
 import os
-import shutil
 import sys
 import time
 
@@ -77,11 +76,7 @@ def test(exe):
                   f"the framed item is not the menu's colour {menu_colour} inside: {inside}")
         left = [x for x in range(mx, mx + 12) if sum(e2e.pixel(shot, x, frame_top + item_height // 2)) < sum(menu_colour) - 90]
         e2e.check(left, "no dark frame line at the left of 'Show'")
-        crop = os.path.join(e2e.SHOTS, "crop-tray-menu.png")
-        e2e.subprocess.run(["/usr/bin/convert", shot, "-crop", f"{mw + 20}x{mh + 20}+{mx - 10}+{my - 10}",
-                            "+repage", crop], check=True)
-        if os.environ.get("DORVANE_UPDATE_DOCS"):
-            shutil.copy(crop, os.path.join(e2e.ROOT, "docs", "tray-menu.png"))
+        e2e.docs_picture(shot, mx - 10, my - 10, mw + 20, mh + 20, "tray-menu.png")
 
         # "Hide" and "Show" from the menu.
         app.click(menu, mw // 2, item_y(mh, 2))
