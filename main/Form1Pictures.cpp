@@ -27,16 +27,24 @@ std::unique_ptr<TBitmap> BitmapOf(const std::vector<std::uint32_t>& pixels, int 
   return bitmap;
 }
 
+// A drawn picture taken to `width` x `height` (by area when the size differs).
+std::unique_ptr<TBitmap> KeyedPictureAt(TBitmap& source, int width, int height) {
+  if (source.Width() == width && source.Height() == height) {
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(source);
+    return copy;
+  }
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < source.Height(); ++y) pixels.insert(pixels.end(), source.ScanLine(y), source.ScanLine(y) + source.Width());
+  return BitmapOf(ResizeKeyed(pixels, source.Width(), source.Height(), width, height, kKey), width, height);
+}
+
 // A picture of the resources at the size a `figureWidth` x `figureHeight` picture has at `dpi`.
 std::unique_ptr<TBitmap> ResourcePictureAt(std::string_view name, int figureWidth, int figureHeight, int dpi) {
   const std::vector<std::uint8_t> bytes = ResourceBytes(name);
   TBitmap source;
   source.LoadFromBytes(bytes.data(), bytes.size());
-  const int width = ScaleForDpi(figureWidth, dpi), height = ScaleForDpi(figureHeight, dpi);
-  std::vector<std::uint32_t> pixels;
-  for (int y = 0; y < source.Height(); ++y) pixels.insert(pixels.end(), source.ScanLine(y), source.ScanLine(y) + source.Width());
-  if (source.Width() == width && source.Height() == height) return BitmapOf(pixels, width, height);
-  return BitmapOf(ResizeKeyed(pixels, source.Width(), source.Height(), width, height, kKey), width, height);
+  return KeyedPictureAt(source, ScaleForDpi(figureWidth, dpi), ScaleForDpi(figureHeight, dpi));
 }
 
 }  // namespace
@@ -81,11 +89,8 @@ void TForm1::ShowPicturesAtDpi() {
     drawn.Canvas().Brush().SetColor(Panel2->Color());
     drawn.Canvas().FillRect(RECT{0, 0, kLargest, kLargest});
     drawn.Canvas().Draw(0, 0, icon);
-    std::vector<std::uint32_t> pixels;
-    for (int y = 0; y < kLargest; ++y) pixels.insert(pixels.end(), drawn.ScanLine(y), drawn.ScanLine(y) + kLargest);
     const int side = ScaleForDpi(32, dpi);
-    Image1->Picture().SetGraphic(
-        side == kLargest ? BitmapOf(pixels, side, side) : BitmapOf(ResizeKeyed(pixels, kLargest, kLargest, side, side, kKey), side, side));
+    Image1->Picture().SetGraphic(KeyedPictureAt(drawn, side, side));
   }
   const struct {
     TBitmap& glyph;
